@@ -1,0 +1,70 @@
+// hl_types.cpp - definitions of the global objects, in their build order.
+#include "hl_types.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+std::string stl_global;
+std::string app_path;
+std::string dvd_path;
+std::ofstream ouf;
+std::ofstream xer;
+stls_class stls;
+mnw_class mnw;     // zero-initialised storage
+ren_class ren = [] {
+    ren_class r;
+    std::memset(&r, 0, sizeof r);
+    r.draw_alpha = 1.0f;
+    return r;
+}();
+
+int app_done;
+int ogl_inited;
+int ot_inited;
+int return_hit, escape_hit, delete_hit;
+int plot_init_lights;
+int active_popup_code;
+int select_popup_code;
+int popup_menu_select;
+
+float lookup_sin[361];
+float lookup_cos[361];
+float randrat[10000];
+unsigned char* scratch_array;
+int scratch_dx, scratch_dy;
+float wx, wy;
+float wx1, wy1, wx2, wy2, wx3, wy3, wx4, wy4, wx5, wy5;
+
+namespace {
+alignas(16) unsigned char scratch_array_storage[scratch_dim * scratch_dim * 4 + 15];
+}
+
+void HL_fill_tables()
+{
+    scratch_array = scratch_array_storage;
+    std::srand(1);
+    for (float& r : randrat) r = static_cast<float>(std::rand()) * 4.6561471e-10f;
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    for (int i = 0; i <= 360; ++i) {
+        const float rad = static_cast<float>(i) * 0.017453294f;
+        lookup_sin[i] = std::sin(rad);
+        lookup_cos[i] = std::cos(rad);
+    }
+}
+
+void HL_reset_globals()
+{
+    std::memset(&mnw, 0, sizeof mnw);
+    std::memset(&ren, 0, sizeof ren);
+    ren.draw_alpha = 1.0f;
+    stls = stls_class{};
+    app_done = ogl_inited = ot_inited = 0;
+    return_hit = escape_hit = delete_hit = 0;
+    plot_init_lights = active_popup_code = select_popup_code = popup_menu_select = 0;
+    app_path.clear();
+    dvd_path.clear();
+    stl_global.clear();
+}

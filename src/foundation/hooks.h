@@ -1,0 +1,47 @@
+// hooks.h - the calls this layer makes upward, into subsystems built on it.
+//
+// The alert window, the ordered exit, the keyboard focus and the colour table
+// live in higher layers. Each owns nothing here: the upper layer installs its
+// handler at start-up, tests install recorders. The defaults print to the
+// console, and a fatal alert ends the process.
+#pragma once
+
+#include <string>
+
+// Alert types.
+constexpr int t_language = 0; // asks for the language; never raised here
+constexpr int t_alert = 1;    // a notice; the program goes on
+constexpr int t_exit = 2;     // fatal; the alert never returns to its caller
+
+struct alert_lines {
+    std::string l1, l2, l3, l4;
+};
+
+using alert_fn = void (*)(int wind, const alert_lines& lines, int type, const char* file, int line);
+using finishup_fn = void (*)(int save);
+using unfocus_fn = void (*)();
+using pulse_fn = void (*)(float v); // gets the pulse value 0.4..1.0 each frame
+
+// Installs a handler and returns the one it replaces; nullptr restores the default.
+alert_fn MACIBM_set_alert_hook(alert_fn fn);
+finishup_fn MACIBM_set_finishup_hook(finishup_fn fn);
+unfocus_fn BTN_set_unfocus_hook(unfocus_fn fn);
+pulse_fn COLR_set_pulse_hook(pulse_fn fn);
+
+// The one alert entry of the system. A t_exit alert never returns: the
+// default handler prints, runs the ordered exit without saving and aborts;
+// a test's handler throws.
+void __MACIBM_alert(int wind, std::string l1, std::string l2, std::string l3, std::string l4,
+                    int type, const char* file, int line);
+#define MACIBM_alert(wind, l1, l2, l3, l4, type) \
+    __MACIBM_alert((wind), (l1), (l2), (l3), (l4), (type), __FILE__, __LINE__)
+
+// The ordered exit (save non-zero: also write preferences and stop workers).
+// Returns to the caller, which ends the process itself.
+void MACIBM_finishup(int save);
+
+// Clears the keyboard focus; the frame clock calls it on each mouse press.
+void BTN_unfocus_any();
+
+// Hands the frame's pulse value to the colour table.
+void COLR_set_pulse(float v);

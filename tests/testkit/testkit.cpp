@@ -1,0 +1,74 @@
+// testkit.cpp - shared test helpers.
+#include "testkit.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+void record_alert(int, const alert_lines& lines, int type, const char*, int)
+{
+    alert_recorder::alerts().push_back({lines, type});
+    if (type == t_exit) throw fatal_alert{lines};
+}
+
+std::uint64_t stepped_now = 0;
+std::uint64_t stepped_source() { return stepped_now; }
+
+} // namespace
+
+alert_recorder::alert_recorder() : previous(MACIBM_set_alert_hook(record_alert)) { alerts().clear(); }
+alert_recorder::~alert_recorder() { MACIBM_set_alert_hook(previous); }
+
+std::vector<recorded_alert>& alert_recorder::alerts()
+{
+    static std::vector<recorded_alert> list;
+    return list;
+}
+
+stepped_clock::stepped_clock() : previous(xtim_class::set_time_source(stepped_source))
+{
+    stepped_now = 1000000; // any start: the clock counts from its first reading
+    xtim_class::reset_process_state();
+}
+
+stepped_clock::~stepped_clock()
+{
+    xtim_class::set_time_source(previous);
+    xtim_class::reset_process_state();
+}
+
+void stepped_clock::advance_us(std::uint64_t us) { stepped_now += us; }
+
+temp_dir::temp_dir()
+{
+    const char* base = std::getenv("TMPDIR");
+    std::string tmpl = std::string(base && *base ? base : "/tmp") + "/sky_test_XXXXXX";
+    if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+    dir = tmpl;
+}
+
+temp_dir::~temp_dir()
+{
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+}
+
+std::string read_file(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void write_file(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path);
+}

