@@ -4,6 +4,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     googletest libgtest-dev libgmock-dev libbenchmark-dev
+    zlib1g-dev libminizip-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,32 @@
+// io_errors.h - result codes of the file layer and the table that turns a code
+// into a user message. Codes are errno values or the layer's own from 20001 up.
+#pragma once
+
+#include <string>
+
+enum : int {
+    err_zip_open = 20001,
+    err_zip_read = 20002,
+    err_zip_create = 20003,
+    err_zip_write = 20004,
+    err_zip_too_big = 20005,
+    err_file_open = 20006,
+    err_net_reconnect = 20007,
+    err_net_bad_state = 20008,
+    err_net_no_connection = 20009,
+    err_net_write_file = 20010,
+    err_net_no_server = 20011,
+    err_zip_corrupt = 20012,
+    err_exe_not_mz = 20013, // no table row: unmatched-code text
+    err_exe_not_pe = 20014,
+};
+
+// Where the last failing file call returned (set just before a non-zero result;
+// read by the zip failure log lines). Main thread only.
+extern const char* sErrFile;
+extern int sErrLine;
+#define IO_SET_ERR_LOCATION() (sErrFile = "Files/io_utils", sErrLine = __LINE__)
+
+std::string error_str(int code);  // the message; "Unknown error occurred (%d)" without a row
+int show_del_err(int result);      // 0: deletion failures are never shown
+int show_make_dir_err(int result); // 1 when result is non-zero and not EEXIST
