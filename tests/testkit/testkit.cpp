@@ -1,6 +1,8 @@
 // testkit.cpp - shared test helpers.
 #include "testkit.h"
 
+#include "hl_types.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -56,6 +58,25 @@ temp_dir::~temp_dir()
 {
     std::error_code ec;
     std::filesystem::remove_all(dir, ec);
+}
+
+xer_capture::xer_capture()
+{
+    if (xer.is_open()) xer.close();
+    xer.clear();
+    xer.open(dir / "Log.txt");
+}
+
+xer_capture::~xer_capture()
+{
+    xer.close();
+    xer.clear();
+}
+
+std::string xer_capture::text()
+{
+    xer.flush();
+    return read_file(dir / "Log.txt");
 }
 
 std::string read_file(const std::string& path)

@@ -57,6 +57,18 @@ private:
     std::string dir;
 };
 
+// Points the log xer at a fresh file for its lifetime; text() is what was logged so far.
+class xer_capture {
+public:
+    xer_capture();
+    ~xer_capture();
+    xer_capture(const xer_capture&) = delete;
+    xer_capture& operator=(const xer_capture&) = delete;
+    std::string text();
+private:
+    temp_dir dir;
+};
+
 // Whole-file helpers for fixtures.
 std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& bytes);

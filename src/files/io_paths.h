@@ -1,0 +1,23 @@
+// io_paths.h - the rules every file call applies to a path before it touches
+// the disk. Paths reach this layer from outside (a destination the user typed,
+// a manifest line, a mount folder), so a path the layer cannot take is refused
+// like a file that cannot be opened, with a log line, never by ending the program.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// Longest full path (program folder prefix included) the file layer takes, in bytes.
+constexpr std::size_t io_max_path = 499;
+
+// Writes one line to the log xer when it is open. Main thread only.
+void IO_log(const std::string& line);
+
+// 1 when full is at most io_max_path bytes; else logs "<who>: path too long: <full>" and 0.
+int IO_path_length_ok(const std::string& full, const char* who);
+
+// 1 when path holds neither '\\' nor ':'; else logs "<who>: bad folder character in path: <path>" and 0.
+int IO_path_dirchars_ok(const std::string& path, const char* who);
+
+// full, with its letter case resolved through findPath while g_case_sensitive is set.
+std::string IO_case_resolved(std::string full);
