@@ -2,11 +2,13 @@
 //   mapping    retry, release, destructor
 //   header     the text and binary header parsers behind check_file
 //   reading    read_n_rev, TXT_xer_line
+//   combined   io_file_open, io_file_close
 #include "xmap.h"
 
 #include "hl_types.h"
 #include "hooks.h"
 #include "io_paths.h"
+#include "ouf_file.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -217,4 +219,19 @@ void xmap_class::TXT_xer_line()
     while (line_end < end && *line_end != '\r' && *line_end != '\n') ++line_end;
     xer << std::max(cr, lf) << " \"" << std::string(line_start, line_end) << "\"\n";
     xer.flush();
+}
+
+// ---- combined open -------------------------------------------------------
+
+int xmap_class::io_file_open(int io, std::string path, const int* versions, int type)
+{
+    io_mode = io;
+    if (io == 1) return ouf_open(path, type, versions[0], "no-copyright-string");
+    if (io != 0 || !retry(path)) return 0;
+    return check_file(type, versions, nullptr, nullptr) != 0 ? 1 : 0;
+}
+
+void xmap_class::io_file_close()
+{
+    if (io_mode == 1) ouf.close();
 }

@@ -44,6 +44,10 @@ public:
 
     void TXT_xer_line(); // logs the cursor's line number and line, then flushes xer
 
+    // io 1: ouf_open(path, type, versions[0], "no-copyright-string"); io 0:
+    // retry(path) and check_file(type, versions) → 1 when matched; else 0.
+    int io_file_open(int io, std::string path, const int* versions, int type);
+    void io_file_close(); // closes ouf after a write open (io_mode 1)
 
     int swap_bytes = 0;         // 1: binary header 'a', data words are big-endian
     std::string file_name;      // shown by the bad-type alert; nothing assigns it

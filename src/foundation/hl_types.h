@@ -53,6 +53,8 @@ struct mnw_class {
     int profile_on;           // flag: frame-stage profiler on
     int keys_to_text;         // flag: keys pass through as text
     int time_rate_mode;       // time-rate selector of the frame clock
+    int keylist_up;           // key list shown; start-up sets 1; display preferences
+    int prefs_found;          // flag: display preferences were saved by this program
 };
 
 // ---- render record -------------------------------------------------------

@@ -1,0 +1,264 @@
+// pref_files.cpp - preference files.
+//   sets       the key lists of sets 10 and 11 and their bindings
+//   scan       reading a file into key/value pairs, the safe write
+//   IO_set     walking a set's keys in file order
+#include "pref_files.h"
+
+#include "cmdline.h"
+#include "hl_types.h"
+#include "io_paths.h"
+#include "ouf_file.h"
+#include "xmap.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+pref_class pref;
+
+namespace {
+
+// ---- sets -----------------------------------------------------------------
+
+struct pref_key {
+    const char* key;
+    pref_kind kind;
+};
+
+const pref_key installer_keys[] = {
+    {"_use_max_cpu", pref_int},   {"_rename_folder", pref_int}, {"_stream_count", pref_int},
+    {"_log_actions", pref_int},   {"_always_ask_dir", pref_int}, {"_dest_dir_path", pref_string},
+    {"_proxy_host", pref_string}, {"_proxy_port", pref_string},  {"_proxy_port_int", pref_int},
+};
+
+const pref_key display_keys[] = {
+    {"_x_res_req_PLN", pref_int}, {"_y_res_req_PLN", pref_int}, {"_x_res_req_WRL", pref_int},
+    {"_y_res_req_WRL", pref_int}, {"_x_res_req_ALL", pref_int}, {"_y_res_req_ALL", pref_int},
+    {"_col_res_req", pref_int},   {"_set_res", pref_int},       {"_lang", pref_int},
+    {"_alias_req", pref_int},     {"_keylist_up", pref_int},    {"_sec_mon_inuse", pref_int},
+    {"_prefs_found", pref_int},
+};
+
+// Window sizes the display set stores for itself; nothing else reads the PLN
+// and WRL pairs, the ALL pair carries mnw's requested size.
+int x_res_req_pln, y_res_req_pln, x_res_req_wrl, y_res_req_wrl, x_res_req_all, y_res_req_all;
+
+const char* const display_file = "Resources/preferences/Res Skysuite.prf";
+
+struct pref_set {
+    const pref_key* keys;
+    std::vector<void*> vars; // int* or std::string* per key, by kind; null: unbound
+    pref_path_fn path;
+};
+
+template <std::size_t N>
+pref_set make_set(const pref_key (&keys)[N], std::vector<void*> vars = {})
+{
+    vars.resize(N);
+    return pref_set{keys, vars, nullptr};
+}
+
+pref_set& installer_set()
+{
+    static pref_set s = make_set(installer_keys);
+    return s;
+}
+
+pref_set& display_set()
+{
+    static pref_set s = make_set(display_keys, {&x_res_req_pln, &y_res_req_pln, &x_res_req_wrl, &y_res_req_wrl,
+                                                &x_res_req_all, &y_res_req_all, &mnw.col_res_req, &mnw.set_res,
+                                                &mnw.lang, &mnw.alias_req, &mnw.keylist_up, &mnw.sec_mon_inuse,
+                                                &mnw.prefs_found});
+    return s;
+}
+
+pref_set* find_set(int which)
+{
+    if (which == pref_set_installer) return &installer_set();
+    if (which == pref_set_display) return &display_set();
+    return nullptr;
+}
+
+int bind_key(int which, const char* key, pref_kind kind, void* var)
+{
+    if (pref_set* set = find_set(which))
+        for (std::size_t i = 0; i < set->vars.size(); ++i)
+            if (set->keys[i].kind == kind && std::string(set->keys[i].key) == key) {
+                set->vars[i] = var;
+                return 1;
+            }
+    IO_log("prefs: set " + std::to_string(which) + " has no " + (kind == pref_int ? "int" : "string") +
+           " key " + key);
+    return 0;
+}
+
+void walk_keys(scan_class& scan, const pref_set& set)
+{
+    for (std::size_t i = 0; i < set.vars.size(); ++i) {
+        if (!set.vars[i]) continue;
+        if (set.keys[i].kind == pref_int) {
+            scan.int_io(static_cast<int*>(set.vars[i]), set.keys[i].key);
+        } else {
+            std::string& s = *static_cast<std::string*>(set.vars[i]);
+            if (scan.mode == 1 && s.empty()) continue;
+            scan.fetch_or_get(s, s, set.keys[i].key);
+        }
+    }
+}
+
+int clamp_res(int v, int fallback) { return v < 600 || v > 9999 ? fallback : v; }
+
+// ---- scan -----------------------------------------------------------------
+
+bool is_line_end(char c) { return c == '\r' || c == '\n' || c == '\0'; }
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+// Parses the lines after the header: key, blanks, value up to the line end.
+void read_pairs(const char* p, const char* end, std::map<std::string, std::string>& values)
+{
+    while (p < end) {
+        while (p < end && is_blank(*p)) ++p;
+        const char* key = p;
+        while (p < end && !is_blank(*p) && !is_line_end(*p)) ++p;
+        if (p == key) break;
+        const char* key_end = p;
+        while (p < end && is_blank(*p)) ++p;
+        const char* value = p;
+        while (p < end && !is_line_end(*p)) ++p;
+        values[std::string(key, key_end)] = std::string(value, p);
+        while (p < end && (is_blank(*p) || is_line_end(*p))) ++p;
+    }
+}
+
+// Makes the written bytes durable before the rename makes them the file.
+bool sync_file(const std::string& path)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = fsync(fd) == 0;
+    close(fd);
+    return ok;
+}
+
+int to_int(const std::string& text)
+{
+    const long v = std::strtol(text.c_str(), nullptr, 10);
+    if (v > INT_MAX) return INT_MAX;
+    if (v < INT_MIN) return INT_MIN;
+    return static_cast<int>(v);
+}
+
+} // namespace
+
+scan_class::scan_class(const std::string& path, int mode) : mode(mode)
+{
+    if (mode == 1) {
+        final_path = ouf_target_path(path);
+        temp_path = ouf_target_path(path + ".tmp");
+        opened = ouf_open(path + ".tmp", io_text, pref_file_version, "no-copyright-string") == 1;
+        return;
+    }
+    xmap_class file(path);
+    const int versions[] = {pref_file_version, 0};
+    if (file.begin && file.check_file(io_text, versions, nullptr, nullptr))
+        read_pairs(file.cursor, file.end, values);
+}
+
+scan_class::~scan_class()
+{
+    if (mode != 1) return;
+    bool ok = opened && ouf.good();
+    ouf.close();
+    ok = ok && !ouf.fail() && sync_file(temp_path);
+    if (ok && std::rename(temp_path.c_str(), final_path.c_str()) == 0) return;
+    if (opened) unlink(temp_path.c_str());
+    IO_log("prefs: could not save " + final_path + "; the previous file is kept");
+}
+
+int scan_class::fetch_or_get(const std::string& out_value, std::string& in_value, const std::string& key)
+{
+    if (mode == 1) {
+        if (out_value.find_first_of(std::string("\r\n\0", 3)) != std::string::npos) {
+            IO_log("prefs: refused to save " + key + ": its value holds a line break");
+            return 0;
+        }
+        ouf << key << " " << out_value << "\n";
+        return 0;
+    }
+    const std::string option = "--pref:" + key;
+    if (cmdline.has_option(option.c_str())) {
+        in_value = cmdline.get_option(option.c_str());
+        return 1;
+    }
+    const auto it = values.find(key);
+    if (it == values.end()) return 0;
+    in_value = it->second;
+    return 1;
+}
+
+bool scan_class::int_io(int* value, const std::string& key)
+{
+    if (mode == 1) {
+        std::string unused;
+        fetch_or_get(std::to_string(*value), unused, key);
+        return false;
+    }
+    std::string text;
+    if (fetch_or_get("", text, key) != 1) return false;
+    *value = to_int(text);
+    return true;
+}
+
+// ---- IO_set ---------------------------------------------------------------
+
+void pref_class::IO_set(int which, int io)
+{
+    if (io != 0 && io != 1) return;
+    const pref_set* set = find_set(which);
+    if (!set) return;
+    std::string path = display_file;
+    if (which == pref_set_installer) {
+        if (!set->path) {
+            IO_log("prefs: the installer preferences have no file bound");
+            return;
+        }
+        path = set->path();
+    }
+    if (which == pref_set_display && io == 1) {
+        x_res_req_all = mnw.x_res_req;
+        y_res_req_all = mnw.y_res_req;
+        mnw.prefs_found = 1;
+    }
+    {
+        scan_class scan(path, io);
+        walk_keys(scan, *set);
+    }
+    if (which == pref_set_display) {
+        if (io == 0) {
+            mnw.x_res_req = x_res_req_all;
+            mnw.y_res_req = y_res_req_all;
+        }
+        mnw.x_res_req = clamp_res(mnw.x_res_req, 1024);
+        mnw.y_res_req = clamp_res(mnw.y_res_req, 768);
+    }
+}
+
+int pref_class::bind_int(int which, const char* key, int* var) { return bind_key(which, key, pref_int, var); }
+
+int pref_class::bind_string(int which, const char* key, std::string* var)
+{
+    return bind_key(which, key, pref_string, var);
+}
+
+void pref_class::bind_path(int which, pref_path_fn fn)
+{
+    if (which == pref_set_installer) installer_set().path = fn;
+}
+
+void pref_class::unbind_all() { installer_set() = make_set(installer_keys); }
