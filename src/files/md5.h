@@ -1,0 +1,25 @@
+// md5.h - MD5 message digests (RFC 1321) and the signature text of a file:
+// 32 lower-case hexadecimal digits, the form the manifest lists.
+#pragma once
+
+#include <string>
+
+// The state of one digest. Owned by its caller; start each digest with MD5Init.
+struct MD5Context {
+    unsigned int bit_count[2];  // message bits so far, mod 2^64, low word first
+    unsigned int state[4];      // chaining values A, B, C, D
+    unsigned char block[64];    // partial input block: (bit_count[0] / 8) % 64 bytes
+    unsigned char digest[16];   // the digest, valid after MD5Final
+};
+
+// ---- digest core (no failures; any thread, one context per thread) ------------
+void MD5Init(MD5Context* context);                                                  // starts a digest
+void MD5Update(MD5Context* context, const unsigned char* input, unsigned short length);  // adds up to 65,535 bytes
+void MD5UpdateWide(MD5Context* context, const unsigned char* input, unsigned int length); // adds any 32-bit count
+void MD5Final(MD5Context* context);                                                 // pads; fills digest
+
+// ---- file signature (main thread) -------------------------------------------------
+// Reads app_path + path in bounded chunks (any size, also 4 GiB and more).
+// 0 with hex = the 32-digit signature; err_file_open with hex untouched when the
+// file is missing, is not a regular file, or a read fails.
+int calc_file_md5(const std::string& path, std::string& hex);

@@ -1,0 +1,332 @@
+// zip_extract.cpp - zip_to_file: an archive unpacked into a folder.
+//   1. entry names: the checks that keep every write inside the output folder
+//   2. folders below the output folder, walked without following links
+//   3. one entry: a file through a temporary name, or a symbolic link
+//   4. the walk over the archive
+// Every byte of an archive is hostile: it may come damaged from a disc or a
+// plain-HTTP download, or be made to climb out of the output folder.
+#include "zip_io.h"
+
+#include "hl_types.h"
+#include "io_errors.h"
+
+#include <minizip/unzip.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr unsigned name_buffer_size = 256;       // an entry name must be shorter
+constexpr unsigned data_chunk = 256 * 1024;      // bytes per read: memory stays flat
+constexpr unsigned link_target_max = 4096;       // PATH_MAX, with its terminating NUL
+constexpr unsigned long unix_link_type = 0xA000; // S_IFLNK in the upper attribute half
+
+// ---- 1. entry names -------------------------------------------------------------
+
+// Why a name is refused, or null when it may be used below the output folder.
+const char* refused_name_reason(const char* name, unsigned long stored_length)
+{
+    if (stored_length >= name_buffer_size) return "longer than the name buffer";
+    if (std::strlen(name) != stored_length) return "holds a NUL byte";
+    if (stored_length == 0) return "is empty";
+    if (name[0] == '/') return "is absolute";
+    for (const char* part = name; *part;) {
+        const char* end = std::strchr(part, '/');
+        std::size_t len = end ? std::size_t(end - part) : std::strlen(part);
+        if (len == 2 && part[0] == '.' && part[1] == '.') return "climbs out with \"..\"";
+        part += len + (end ? 1 : 0);
+    }
+    return nullptr;
+}
+
+bool starts_with(const std::string& s, const char* prefix)
+{
+    return s.compare(0, std::strlen(prefix), prefix) == 0;
+}
+
+// ---- 2. folders below the output folder -------------------------------------------
+
+// Opens (making it when missing) one folder below dir_fd. A symbolic link or a
+// file in its place is refused with ENOTDIR: nothing is written through a link.
+int open_subfolder(int dir_fd, const std::string& name, int& out_fd)
+{
+    const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    out_fd = openat(dir_fd, name.c_str(), flags);
+    if (out_fd < 0 && errno == ENOENT) {
+        if (mkdirat(dir_fd, name.c_str(), 0755) != 0 && errno != EEXIST) return errno;
+        out_fd = openat(dir_fd, name.c_str(), flags);
+    }
+    if (out_fd >= 0) return 0;
+    return errno == ELOOP ? ENOTDIR : errno;
+}
+
+// Walks the folder components of a checked relative name from root_fd. For a
+// folder name ("a/b/") every component is a folder; otherwise the last one is
+// the leaf, returned with the descriptor of the folder that holds it.
+int open_parent(int root_fd, const std::string& rel, int& parent_fd, std::string& leaf)
+{
+    parent_fd = dup(root_fd);
+    if (parent_fd < 0) return errno;
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t slash = rel.find('/', start);
+        std::string part = rel.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+        if (slash == std::string::npos) {
+            leaf = part;
+            return 0;
+        }
+        start = slash + 1;
+        if (part.empty() || part == ".") continue;
+        int next_fd = -1;
+        int err = open_subfolder(parent_fd, part, next_fd);
+        close(parent_fd);
+        parent_fd = next_fd;
+        if (err) return err;
+    }
+}
+
+// ---- 3. one entry ----------------------------------------------------------------
+
+// A name in the entry's folder that no archive entry and no other call uses.
+int create_temp_file(int dir_fd, std::string& temp_name)
+{
+    static unsigned counter;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp_name = ".sky-unzip-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
+        int fd = openat(dir_fd, temp_name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+int write_all(int fd, const char* data, std::size_t size)
+{
+    while (size > 0) {
+        ssize_t put = write(fd, data, size);
+        if (put < 0 && errno == EINTR) continue;
+        if (put < 0) return errno;
+        data += put;
+        size -= std::size_t(put);
+    }
+    return 0;
+}
+
+// Streams the open entry into fd in bounded chunks; err_zip_read when the data
+// cannot be inflated or falls short of the declared size.
+int stream_entry(unzFile uf, int fd, char* buf, ZPOS64_T declared)
+{
+    ZPOS64_T total = 0;
+    for (;;) {
+        int got = unzReadCurrentFile(uf, buf, data_chunk);
+        if (got < 0) {
+            xer << "UNZIP entry data unreadable, zip err=" << got << "\n";
+            return err_zip_read;
+        }
+        if (got == 0) break;
+        total += unsigned(got);
+        if (int err = write_all(fd, buf, unsigned(got))) return err;
+    }
+    if (total == declared) return 0;
+    xer << "UNZIP entry gave " << total << " of " << declared << " bytes\n";
+    return err_zip_read;
+}
+
+// The entry's DOS date as local time; both file times are set to it.
+int set_entry_time(int fd, const tm_unz& date)
+{
+    std::tm t{};
+    t.tm_sec = int(date.tm_sec);
+    t.tm_min = int(date.tm_min);
+    t.tm_hour = int(date.tm_hour);
+    t.tm_mday = int(date.tm_mday);
+    t.tm_mon = int(date.tm_mon);
+    t.tm_year = int(date.tm_year) - 1900;
+    t.tm_isdst = -1;
+    timespec times[2] = {{std::mktime(&t), 0}, {0, 0}};
+    times[1] = times[0];
+    return futimens(fd, times) == 0 ? 0 : -1;
+}
+
+// Data, CRC, mode and time into the open temporary file; 0 when all succeeded.
+int fill_temp_file(unzFile uf, int fd, const unz_file_info64& info, char* buf)
+{
+    if (int err = stream_entry(uf, fd, buf, info.uncompressed_size)) return err;
+    if (int err = unzCloseCurrentFile(uf)) return err;
+    // An archiver that stores no Unix mode leaves the upper half zero; applying
+    // it would make the file unreadable, so the file keeps ordinary permissions.
+    if (info.external_fa >> 16) fchmod(fd, mode_t((info.external_fa >> 16) & 0777));
+    if (info.external_fa != 0) return set_entry_time(fd, info.tmu_date);
+    return 0;
+}
+
+void log_entry_failure(const char* what, int err, const std::string& out_path)
+{
+    xer << what << err << ". file = " << sErrFile << " line = " << sErrLine << ". inFile=" << out_path
+        << ".\n";
+}
+
+// A regular file, renamed over any old one only once it is complete.
+int unzip_file(unzFile uf, int dir_fd, const std::string& leaf, const unz_file_info64& info, char* buf,
+               const std::string& out_path)
+{
+    int err = unzOpenCurrentFile(uf);
+    std::string temp_name;
+    int fd = err ? -1 : create_temp_file(dir_fd, temp_name);
+    if (!err && fd < 0) err = errno;
+    if (!err) err = fill_temp_file(uf, fd, info, buf);
+    if (fd >= 0 && close(fd) != 0 && !err) err = errno;
+    if (!err && renameat(dir_fd, temp_name.c_str(), dir_fd, leaf.c_str()) != 0) err = errno;
+    if (!err) return 0;
+    if (fd >= 0) unlinkat(dir_fd, temp_name.c_str(), 0);
+    IO_SET_ERR_LOCATION();
+    log_entry_failure("Zip to file failed with error ", err, out_path);
+    return err;
+}
+
+// Reads the whole link target (its real length, terminated); err_zip_corrupt for
+// a target that cannot be a path.
+int read_link_target(unzFile uf, const unz_file_info64& info, char* target)
+{
+    if (info.uncompressed_size >= link_target_max) {
+        xer << "UNZIP refused a link target of " << info.uncompressed_size << " bytes\n";
+        return err_zip_corrupt;
+    }
+    unsigned total = 0;
+    for (int got; (got = unzReadCurrentFile(uf, target + total, link_target_max - 1 - total)) != 0;) {
+        if (got < 0) return err_zip_read;
+        total += unsigned(got);
+    }
+    target[total] = '\0';
+    if (total != info.uncompressed_size) return err_zip_read;
+    if (std::strlen(target) != total) {
+        xer << "UNZIP refused a link target holding a NUL byte\n";
+        return err_zip_corrupt;
+    }
+    return unzCloseCurrentFile(uf);
+}
+
+// A symbolic link, made under a temporary name and renamed over any old entry.
+int unzip_symlink(unzFile uf, int dir_fd, const std::string& leaf, const unz_file_info64& info, char* buf,
+                  const std::string& out_path)
+{
+    int err = unzOpenCurrentFile(uf);
+    if (!err) err = read_link_target(uf, info, buf);
+    if (!err) {
+        static unsigned counter;
+        std::string temp_name = ".sky-unlink-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
+        if (symlinkat(buf, dir_fd, temp_name.c_str()) != 0) {
+            err = -1;
+        } else if (renameat(dir_fd, temp_name.c_str(), dir_fd, leaf.c_str()) != 0) {
+            unlinkat(dir_fd, temp_name.c_str(), 0);
+            err = -1;
+        }
+    }
+    if (!err) return 0;
+    IO_SET_ERR_LOCATION();
+    log_entry_failure("Zip to symlink failed with error ", err, out_path);
+    return err;
+}
+
+// ---- 4. the walk over the archive --------------------------------------------------
+
+struct extraction {
+    unzFile uf;
+    int root_fd;
+    char* buf;                // data_chunk bytes
+    std::string out_dir;      // app_path + out_directory
+    std::string first_target; // name for the first entry when flag is set
+};
+
+// One entry, already fetched, under its checked relative name: made, written
+// or skipped; 0 or its failure code.
+int extract_entry(extraction& x, const std::string& rel, unsigned long stored_length, const unz_file_info64& info)
+{
+    if (const char* reason = refused_name_reason(rel.c_str(), stored_length)) {
+        xer << "UNZIP refused entry \"" << rel << "\": its name " << reason << "\n";
+        IO_SET_ERR_LOCATION();
+        return err_zip_corrupt;
+    }
+    if (starts_with(rel, "__MACOSX")) return 0;
+    int dir_fd = -1;
+    std::string leaf;
+    int err = open_parent(x.root_fd, rel, dir_fd, leaf);
+    if (err == 0 && !leaf.empty() && leaf != ".") {
+        bool is_link = ((info.external_fa >> 16) & unix_link_type) == unix_link_type;
+        err = is_link ? unzip_symlink(x.uf, dir_fd, leaf, info, x.buf, x.out_dir + rel)
+                      : unzip_file(x.uf, dir_fd, leaf, info, x.buf, x.out_dir + rel);
+    } else if (err == ENOTDIR) {
+        xer << "UNZIP refused entry \"" << rel << "\": a symbolic link or a file lies on its way\n";
+    }
+    if (dir_fd >= 0) close(dir_fd);
+    if (err) IO_SET_ERR_LOCATION();
+    return err;
+}
+
+// Fetches and handles every entry; 0 at the end of the list, else the failure.
+int walk_entries(extraction& x, std::string* first_name)
+{
+    unzGoToFirstFile(x.uf); // an archive without entries fails at the first fetch
+    for (bool first = true;; first = false) {
+        unz_file_info64 info;
+        char name[name_buffer_size] = {}; // stays terminated: at most size - 1 bytes are read
+        int err = unzGetCurrentFileInfo64(x.uf, &info, name, sizeof name - 1, nullptr, 0, nullptr, 0);
+        if (err != UNZ_OK) {
+            xer << "unzGetCurrentFileInfo err != UNZ_OK! err=" << err << "\n";
+            IO_SET_ERR_LOCATION();
+            return err;
+        }
+        bool renamed = first && !x.first_target.empty();
+        if (first && first_name && !refused_name_reason(name, info.size_filename)) *first_name = name;
+        err = renamed ? extract_entry(x, x.first_target, x.first_target.size(), info)
+                      : extract_entry(x, name, info.size_filename, info);
+        if (err) {
+            xer << "UNZIP zip_to_file failed with err=" << err << "\n";
+            return err;
+        }
+        err = unzGoToNextFile(x.uf);
+        if (err == UNZ_END_OF_LIST_OF_FILE) return 0;
+        if (err != UNZ_OK) {
+            IO_SET_ERR_LOCATION();
+            return err;
+        }
+    }
+}
+
+} // namespace
+
+int zip_to_file(std::string zip_file, std::string out_directory, std::string* first_name, int flag)
+{
+    zip_file = app_path + zip_file;
+    out_directory = app_path + out_directory;
+    extraction x{nullptr, -1, nullptr, out_directory, flag && first_name ? *first_name : std::string()};
+    int err = 0;
+    x.uf = unzOpen64(zip_file.c_str());
+    if (!x.uf) {
+        xer << "OK I am about to report that I could not open a zip file for extraction!\n"
+            << "That incoming file is " << zip_file << "\n"
+            << "In c-form, it is " << zip_file.c_str() << "\n"
+            << "The size is " << zip_file.size() << "\n";
+        IO_SET_ERR_LOCATION();
+        err = err_zip_open;
+    } else {
+        x.root_fd = open(out_directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        x.buf = new (std::nothrow) char[data_chunk];
+        if (x.root_fd < 0) err = errno;
+        else if (!x.buf) err = ENOMEM;
+        if (err) IO_SET_ERR_LOCATION();
+        else err = walk_entries(x, first_name);
+        delete[] x.buf;
+        if (x.root_fd >= 0) close(x.root_fd);
+        unzClose(x.uf);
+    }
+    if (err)
+        xer << "Zip to file failed with error err = " << err << ". file = " << sErrFile << " line = " << sErrLine
+            << ". zip_file=" << zip_file << ", out_directory=" << out_directory << ".\n";
+    return err;
+}

@@ -1,0 +1,370 @@
+// Zip extraction: what a good archive restores, what a damaged or hostile one
+// must never do (write outside the folder, leave half files or temporary files,
+// replace a good file with a bad one), and memory that stays flat.
+#include "zip_io.h"
+
+#include "files_fixture.h"
+#include "io_errors.h"
+#include "testkit.h"
+#include "zip_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <minizip/unzip.h>
+
+#include <cerrno>
+#include <csignal>
+#include <ctime>
+#include <dirent.h>
+#include <fstream>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr unsigned long reg_file = 0100000;
+constexpr unsigned long sym_link = 0120000;
+constexpr unsigned long dir_type = 0040000;
+
+struct stat_result {
+    bool exists;
+    struct stat st;
+};
+
+stat_result lstat_of(const std::string& path)
+{
+    stat_result r{};
+    r.exists = lstat(path.c_str(), &r.st) == 0;
+    return r;
+}
+
+mode_t umasked(mode_t mode)
+{
+    mode_t mask = umask(0);
+    umask(mask);
+    return mode & ~mask;
+}
+
+// Names in a folder, "." and ".." left out.
+std::vector<std::string> list_dir(const std::string& path)
+{
+    std::vector<std::string> names;
+    if (DIR* d = opendir(path.c_str())) {
+        while (dirent* e = readdir(d))
+            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
+        closedir(d);
+    }
+    return names;
+}
+
+// A temporary folder with an archive "a.zip", an output folder "out/" and a
+// folder "outside" beside it that no extraction may touch.
+struct zip_site {
+    temp_dir dir;
+    app_path_guard prefix{dir.path() + "/"};
+    zip_site()
+    {
+        mkdir((dir / "out").c_str(), 0755);
+        mkdir((dir / "outside").c_str(), 0755);
+    }
+    std::string out(const std::string& name) const { return dir / ("out/" + name); }
+    int extract(const std::vector<zip_entry_spec>& entries, std::string* first = nullptr, int flag = 0)
+    {
+        EXPECT_TRUE(make_zip(dir / "a.zip", entries));
+        return zip_to_file("a.zip", "out/", first, flag);
+    }
+    // No temporary file may be left anywhere below out/.
+    void expect_no_temporaries(const std::string& sub = "") const
+    {
+        for (const std::string& name : list_dir(out(sub))) {
+            EXPECT_EQ(name.find(".sky-"), std::string::npos) << name;
+            if (lstat_of(out(sub + name)).exists && S_ISDIR(lstat_of(out(sub + name)).st.st_mode))
+                expect_no_temporaries(sub + name + "/");
+        }
+    }
+};
+
+// Captures the log stream for its lifetime.
+struct log_capture {
+    std::string path;
+    explicit log_capture(const temp_dir& dir) : path(dir / "Log.txt")
+    {
+        xer.close();
+        xer.clear();
+        xer.open(path);
+    }
+    ~log_capture() { xer.close(); xer.clear(); }
+    std::string text() { xer.flush(); return read_file(path); }
+};
+
+TEST(ZipToFile, RestoresFoldersFilesModesDatesAndLinks)
+{
+    zip_site site;
+    const unsigned long june_15 = dos_date(2007, 6, 15, 10, 30, 0);
+    std::string first;
+    ASSERT_EQ(site.extract({
+                  {"top/", "", dir_type | 0755},
+                  {"top/run.sh", "#!/bin/sh\n", reg_file | 0755, 0, june_15},
+                  {"top/readme.txt", pattern_bytes(300000), reg_file | 0644, 0, june_15},
+                  {"deep/er/data.bin", "made without folder entries", reg_file | 0600},
+                  {"top/link", "readme.txt", sym_link | 0777},
+                  {"__MACOSX/", "", dir_type | 0755},
+                  {"__MACOSX/top/._run.sh", "resource fork", reg_file | 0644},
+              }, &first), 0);
+
+    // Times first: reading a file may move its access time.
+    std::tm local{};
+    local.tm_year = 107, local.tm_mon = 5, local.tm_mday = 15, local.tm_hour = 10, local.tm_min = 30;
+    local.tm_isdst = -1;
+    const stat_result run = lstat_of(site.out("top/run.sh"));
+    EXPECT_EQ(run.st.st_mtime, std::mktime(&local));
+    EXPECT_EQ(run.st.st_atime, std::mktime(&local));
+
+    EXPECT_EQ(first, "top/");
+    EXPECT_EQ(read_file(site.out("top/run.sh")), "#!/bin/sh\n");
+    EXPECT_EQ(read_file(site.out("top/readme.txt")), pattern_bytes(300000));
+    EXPECT_EQ(read_file(site.out("deep/er/data.bin")), "made without folder entries");
+    EXPECT_FALSE(lstat_of(site.out("__MACOSX")).exists);
+
+    const struct {
+        const char* name;
+        mode_t mode;
+    } modes[] = {{"top/run.sh", 0755}, {"top/readme.txt", 0644}, {"deep/er/data.bin", 0600}};
+    for (const auto& m : modes) {
+        SCOPED_TRACE(m.name);
+        EXPECT_EQ(lstat_of(site.out(m.name)).st.st_mode & 07777, m.mode);
+    }
+
+    const stat_result link = lstat_of(site.out("top/link"));
+    ASSERT_TRUE(S_ISLNK(link.st.st_mode));
+    char target[64] = {};
+    ASSERT_EQ(readlink(site.out("top/link").c_str(), target, sizeof target - 1), 10);
+    EXPECT_STREQ(target, "readme.txt");
+    site.expect_no_temporaries();
+}
+
+// Archivers that store no Unix mode (upper attribute half zero) must not make
+// a file unreadable; DOS attributes alone still carry the date.
+TEST(ZipToFile, EntriesWithoutUnixModeKeepOrdinaryPermissions)
+{
+    zip_site site;
+    ASSERT_EQ(site.extract({
+                  {"dos.txt", "from a DOS archiver", 0, 0x20, dos_date(2001, 2, 3, 4, 5, 6)},
+                  {"bare.txt", "no attributes at all", 0, 0},
+              }), 0);
+    for (const char* name : {"dos.txt", "bare.txt"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(lstat_of(site.out(name)).st.st_mode & 0777, umasked(0666));
+    }
+    std::tm local{};
+    local.tm_year = 101, local.tm_mon = 1, local.tm_mday = 3, local.tm_hour = 4, local.tm_min = 5;
+    local.tm_sec = 6, local.tm_isdst = -1;
+    EXPECT_EQ(lstat_of(site.out("dos.txt")).st.st_mtime, std::mktime(&local));
+}
+
+// A new entry replaces what was there: a file, or a link, which is replaced
+// itself and never written through.
+TEST(ZipToFile, ReplacesOldFilesAndLinksInPlace)
+{
+    zip_site site;
+    write_file(site.out("old.txt"), "old contents that are longer");
+    write_file(site.dir / "outside/victim.txt", "keep me");
+    ASSERT_EQ(symlink((site.dir / "outside/victim.txt").c_str(), site.out("victim").c_str()), 0);
+    write_file(site.out("was_file"), "a file where a link comes");
+
+    ASSERT_EQ(site.extract({
+                  {"old.txt", "new", reg_file | 0644},
+                  {"victim", "through the link?", reg_file | 0644},
+                  {"was_file", "old.txt", sym_link | 0777},
+              }), 0);
+    EXPECT_EQ(read_file(site.out("old.txt")), "new");
+    EXPECT_EQ(read_file(site.out("victim")), "through the link?");
+    EXPECT_FALSE(S_ISLNK(lstat_of(site.out("victim")).st.st_mode));
+    EXPECT_EQ(read_file(site.dir / "outside/victim.txt"), "keep me");
+    EXPECT_TRUE(S_ISLNK(lstat_of(site.out("was_file")).st.st_mode));
+}
+
+TEST(ZipToFile, FlagWritesFirstEntryUnderTheCallersName)
+{
+    zip_site site;
+    std::string first = "renamed.bin";
+    ASSERT_EQ(site.extract({{"installer-v2.bin", "new installer", reg_file | 0755}, {"notes.txt", "n"}}, &first, 1),
+              0);
+    EXPECT_EQ(first, "installer-v2.bin");
+    EXPECT_EQ(read_file(site.out("renamed.bin")), "new installer");
+    EXPECT_FALSE(lstat_of(site.out("installer-v2.bin")).exists);
+    EXPECT_EQ(read_file(site.out("notes.txt")), "n");
+}
+
+// Names that would leave the output folder, or cannot be what they claim, fail
+// the archive with a code from the message table and a log line; nothing of them
+// is written, anywhere.
+TEST(ZipToFile, RefusesHostileNames)
+{
+    const struct {
+        std::string name;
+        const char* reason;
+    } cases[] = {
+        {"../outside/evil", "climbs out"},
+        {"ok/../../outside/evil", "climbs out"},
+        {"ok/..", "climbs out"},
+        {"/tmp/sky-absolute-evil", "is absolute"},
+        {"evil\x01name", "holds a NUL byte"}, // \x01 patched to NUL below
+        {std::string(300, 'n'), "longer than the name buffer"},
+        {"", "is empty"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reason);
+        zip_site site;
+        log_capture log(site.dir);
+        ASSERT_TRUE(make_zip(site.dir / "a.zip", {{"first.txt", "kept"}, {c.name, "evil"}, {"after.txt", "never"}}));
+        patch_file(site.dir / "a.zip", "evil\x01name", std::string("evil\0name", 9));
+        EXPECT_EQ(zip_to_file("a.zip", "out/", nullptr, 0), err_zip_corrupt);
+        EXPECT_EQ(read_file(site.out("first.txt")), "kept");
+        EXPECT_FALSE(lstat_of(site.out("after.txt")).exists);
+        EXPECT_TRUE(list_dir(site.dir / "outside").empty());
+        EXPECT_FALSE(lstat_of("/tmp/sky-absolute-evil").exists);
+        EXPECT_NE(log.text().find(c.reason), std::string::npos) << log.text();
+    }
+}
+
+// A link made by the archive itself, or one already below the output folder,
+// is never a way out: the entry behind it fails with ENOTDIR.
+TEST(ZipToFile, NeverWritesThroughLinksOnTheWay)
+{
+    const struct {
+        const char* what;
+        bool link_in_archive;
+        const char* target; // relative to the site folder when not absolute
+    } cases[] = {
+        {"archive link to a folder outside", true, "outside"},
+        {"archive link climbing up", true, "../outside"},
+        {"link already on disk", false, "outside"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        zip_site site;
+        std::string target = c.target[0] == '.' ? c.target : site.dir / c.target;
+        std::vector<zip_entry_spec> entries;
+        if (c.link_in_archive) entries.push_back({"sub", target, sym_link | 0777});
+        else ASSERT_EQ(symlink(target.c_str(), site.out("sub").c_str()), 0);
+        entries.push_back({"sub/pwned.txt", "escaped", reg_file | 0644});
+        entries.push_back({"sub/deeper/pwned.txt", "escaped", reg_file | 0644});
+        EXPECT_EQ(site.extract(entries), ENOTDIR);
+        EXPECT_TRUE(list_dir(site.dir / "outside").empty());
+    }
+}
+
+// A damaged entry fails the archive, keeps the entries before it and the old
+// copy of its own file, and leaves no temporary file behind.
+TEST(ZipToFile, DamagedEntryKeepsTheOldFile)
+{
+    const struct {
+        const char* what;
+        zip_entry_spec bad;
+        int code;
+    } cases[] = {
+        {"CRC mismatch", {"data.txt", "damaged bytes", reg_file | 0644, 0, 0, 1, true, true}, UNZ_CRCERROR},
+        {"shorter than declared", {"data.txt", "short", reg_file | 0644, 0, 0, 1, true, false, 4096}, err_zip_read},
+        {"link with bad CRC", {"data.txt", "elsewhere", sym_link | 0777, 0, 0, 1, true, true}, UNZ_CRCERROR},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        zip_site site;
+        write_file(site.out("data.txt"), "good old data");
+        EXPECT_EQ(site.extract({{"before.txt", "fine", reg_file | 0644}, c.bad, {"after.txt", "x"}}), c.code);
+        EXPECT_EQ(read_file(site.out("before.txt")), "fine");
+        EXPECT_EQ(read_file(site.out("data.txt")), "good old data");
+        EXPECT_FALSE(lstat_of(site.out("after.txt")).exists);
+        site.expect_no_temporaries();
+    }
+}
+
+// Deflated data garbled on the way: the inflater stops or the CRC disagrees.
+TEST(ZipToFile, GarbledDeflateDataFails)
+{
+    zip_site site;
+    write_file(site.out("big.txt"), "old");
+    ASSERT_TRUE(make_zip(site.dir / "a.zip", {{"big.txt", pattern_bytes(100000), reg_file | 0644}}));
+    std::string bytes = read_file(site.dir / "a.zip");
+    for (std::size_t i = 200; i < 400; ++i) bytes[i] = static_cast<char>(bytes[i] ^ 0x5a);
+    write_file(site.dir / "a.zip", bytes);
+    int err = zip_to_file("a.zip", "out/", nullptr, 0);
+    EXPECT_TRUE(err == err_zip_read || err == UNZ_CRCERROR) << err;
+    EXPECT_EQ(read_file(site.out("big.txt")), "old");
+    site.expect_no_temporaries();
+}
+
+TEST(ZipToFile, UnopenableArchivesFailWithOpenCode)
+{
+    zip_site site;
+    log_capture log(site.dir);
+    EXPECT_EQ(zip_to_file("missing.zip", "out/", nullptr, 0), err_zip_open);
+    const std::string text = log.text();
+    EXPECT_NE(text.find("OK I am about to report that I could not open a zip file for extraction!\n"
+                        "That incoming file is " + site.dir.path() + "/missing.zip\n"),
+              std::string::npos) << text;
+    EXPECT_NE(text.find("Zip to file failed with error err = 20001."), std::string::npos);
+
+    // A download cut short loses the central directory at the end.
+    ASSERT_TRUE(make_zip(site.dir / "a.zip", {{"a.txt", pattern_bytes(5000)}}));
+    std::string bytes = read_file(site.dir / "a.zip");
+    write_file(site.dir / "a.zip", bytes.substr(0, bytes.size() / 2));
+    EXPECT_EQ(zip_to_file("a.zip", "out/", nullptr, 0), err_zip_open);
+    EXPECT_TRUE(list_dir(site.out("")).empty());
+}
+
+// A full disk (here: the file-size limit) leaves the old file and no temporary.
+TEST(ZipToFile, WriteFailureKeepsTheOldFile)
+{
+    zip_site site;
+    write_file(site.out("data.bin"), "good old data");
+    ASSERT_TRUE(make_zip(site.dir / "a.zip", {{"data.bin", pattern_bytes(1 << 20), reg_file | 0644}}));
+    rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 64 * 1024;
+    auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    int err = zip_to_file("a.zip", "out/", nullptr, 0);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, old_handler);
+    EXPECT_EQ(err, EFBIG);
+    EXPECT_EQ(read_file(site.out("data.bin")), "good old data");
+    site.expect_no_temporaries();
+}
+
+// Data streams through a fixed buffer: extracting a 96 MiB entry must not grow
+// the process by anything like the entry's size.
+TEST(ZipToFile, MemoryStaysFlatForLargeEntries)
+{
+    zip_site site;
+    const std::uint64_t chunks = 96 * 16; // 64 KiB each
+    ASSERT_TRUE(make_zip(site.dir / "a.zip", {{"zeros.bin", std::string(64 * 1024, '\0'), reg_file | 0644, 0, 0,
+                                               chunks}}));
+    rusage before;
+    getrusage(RUSAGE_SELF, &before);
+    ASSERT_EQ(zip_to_file("a.zip", "out/", nullptr, 0), 0);
+    rusage after;
+    getrusage(RUSAGE_SELF, &after);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 32 * 1024); // KiB
+    EXPECT_EQ(lstat_of(site.out("zeros.bin")).st.st_size, off_t(chunks * 64 * 1024));
+}
+
+// Entries past 2 GiB and 4 GiB (zip64): slow and disk-hungry, so only on request
+// with SKY_LARGE_TESTS=1.
+TEST(ZipToFile, EntriesPastFourGiB)
+{
+    if (!std::getenv("SKY_LARGE_TESTS")) GTEST_SKIP() << "set SKY_LARGE_TESTS=1 to run";
+    zip_site site;
+    const std::uint64_t chunks = (std::uint64_t(4) << 20) + 3; // 4 GiB + 3 KiB in 1 KiB pieces
+    ASSERT_TRUE(make_zip(site.dir / "a.zip", {{"small.txt", "s"},
+                                               {"huge.bin", pattern_bytes(1024), reg_file | 0644, 0, 0, chunks},
+                                               {"after.txt", "a"}}));
+    ASSERT_EQ(zip_to_file("a.zip", "out/", nullptr, 0), 0);
+    EXPECT_EQ(lstat_of(site.out("huge.bin")).st.st_size, off_t(chunks * 1024));
+    EXPECT_EQ(read_file(site.out("after.txt")), "a");
+}
+
+} // namespace
