@@ -1,0 +1,75 @@
+// decisions.cpp - the install decision per file, with per-folder answers.
+#include "decisions.h"
+
+#include "engine_hooks.h"
+#include "hl_types.h"
+#include "install_records.h"
+#include "stg.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// Folder answers given during one call of choose_files.
+struct folder_memory {
+    std::vector<std::string> replace_dirs;
+    std::vector<std::string> keep_dirs;
+
+    static bool holds(const std::vector<std::string>& dirs, const std::string& folder)
+    {
+        return std::find(dirs.begin(), dirs.end(), folder) != dirs.end();
+    }
+};
+
+bool matches_a_listed_version(const file_history_struct& h, const std::string& sig)
+{
+    for (const file_version_struct& v : h.versions)
+        if (v.sig_want == sig) return true;
+    return false;
+}
+
+// The user modified this file: act (1), leave it (0), or cancel everything (-1).
+int decide_modified(const file_version_struct& v, const std::string& local, int gone, folder_memory& memory)
+{
+    std::string folder;
+    get_path_with_path(folder, local);
+    if (folder_memory::holds(memory.replace_dirs, folder)) return 1;
+    if (folder_memory::holds(memory.keep_dirs, folder)) return 0;
+    xer << "File: " << local << "  sig_want=" << v.sig_want << "  sig_have=" << v.sig_have << "\n";
+    switch (select_alert(local, gone)) {
+    case sel_replace: return 1;
+    case sel_replace_all: memory.replace_dirs.push_back(folder); return 1;
+    case sel_keep: return 0;
+    case sel_keep_all: memory.keep_dirs.push_back(folder); return 0;
+    default: return -1;
+    }
+}
+
+} // namespace
+
+int choose_files()
+{
+    folder_memory memory;
+    for (size_t i = 0; i < sim_info.size(); ++i) {
+        file_history_struct& h = sim_info[i];
+        file_version_struct& v = h.versions.back();
+        int act = want_this_f(static_cast<int>(i), static_cast<int>(h.versions.size() - 1), v.match_code);
+        if (act) {
+            std::string local = v.path;
+            trim_dest_folder(local);
+            local = dest_dir_path + local;
+            const int gone = v.sig_want == "GONE";
+            const bool have = v.sig_have != "NONE";
+            if (!have && gone) act = 0;
+            else if (have && v.sig_have == v.sig_want) act = 0;
+            else if (have && !matches_a_listed_version(h, v.sig_have)) {
+                act = decide_modified(v, local, gone, memory);
+                if (act < 0) return 0;
+            }
+        }
+        v.want_install = act && v.sig_want != "GONE";
+        v.want_delete = act && v.sig_want == "GONE";
+    }
+    return 1;
+}

@@ -1,0 +1,89 @@
+// install_records.cpp - the engine's shared records and path helpers.
+#include "install_records.h"
+
+#include "program_folder.h"
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+
+std::vector<file_history_struct> sim_info;
+std::string dest_dir_path;
+std::string install_name;
+std::string temp_path;
+std::string crnt_file_name;
+std::string crnt_file_path;
+std::string server_name[max_servers];
+std::string server_path[max_servers];
+std::string server_desc[max_servers];
+int this_install_has_exes;
+std::set<std::string> deleted_files;
+
+int path_has_no_file(std::string path) { return !path.empty() && path.back() == '/' ? 1 : 0; }
+
+void trim_dest_folder(std::string& path)
+{
+    const size_t slash = path.find('/');
+    if (slash != std::string::npos) path.erase(0, slash + 1);
+}
+
+void get_OS_abs_path(int which, std::string& out)
+{
+    if (which == os_dir_this_app) {
+        out = UTL_program_folder();
+        for (char& c : out)
+            if (c == '\\' || c == ':') c = '/';
+        if (out.empty() || out.back() != '/') out += '/';
+        return;
+    }
+    if (which == os_dir_temp) {
+        out = "/tmp/";
+        return;
+    }
+    if (which != os_dir_desktop && which != os_dir_default_apps && which != os_dir_prefs) return;
+    const char* home = std::getenv("HOME");
+    if (!home) return;
+    out = std::string(home) + "/";
+    if (which == os_dir_prefs) {
+        out += ".skylume/";
+        mkdir(out.c_str(), 0777); // an existing folder or a failure is not reported
+    }
+}
+
+void get_path_with_path(std::string& folder, const std::string& path)
+{
+    std::string p = path;
+    if (p.size() > 2 && p.back() == '/') p.pop_back();
+    const size_t slash = p.rfind('/');
+    folder = slash == std::string::npos ? std::string() : p.substr(0, slash + 1);
+}
+
+int path_stays_inside(const std::string& manifest_path)
+{
+    if (manifest_path.empty() || manifest_path.front() == '/') return 0;
+    if (manifest_path.find('\0') != std::string::npos) return 0;
+    std::string rel = manifest_path;
+    trim_dest_folder(rel);
+    if (rel.empty() || rel.front() == '/') return 0;
+    size_t start = 0;
+    for (;;) {
+        const size_t slash = rel.find('/', start);
+        const std::string part = rel.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+        if (part.empty() || part == "." || part == "..") return 0;
+        if (slash == std::string::npos) return 1;
+        start = slash + 1;
+    }
+}
+
+void ENG_reset_records()
+{
+    sim_info.clear();
+    dest_dir_path.clear();
+    install_name.clear();
+    temp_path.clear();
+    crnt_file_name.clear();
+    crnt_file_path.clear();
+    for (int i = 0; i < max_servers; ++i) server_name[i].clear(), server_path[i].clear(), server_desc[i].clear();
+    this_install_has_exes = 0;
+    deleted_files.clear();
+}

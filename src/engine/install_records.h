@@ -1,0 +1,59 @@
+// install_records.h - the manifest in memory and the install globals, shared by
+// every step of the engine, and the small path helpers. Main thread only.
+#pragma once
+
+#include <set>
+#include <string>
+#include <vector>
+
+// One FILE line of the manifest, with what the disk examination and the
+// install decision made of it.
+struct file_version_struct {
+    int match_code = 0;      // 0..4; only compared by want_this_f
+    int platform = 0;        // 0 any, 1 mac, 2 windows, 3 linux, 6 linux only; 4, 5 never wanted
+    int aux_code = 0;        // kept as read
+    float download_kb = 0;   // archive size, kB
+    float disk_kb = 0;       // installed size, kB
+    std::string sig_want;    // MD5 wanted, lower-case hex; "GONE": no longer part of the product
+    std::string sig_have;    // MD5 on disk, "NONE" when missing; newest version only
+    std::string path;        // manifest path; its first component is the product's top folder
+    int up_to_date = 0;      // flag: the file on disk is the wanted one
+    int want_install = 0;    // decision: extract this version
+    int want_delete = 0;     // decision: delete the local file
+};
+
+// Neighbouring FILE lines of one path, oldest first; the last is current.
+struct file_history_struct {
+    std::vector<file_version_struct> versions;
+};
+
+extern std::vector<file_history_struct> sim_info; // the manifest, in file order
+
+extern std::string dest_dir_path;  // product folder, ends in '/'
+extern std::string install_name;   // install set: archive folder on the disc, new folder name
+extern std::string temp_path;      // temporary folder, ends in '/'
+extern std::string crnt_file_name; // archive the install step works on
+extern std::string crnt_file_path; // its whole path, on the disc or the server
+constexpr int max_servers = 10;
+extern std::string server_name[max_servers]; // download host of each server
+extern std::string server_path[max_servers]; // path prefix on each server
+extern std::string server_desc[max_servers]; // description for the server chooser
+extern int this_install_has_exes;            // flag: platform-specific files are being installed
+extern std::set<std::string> deleted_files;  // folders touched by deletions, each ending in '/'
+
+// Folder numbers of get_OS_abs_path.
+enum { os_dir_this_app = 0, os_dir_desktop = 1, os_dir_default_apps = 2, os_dir_temp = 3, os_dir_prefs = 4 };
+
+int path_has_no_file(std::string path);  // 1 when path ends in '/'
+void trim_dest_folder(std::string& path); // drops everything through the first '/'
+// Sets out to the folder, ending in '/'; unknown numbers and an unset HOME leave it unchanged.
+void get_OS_abs_path(int which, std::string& out);
+// folder = path through the '/' before its last name (a folder path yields its parent).
+void get_path_with_path(std::string& folder, const std::string& path);
+
+// 1 when the manifest path, less its top folder, names a place inside the
+// product folder: relative, no empty, "." or ".." component, no NUL.
+int path_stays_inside(const std::string& manifest_path);
+
+// Puts every record of the engine back to its start state; for tests.
+void ENG_reset_records();

@@ -1,0 +1,207 @@
+// manifest.cpp - manifest reader and disk examination.
+//   body scanner: lines, keywords, the integer rule
+//   entries into histories, with path checks and progress
+//   read_directory: header, body, disk examination
+#include "manifest.h"
+
+#include "folders.h"
+#include "hl_types.h"
+#include "hooks.h"
+#include "install_records.h"
+#include "md5.h"
+#include "stg.h"
+#include "xmap.h"
+
+#include <cstdint>
+
+namespace {
+
+const int manifest_versions[] = {840, 900, 0};
+int file_lines_seen; // never reset: the progress cadence runs across readings
+
+// A forward reader over the mapped body; never reads past end.
+struct body_scanner {
+    const char* p;
+    const char* end;
+
+    bool at_end() const { return p >= end; }
+    static bool is_blank(char c) { return c == ' ' || c == '\t'; }
+    static bool is_line_end(char c) { return c == '\r' || c == '\n' || c == '\0'; }
+    bool at_blank() const { return !at_end() && is_blank(*p); }
+    bool at_line_end() const { return at_end() || is_line_end(*p); }
+
+    void skip_blanks()
+    {
+        while (at_blank()) ++p;
+    }
+    void skip_blanks_and_line_ends()
+    {
+        while (!at_end() && (is_blank(*p) || is_line_end(*p))) ++p;
+    }
+    void skip_line()
+    {
+        while (!at_line_end()) ++p;
+    }
+    // True and steps over the keyword when it stands here followed by a blank.
+    bool keyword(const char* word)
+    {
+        const char* q = p;
+        for (; *word; ++word, ++q)
+            if (q >= end || *q != *word) return false;
+        if (q >= end || !is_blank(*q)) return false;
+        p = q;
+        return true;
+    }
+    std::string rest_of_line()
+    {
+        skip_blanks();
+        const char* start = p;
+        skip_line();
+        return std::string(start, p);
+    }
+    std::string word()
+    {
+        skip_blanks();
+        const char* start = p;
+        while (!at_line_end() && !is_blank(*p)) ++p;
+        return std::string(start, p);
+    }
+    // Every character counts as a digit (c - '0'), in 32-bit wrap-around.
+    int integer()
+    {
+        skip_blanks();
+        bool negative = false;
+        if (!at_end() && *p == '-') {
+            negative = true;
+            ++p;
+            if (at_end()) return 0;
+        }
+        if (!at_end() && *p == '+') {
+            negative = false;
+            ++p;
+        }
+        std::uint32_t value = 0;
+        while (!at_line_end() && !is_blank(*p)) value = value * 10u + static_cast<std::uint32_t>(*p++ - 48);
+        if (negative) value = 0u - value;
+        return static_cast<int>(value);
+    }
+};
+
+int clamp(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; }
+
+bool dropped_by_network_build(const std::string& name)
+{
+    return is_net && (name.find("900 alt terrain") != std::string::npos ||
+                      name.find("Orbit View Textures") != std::string::npos);
+}
+
+void refuse_path(const char* why, const std::string& path)
+{
+    __MACIBM_alert(0, why, "This is impossible to download or delete!", "It is:", path, t_exit, __FILE__, __LINE__);
+}
+
+// Reads one FILE line's fields; the scanner stands after the keyword.
+file_version_struct read_file_line(body_scanner& s, const std::string& folder, std::string& name)
+{
+    file_version_struct v;
+    v.match_code = clamp(s.integer(), 0, 4);
+    v.platform = clamp(s.integer(), 0, 6);
+    v.aux_code = s.integer();
+    v.download_kb = static_cast<float>(s.integer());
+    v.disk_kb = static_cast<float>(s.integer());
+    v.sig_want = s.word();
+    name = s.rest_of_line();
+    v.path = folder + name;
+    return v;
+}
+
+void take_entry(file_version_struct&& v, std::string& previous_path)
+{
+    if (sim_info.empty() || v.path != previous_path) sim_info.emplace_back();
+    previous_path = v.path;
+    if (path_has_no_file(v.path))
+        refuse_path("I am reading the directory text file and found a path that has no file!", v.path);
+    if (!path_stays_inside(v.path))
+        refuse_path("I am reading the directory text file and found a path that leaves the product folder!", v.path);
+    sim_info.back().versions.push_back(std::move(v));
+}
+
+void examine_disk(const std::string& title)
+{
+    const size_t count = sim_info.size();
+    const size_t step = count / 200 > 0 ? count / 200 : 1;
+    for (size_t i = 0; i < count; ++i) {
+        auto& versions = sim_info[i].versions;
+        file_version_struct& v = versions.back();
+        std::string dest = v.path;
+        trim_dest_folder(dest);
+        dest = dest_dir_path + dest;
+        if (i % step == 0)
+            dir_progress_bar(0, static_cast<float>(i), static_cast<float>(count), 1, title, dest);
+        v.sig_have = "NONE";
+        calc_file_md5(dest, v.sig_have);
+        v.up_to_date = v.sig_want == v.sig_have;
+        if (v.sig_want == "GONE" || v.up_to_date) continue;
+        if (!want_this_f(static_cast<int>(i), static_cast<int>(versions.size() - 1), v.match_code)) continue;
+        stg.download_kb += v.download_kb;
+        stg.disk_kb += v.disk_kb;
+        if (v.platform >= os_mac && v.platform <= os_linux) this_install_has_exes = 1;
+    }
+}
+
+} // namespace
+
+int ENG_parse_manifest_body(const char* begin, const char* end, const char* file_start, const std::string& title)
+{
+    body_scanner s{begin, end};
+    std::string folder, previous_path, name;
+    int lines = 0;
+    s.skip_blanks();
+    while (!s.at_end()) {
+        if (s.keyword("DIR")) {
+            folder = s.rest_of_line();
+        } else if (s.keyword("FILE")) {
+            file_version_struct v = read_file_line(s, folder, name);
+            if (!dropped_by_network_build(name)) take_entry(std::move(v), previous_path);
+            if (file_lines_seen++ % 500 == 0)
+                dir_progress_bar(0, static_cast<float>(s.p - file_start), static_cast<float>(end - file_start), 0,
+                                 title, name);
+            ++lines;
+        } else {
+            s.skip_line();
+        }
+        s.skip_blanks_and_line_ends();
+    }
+    return lines;
+}
+
+int read_directory(const std::string& manifest_path, std::string title)
+{
+    deleted_files.clear();
+    stg.download_kb = stg.disk_kb = 0.0;
+    sim_info.clear();
+    xmap_class manifest(manifest_path);
+    if (!manifest.begin)
+        __MACIBM_alert(0, "I tried to read a directory file that does not exist!", "The file is:", manifest_path, "",
+                       t_exit, __FILE__, __LINE__);
+    if (!manifest.check_file(io_text, manifest_versions, "INSTALLER", nullptr)) {
+        if (is_net) new_format(manifest_path);
+        return dir_missing;
+    }
+    ENG_parse_manifest_body(manifest.cursor, manifest.end, manifest.begin, title);
+    examine_disk(title);
+    return dir_ready;
+}
+
+void new_format(std::string manifest_path)
+{
+    __MACIBM_alert(0,
+                   "OK I am checking the Veltrane Labs servers and I am finding file formats that are newer than I "
+                   "can understand!",
+                   "In other words, you need to get a new installer!",
+                   "No problem... grab it at the download section of www.skylume.com.", manifest_path, t_alert,
+                   __FILE__, __LINE__);
+    // Opening the download page in a browser does nothing on this platform.
+    stg.run_phase = run_done;
+    app_done = 1;
+}

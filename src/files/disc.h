@@ -1,0 +1,31 @@
+// disc.h - finding the product disc through the mount table and a list of
+// usual mount folders. Main thread only, at start-up.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class demo_class {
+public:
+    // 1 when the disc was found, now or by the last scan of this selector
+    // (0..4). Selector 0 scans again after an hour, or at once with force.
+    int check_any(int selector, int force);
+
+    std::string mtab_path = "/etc/mtab"; // the mount table read first
+    std::vector<std::string> fixed_folders = {
+        "/mnt/cdrom/", "/cdrom/", "/media/cdrom/", "/mnt/dvd/", "/dvd/", "/media/dvd/", "/mnt/skylume/",
+    };
+
+    void reset_scans(); // forgets every selector's last scan; for tests
+
+private:
+    float next_check_time[5] = {-1.0f, 0.0f, 0.0f, 0.0f, 0.0f};
+    int found_thing[5] = {};
+    int scan_mount_table();
+};
+
+extern demo_class demo;
+
+// Tests one folder (with its trailing '/'): 1 and dvd_path = folder when its
+// "dvd_version.txt" carries the disc header, else 0.
+int check_dvd(std::string folder);

@@ -1,0 +1,78 @@
+// engine_fixture.cpp
+#include "engine_fixture.h"
+
+#include "hl_types.h"
+#include "install_records.h"
+#include "stg.h"
+
+#include <filesystem>
+
+namespace {
+
+int scripted_answer(const std::string& path, int gone)
+{
+    engine_fixture::questions().push_back({path, gone});
+    auto& left = engine_fixture::answers();
+    if (left.empty()) {
+        ADD_FAILURE() << "unexpected question about " << path;
+        return sel_cancel;
+    }
+    const int a = left.front();
+    left.erase(left.begin());
+    return a;
+}
+
+} // namespace
+
+std::vector<int>& engine_fixture::answers()
+{
+    static std::vector<int> list;
+    return list;
+}
+
+std::vector<question>& engine_fixture::questions()
+{
+    static std::vector<question> list;
+    return list;
+}
+
+void engine_fixture::SetUp()
+{
+    ENG_reset_records();
+    stg = stg_class{};
+    STG_set_defaults();
+    is_net = 0;
+    install_type = 1;
+    product = tmp / "Product/";
+    std::filesystem::create_directories(product);
+    dest_dir_path = product;
+    temp_path = tmp.path() + "/";
+    answers().clear();
+    questions().clear();
+    previous_select = ENG_set_select_hook(scripted_answer);
+    log_path = tmp / "Log.txt";
+    xer.open(log_path);
+}
+
+void engine_fixture::TearDown()
+{
+    ENG_set_select_hook(previous_select);
+    EXPECT_TRUE(answers().empty()) << "scripted answers left over";
+    xer.close();
+    is_net = 0;
+    install_type = 1;
+}
+
+std::string engine_fixture::write_manifest(const std::string& body, const std::string& header)
+{
+    const std::string path = tmp / "directory.txt";
+    write_file(path, header + body);
+    return path;
+}
+
+void engine_fixture::put_file(const std::string& rel, const std::string& bytes)
+{
+    const std::string path = product + rel;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    write_file(path, bytes);
+}

@@ -1,0 +1,45 @@
+// engine_fixture.h - a fresh engine for each test: records reset, defaults set,
+// a temporary product folder, scripted answers to the modified-file question,
+// and a manifest writer.
+#pragma once
+
+#include "engine_hooks.h"
+#include "testkit.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+// MD5 of a few fixed contents, for manifests that describe files on disk.
+constexpr const char* md5_empty = "d41d8cd98f00b204e9800998ecf8427e";
+constexpr const char* md5_abc = "900150983cd24fb0d6963f7d28e17f72";             // "abc"
+constexpr const char* md5_hello = "b1946ac92492d2347c6235b4d2611184";           // "hello\n"
+
+struct question {
+    std::string path;
+    int gone;
+};
+
+class engine_fixture : public ::testing::Test {
+public:
+    static std::vector<int>& answers();        // answers given in order to the questions
+    static std::vector<question>& questions(); // questions asked
+
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Writes "directory.txt" with the manifest header and the given body; returns its path.
+    std::string write_manifest(const std::string& body, const std::string& header = "I\n900 version\nINSTALLER\n");
+    // Writes a file below the product folder, making its folders.
+    void put_file(const std::string& rel, const std::string& bytes);
+
+    temp_dir tmp;
+    std::string product; // the product folder, ending in '/'
+    alert_recorder alerts;
+    std::string log_path;
+
+private:
+    select_fn previous_select = nullptr;
+};

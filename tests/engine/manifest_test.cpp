@@ -1,0 +1,205 @@
+// Manifest reading: the body's lines and fields, the examination of the
+// product folder, and what a damaged or hostile manifest does.
+#include "engine_fixture.h"
+#include "hl_types.h"
+#include "install_records.h"
+#include "manifest.h"
+#include "stg.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+class Manifest : public engine_fixture {
+protected:
+    void parse(const std::string& body) { ENG_parse_manifest_body(body.data(), body.data() + body.size(), body.data(), "t"); }
+    const file_version_struct& version(size_t h, size_t v) { return sim_info.at(h).versions.at(v); }
+};
+
+TEST_F(Manifest, FileLineFields)
+{
+    struct field_case {
+        std::string body;
+        int match_code, platform, aux_code;
+        float download_kb, disk_kb;
+        const char* sig;
+        const char* path;
+    };
+    const field_case cases[] = {
+        {"DIR a/b/\nFILE 1 0 0 10 20 S x.txt\n", 1, 0, 0, 10, 20, "S", "a/b/x.txt"},
+        {"DIR a/\nFILE 9 -3 -7 1 2 S x\n", 4, 0, -7, 1, 2, "S", "a/x"},
+        {"DIR a/\nFILE -+2 7 0 0 0 S x\n", 2, 6, 0, 0, 0, "S", "a/x"},
+        {"DIR a/\nFILE - 5 0 0 0 S x\n", 0, 5, 0, 0, 0, "S", "a/x"},
+        {"DIR a/\nFILE 0 0 0 1.5 0 S x\n", 0, 0, 0, 85, 0, "S", "a/x"},
+        {"DIR a/\r\nFILE\t1  3\t0 4 5 S  name with blanks  \r\n", 1, 3, 0, 4, 5, "S", "a/name with blanks  "},
+        {"  DIR   a b/ \nFILE 0 0 0 0 0 S x\n", 0, 0, 0, 0, 0, "S", "a b/ x"},
+        {"DIR a/\nFILE 0 0 0 0 0 S x\0garbage"s, 0, 0, 0, 0, 0, "S", "a/x"},
+    };
+    for (const field_case& c : cases) {
+        SCOPED_TRACE(c.body);
+        sim_info.clear();
+        parse(c.body);
+        ASSERT_EQ(sim_info.size(), 1u);
+        const file_version_struct& v = version(0, 0);
+        EXPECT_EQ(v.match_code, c.match_code);
+        EXPECT_EQ(v.platform, c.platform);
+        EXPECT_EQ(v.aux_code, c.aux_code);
+        EXPECT_EQ(v.download_kb, c.download_kb);
+        EXPECT_EQ(v.disk_kb, c.disk_kb);
+        EXPECT_EQ(v.sig_want, c.sig);
+        EXPECT_EQ(v.path, c.path);
+        EXPECT_EQ(v.sig_have, "");
+        EXPECT_EQ(v.up_to_date + v.want_install + v.want_delete, 0);
+    }
+}
+
+TEST_F(Manifest, NeighbouringLinesOfOnePathFormOneHistory)
+{
+    parse("DIR T/\nFILE 0 0 0 0 0 A f\nFILE 0 0 0 0 0 B f\nFILE 0 0 0 0 0 C g\nFILE 0 0 0 0 0 D f\n");
+    ASSERT_EQ(sim_info.size(), 3u);
+    EXPECT_EQ(sim_info[0].versions.size(), 2u);
+    EXPECT_EQ(version(0, 1).sig_want, "B");
+    EXPECT_EQ(version(2, 0).path, "T/f");
+}
+
+TEST_F(Manifest, OtherLinesAreSkipped)
+{
+    parse("DIRECTORY x/\nFILE\nfile 0 0 0 0 0 S lower\ndir y/\nFILES 0 0 0 0 0 S no\nDIR T/\n\n\n"
+          "FILE 0 0 0 0 0 S kept\nrandom words\n");
+    ASSERT_EQ(sim_info.size(), 1u);
+    EXPECT_EQ(version(0, 0).path, "T/kept");
+}
+
+TEST_F(Manifest, HostilePathsEndTheReadBeforeAnythingIsWritten)
+{
+    for (const char* body : {"DIR T/sub/\nFILE 0 0 0 0 0 S\n", "DIR T/../../\nFILE 0 0 0 0 0 S etc/passwd\n",
+                             "DIR /\nFILE 0 0 0 0 0 S etc/passwd\n", "DIR T/./\nFILE 0 0 0 0 0 S a\n"}) {
+        SCOPED_TRACE(body);
+        sim_info.clear();
+        EXPECT_THROW(parse(body), fatal_alert);
+    }
+    EXPECT_EQ(alerts.alerts().front().lines.l1, "I am reading the directory text file and found a path that has no file!");
+}
+
+TEST_F(Manifest, NetworkBuildDropsTheLargeOptionalSets)
+{
+    const std::string body = "DIR T/\nFILE 0 0 0 0 0 S a\nFILE 0 0 0 0 0 S Orbit View Textures/x\n"
+                             "FILE 0 0 0 0 0 S 900 alt terrain.zip\n";
+    parse(body);
+    EXPECT_EQ(sim_info.size(), 3u);
+    sim_info.clear();
+    is_net = 1;
+    parse(body);
+    EXPECT_EQ(sim_info.size(), 1u);
+}
+
+// One entry of each kind against a product folder that holds some of them.
+TEST_F(Manifest, ExaminationSetsSignaturesFlagsAndTotals)
+{
+    put_file("current.txt", "abc");
+    put_file("old.txt", "abc");         // an older listed version
+    put_file("modified.txt", "hello\n"); // matches nothing listed
+    put_file("gone.txt", "abc");
+    put_file("mac.bin", "x");
+    const std::string m = write_manifest(std::string("DIR Top/\n") +
+                                         "FILE 0 0 0 1 10 " + md5_abc + " current.txt\n" +
+                                         "FILE 0 0 0 2 20 " + md5_abc + " old.txt\n" +
+                                         "FILE 0 0 0 4 40 " + md5_empty + " old.txt\n" +
+                                         "FILE 0 0 0 8 80 " + md5_empty + " modified.txt\n" +
+                                         "FILE 0 0 0 16 160 " + md5_empty + " missing.txt\n" +
+                                         "FILE 0 0 0 32 320 GONE gone.txt\n" +
+                                         "FILE 0 1 0 64 640 " + md5_empty + " mac.bin\n" +
+                                         "FILE 0 6 0 128 1280 " + md5_empty + " linux.so\n");
+    ASSERT_EQ(read_directory(m, "title"), dir_ready);
+    ASSERT_EQ(sim_info.size(), 7u);
+    struct exam_case {
+        size_t history;
+        const char* sig_have;
+        int up_to_date;
+    };
+    const exam_case cases[] = {{0, md5_abc, 1}, {1, md5_abc, 0}, {2, md5_hello, 0}, {3, "NONE", 0},
+                               {4, md5_abc, 0}, {5, "x", 0},     {6, "NONE", 0}};
+    for (const exam_case& c : cases) {
+        SCOPED_TRACE(c.history);
+        const file_version_struct& v = sim_info[c.history].versions.back();
+        if (c.history != 5) {
+            EXPECT_EQ(v.sig_have, c.sig_have);
+        }
+        EXPECT_EQ(v.up_to_date, c.up_to_date);
+    }
+    EXPECT_EQ(version(1, 0).sig_have, ""); // older versions are not examined
+    EXPECT_EQ(stg.download_kb, 4 + 8 + 16 + 128);
+    EXPECT_EQ(stg.disk_kb, 40 + 80 + 160 + 1280);
+    EXPECT_EQ(this_install_has_exes, 0); // platform 6 is not 1..3; the mac file is not wanted
+    stg.download_os = os_mac;
+    ASSERT_EQ(read_directory(m, "title"), dir_ready);
+    EXPECT_EQ(this_install_has_exes, 1);
+    stg.download_os = os_linux;
+    ASSERT_EQ(read_directory(m, "title"), dir_ready);
+    EXPECT_EQ(this_install_has_exes, 1); // a later reading never clears it
+}
+
+TEST_F(Manifest, TotalsStayExactPastSixteenGigabytes)
+{
+    std::string body = "DIR Top/\n";
+    for (int i = 0; i < 40; ++i) body += "FILE 0 0 0 1000001 1000001 S f" + std::to_string(i) + "\n";
+    ASSERT_EQ(read_directory(write_manifest(body), "t"), dir_ready);
+    EXPECT_EQ(stg.download_kb, 40.0 * 1000001);
+}
+
+TEST_F(Manifest, RefusedHeadersLeaveTheManifestMissing)
+{
+    const char* headers[] = {"I\n800 version\nINSTALLER\n", "I\n900 version\nDVD\n", "X\n900\nINSTALLER\n",
+                             " I\n900\nINSTALLER\n", "I\n900 version\n"};
+    for (const char* h : headers) {
+        SCOPED_TRACE(h);
+        EXPECT_EQ(read_directory(write_manifest("DIR T/\nFILE 0 0 0 0 0 S a\n", h), "t"), dir_missing);
+        EXPECT_TRUE(sim_info.empty());
+    }
+    EXPECT_EQ(read_directory(write_manifest("", ""), "t"), dir_missing);
+    EXPECT_EQ(read_directory(write_manifest("", "I\r\n\r\n  840 version\r\nINSTALLER\r\n"), "t"), dir_ready);
+    EXPECT_TRUE(alerts.alerts().empty());
+}
+
+TEST_F(Manifest, NetworkBuildTellsTheUserToGetANewInstaller)
+{
+    is_net = 1;
+    EXPECT_EQ(read_directory(write_manifest("", "I\n950 version\nINSTALLER\n"), "t"), dir_missing);
+    ASSERT_EQ(alerts.alerts().size(), 1u);
+    EXPECT_EQ(alerts.alerts()[0].lines.l2, "In other words, you need to get a new installer!");
+    EXPECT_EQ(stg.run_phase, run_done);
+    EXPECT_EQ(app_done, 1);
+    app_done = 0;
+}
+
+TEST_F(Manifest, MissingManifestIsFatal)
+{
+    EXPECT_THROW(read_directory(tmp / "nowhere.txt", "t"), fatal_alert);
+    EXPECT_EQ(alerts.alerts().at(0).lines.l1, "I tried to read a directory file that does not exist!");
+}
+
+int pictures_drawn;
+std::vector<float> examined;
+
+TEST_F(Manifest, ProgressPicturesAreRationed)
+{
+    const progress_fn old = ENG_set_progress_hook([](const progress_frame& f) {
+        ++pictures_drawn;
+        if (f.line2 == "Currently EXAMINING the hard disk.") examined.push_back(f.fill_end);
+    });
+    struct cadence_case {
+        int histories;
+        size_t examined;
+    };
+    for (const cadence_case& c : {cadence_case{150, 150}, {1000, 200}}) {
+        SCOPED_TRACE(c.histories);
+        std::string body = "DIR Top/\n";
+        for (int i = 0; i < c.histories; ++i) body += "FILE 0 0 0 0 0 S f" + std::to_string(i) + "\n";
+        examined.clear();
+        ASSERT_EQ(read_directory(write_manifest(body), "t"), dir_ready);
+        EXPECT_EQ(examined.size(), c.examined);
+    }
+    ENG_set_progress_hook(old);
+}
+
+} // namespace
