@@ -15,3 +15,15 @@ int delete_file(std::string path); // app_path + path: a file, or an empty folde
 // ---- questions -----------------------------------------------------------
 int file_exists(std::string path); // 1 when app_path + path exists and is no folder (links followed), else 0
 int dir_exists(std::string path);  // 1 when app_path + path (one trailing '/' dropped) is a folder, else 0
+
+// ---- programs -------------------------------------------------------------
+// Starts app_path + program (one trailing '/' dropped) with the arguments
+// "-path" argument (none when argument is empty). Once the new program runs,
+// this one ends: ordered exit with saving, then exit(1). Returns only when the
+// program could not be started, with the errno of the fork or the exec (logged).
+int launch_app(const std::string& program, const std::string& argument);
+
+// Sets the large-address-aware flag of a Windows PE executable at path (as
+// given). 0; errno of the file calls; EIO on a short read or write;
+// err_exe_not_mz / err_exe_not_pe when the file is no such executable.
+int make_file_large_address_aware(std::string path);
