@@ -78,6 +78,12 @@ int http_class::net_check(int slot, std::string server, std::string dir, const s
     }
     if (!slots[slot]) {
         check_request_args(server, dir);
+        // A NUL would cut the text short when it becomes the request: refuse it
+        // like any other control character, before anything is sent.
+        if (server.find('\0') != std::string::npos || dir.find('\0') != std::string::npos) {
+            xer << "Refused a request whose server, path or header lines hold control characters.\n";
+            return net_failed;
+        }
         slots[slot] = start_transfer(server, dir, dest);
     }
     down_class& d = *slots[slot];
