@@ -181,16 +181,7 @@ long PCSBSocket::ReadData(void* buffer, long length)
         status = sock_closed;
         return -1;
     }
-    const int err = errno;
-    if (err == EAGAIN || err == EWOULDBLOCK) return 0;
-    if (is_connection_ending(err)) {
-        status = sock_closed;
-        return -1;
-    }
-    char line[96];
-    std::snprintf(line, sizeof line, "LINUX: NET: Some sort of error while recving! %d\n", err);
-    fail(line, err);
-    return -1;
+    return transfer_failure(errno, "recving");
 }
 
 long PCSBSocket::http_WriteData(const void* buffer, long length)
@@ -199,14 +190,18 @@ long PCSBSocket::http_WriteData(const void* buffer, long length)
     // MSG_NOSIGNAL: a peer that went away is an error result, never a signal.
     const ssize_t sent = send(sock, buffer, static_cast<size_t>(length), MSG_NOSIGNAL);
     if (sent >= 0) return static_cast<long>(sent);
-    const int err = errno;
+    return transfer_failure(errno, "sending");
+}
+
+long PCSBSocket::transfer_failure(int err, const char* verb)
+{
     if (err == EAGAIN || err == EWOULDBLOCK) return 0;
     if (is_connection_ending(err)) {
         status = sock_closed;
         return -1;
     }
     char line[96];
-    std::snprintf(line, sizeof line, "LINUX: NET: Some sort of error while sending! %d\n", err);
+    std::snprintf(line, sizeof line, "LINUX: NET: Some sort of error while %s! %d\n", verb, err);
     fail(line, err);
     return -1;
 }

@@ -60,6 +60,7 @@ private:
     bool listening;        // made as a listener
 
     void fail(const char* message, int err); // prints, stores err, sock_error
+    long transfer_failure(int err, const char* verb); // 0 would block, -1 closed or failed
 };
 
 int printf_null(char*, ...); // a diagnostic sink: prints nothing, returns 0
