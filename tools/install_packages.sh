@@ -5,6 +5,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     zlib1g-dev libminizip-dev
+    nginx-light curl tinyproxy
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -13,5 +14,15 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
     export DEBIAN_FRONTEND=noninteractive
     apt-get update
-    apt-get install -y --no-install-recommends "${missing[@]}"
+    # nginx and tinyproxy are test peers that the tests start themselves on
+    # 127.0.0.1: keep their packages from starting system services.
+    policy=/usr/sbin/policy-rc.d
+    own_policy=0
+    if [ ! -e "$policy" ]; then
+        printf '#!/bin/sh\nexit 101\n' > "$policy"
+        chmod +x "$policy"
+        own_policy=1
+    fi
+    apt-get install -y --no-install-recommends "${missing[@]}" || { [ $own_policy = 1 ] && rm -f "$policy"; exit 1; }
+    if [ $own_policy = 1 ]; then rm -f "$policy"; fi
 fi

@@ -1,0 +1,125 @@
+// One transfer object on its own: the request bytes as the server receives
+// them, straight or through the proxy, and the reply fields it keeps.
+#include "net_fixture.h"
+
+#include "io_errors.h"
+#include "pcsb_socket.h"
+
+#include <cerrno>
+
+namespace {
+
+using down_fixture = net_fixture;
+
+const std::map<std::string, std::string> kSlotHeaders = {
+    {"Host", "dl.skylume.test"}, {"User-agent", "Installer-LIN/a-19"}, {"Connection", "close"}};
+
+std::string ok_reply() { return "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"; }
+
+// Steps the object until `done` holds or 100000 steps / 10 s have passed.
+template <typename Pred>
+void step_until(down_class& d, Pred done)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (int i = 0; i < 100000 && !done() && std::chrono::steady_clock::now() < deadline; ++i) {
+        d.DoProcessing();
+        if (i % 64 == 63) std::this_thread::yield();
+    }
+    ASSERT_TRUE(done());
+}
+
+TEST_F(down_fixture, TheRequestGoesOutByteExactStraightOrThroughTheProxy)
+{
+    struct request_case {
+        const char* name;
+        bool proxy;
+        const char* path;
+        const char* body;
+        std::string wire;
+    };
+    const std::string tail = "Connection: close\r\nHost: dl.skylume.test\r\nUser-agent: Installer-LIN/a-19\r\n";
+    const request_case cases[] = {
+        {"straight, blanks escaped", false, "/a b/c d.zip", nullptr, "GET /a%20b/c%20d.zip HTTP/1.1\r\n" + tail + "\r\n"},
+        {"straight, other bytes untouched", false, "/x%41+y?z=1", nullptr, "GET /x%41+y?z=1 HTTP/1.1\r\n" + tail + "\r\n"},
+        {"through the proxy", true, "/a b.zip", nullptr,
+         "GET http://dl.skylume.test/a%20b.zip HTTP/1.1\r\n" + tail + "\r\n"},
+        {"with a body", false, "/post", "abc", "POST /post HTTP/1.1\r\n" + tail + "Content-Length: 3\r\n\r\n"},
+    };
+    for (const request_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fault_server srv({send_bytes(ok_reply())});
+        http.reset();
+        if (c.proxy) use_proxy(srv.port());
+        // Straight requests name the server by address; the proxied one by a name
+        // that only the proxy (here the fault server) sees.
+        const char* server = c.proxy ? "dl.skylume.test" : "127.0.0.1";
+        down_class d(server, c.proxy ? 80 : srv.port(), c.path, c.body != nullptr, kSlotHeaders, c.body,
+                     c.body ? 3 : 0, nullptr);
+        step_until(d, [&] { return d.IsDone() || d.IsErr(); });
+        EXPECT_FALSE(d.IsErr());
+        EXPECT_EQ(srv.request(), c.wire);
+    }
+}
+
+TEST_F(down_fixture, ReplyFieldsKeepTheFirstHeaderAndTheBodyStaysWithoutADestination)
+{
+    fault_server srv({send_bytes("HTTP/1.1 100 Continue\r\nX-Step: interim\r\n\r\n"), send_bytes(
+                          "HTTP/1.1 200 Fine Thanks\r\nX-Step: final\r\nContent-Length: 5\r\nJunk line\r\n"
+                          "Content-Length: 9\r\nName : v\r\n\r\nhello",
+                          2, 1)});
+    down_class d("127.0.0.1", srv.port(), "/", false, kSlotHeaders, nullptr, 0, nullptr);
+    EXPECT_EQ(d.status_code, -1);
+    EXPECT_EQ(d.content_length, down_length_unknown);
+    step_until(d, [&] { return d.IsDone(); });
+    std::string text;
+    int code = 0;
+    d.GetResponse(&text, &code);
+    EXPECT_EQ(code, 200);
+    EXPECT_EQ(text, "Fine Thanks");
+    EXPECT_EQ(d.content_length, 5u);
+    EXPECT_EQ(d.bytes_written, 0u); // nothing written without a file
+    EXPECT_EQ(std::string(d.recv_bytes.begin(), d.recv_bytes.end()), "hello");
+    const std::map<std::string, std::string> want = {
+        {"X-Step", "interim"}, {"Content-Length", "5"}, {"Name ", "v"}};
+    EXPECT_EQ(d.reply_headers, want);
+    EXPECT_EQ(d.GetStatus(), down_closed);
+}
+
+TEST_F(down_fixture, RefusedAndUnresolvedRequestsHaveNoSocket)
+{
+    struct refuse_case {
+        const char* name;
+        const char* server;
+        const char* path;
+        std::map<std::string, std::string> headers;
+        int error;
+    };
+    const refuse_case cases[] = {
+        {"unknown server", "", "/a.zip", kSlotHeaders, err_net_no_server},
+        {"CR in the path", "127.0.0.1", "/a\r.zip", kSlotHeaders, EINVAL},
+        {"LF in a header value", "127.0.0.1", "/a.zip", {{"Host", "x\nEvil: 1"}}, EINVAL},
+    };
+    for (const refuse_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        down_class d(c.server, 80, c.path, false, c.headers, nullptr, 0, nullptr);
+        EXPECT_EQ(d.socket, nullptr);
+        EXPECT_TRUE(d.send_bytes.empty());
+        EXPECT_EQ(d.status_code, 0);
+        EXPECT_EQ(d.GetStatus(), down_no_socket);
+        EXPECT_TRUE(d.IsErr());
+        EXPECT_FALSE(d.IsDone());
+        EXPECT_EQ(d.GetOSError(), c.error);
+        d.DoProcessing(); // does nothing
+    }
+}
+
+TEST_F(down_fixture, AProxyHostWithControlCharactersIsRefused)
+{
+    http.proxy_host = "127.0.0.1\r\nX: y";
+    http.proxy_port = 3128;
+    down_class d("dl.skylume.test", 80, "/a.zip", false, kSlotHeaders, nullptr, 0, nullptr);
+    EXPECT_EQ(d.socket, nullptr);
+    EXPECT_EQ(d.error, EINVAL);
+}
+
+} // namespace
