@@ -13,18 +13,6 @@
 
 namespace {
 
-struct log_capture {
-    temp_dir dir;
-    std::string path = dir / "log.txt";
-    log_capture() { xer.open(path, std::ios::trunc); }
-    ~log_capture() { xer.close(); }
-    std::string text()
-    {
-        xer.flush();
-        return read_file(path);
-    }
-};
-
 void parse(UTL_cmdline& c, std::vector<const char*> words)
 {
     words.insert(words.begin(), "installer");

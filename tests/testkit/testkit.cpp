@@ -1,6 +1,8 @@
 // testkit.cpp - shared test helpers.
 #include "testkit.h"
 
+#include "hl_types.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -56,6 +58,15 @@ temp_dir::~temp_dir()
 {
     std::error_code ec;
     std::filesystem::remove_all(dir, ec);
+}
+
+log_capture::log_capture() { xer.open(path, std::ios::trunc); }
+log_capture::~log_capture() { xer.close(); }
+
+std::string log_capture::text()
+{
+    xer.flush();
+    return read_file(path);
 }
 
 std::string read_file(const std::string& path)

@@ -57,6 +57,17 @@ private:
     std::string dir;
 };
 
+// Opens the log stream xer on a fresh file for its lifetime and reads it back.
+struct log_capture {
+    temp_dir dir;
+    std::string path = dir / "log.txt";
+    log_capture();
+    ~log_capture();
+    log_capture(const log_capture&) = delete;
+    log_capture& operator=(const log_capture&) = delete;
+    std::string text(); // everything written so far
+};
+
 // Whole-file helpers for fixtures.
 std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& bytes);
