@@ -184,6 +184,7 @@ TEST_F(thread_layer, TheUnwindThatEndsAThreadPassesThrough)
     THREAD_create(exit_with_seven, nullptr, &id, &id2, &id3, 0);
     EXPECT_EQ(UTL_thread_join(&id, &id2), reinterpret_cast<void*>(7));
 
+    long_sleep_over = 0;
     THREAD_create(sleep_long, nullptr, &id, &id2, &id3, 0);
     UTL_sleep(100); // a wrapped count would have ended this sleep after 0.7 ms
     EXPECT_EQ(long_sleep_over.load(), 0);
@@ -208,6 +209,7 @@ void* raise_three_alerts(void*)
 
 TEST_F(thread_layer, AlertsOnOtherThreadsTravelToTheMainThreadFatalFirst)
 {
+    after_fatal = 0;
     unsigned long id, id2, id3;
     THREAD_create(raise_three_alerts, nullptr, &id, &id2, &id3, 0);
     UTL_thread_join(&id, &id2);

@@ -142,6 +142,7 @@ TEST(RemoteCommands, NewestHeadsTheListAndInvokeRunsOnlyTheMatchingId)
 {
     static UTL_remote_cmd a("Command A", [] { ++a_runs; }); // commands live as long as the process
     static UTL_remote_cmd b("Command B", [] { ++b_runs; });
+    a_runs = b_runs = 0;
     EXPECT_EQ(UTL_remote_cmd::cmd_list, &b);
     EXPECT_EQ(b.next, &a);
     EXPECT_EQ(b.id, a.id + 1);

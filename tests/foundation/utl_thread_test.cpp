@@ -248,6 +248,7 @@ void* read_one(void* q)
 
 TEST(MessageQueue, OneWriteWakesOneOfTwoWaitingReaders)
 {
+    readers_done = 0;
     UTL_message_queue* q;
     UTL_message_queue_create(&q);
     unsigned long a, b, unused;
