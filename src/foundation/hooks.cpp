@@ -1,6 +1,8 @@
 // hooks.cpp - default handlers of the upward calls, and their switches.
 #include "hooks.h"
 
+#include "exce.h"
+#include "hl_thread.h"
 #include "hl_types.h"
 
 #include <cstdio>
@@ -23,18 +25,23 @@ void console_alert(int, const alert_lines& lines, int type, const char* file, in
     }
 }
 
-void close_log(int)
+void close_log(int save)
 {
+    if (save && THREAD_is_inited()) THREAD_shutdown();
     if (xer.is_open()) xer.close();
 }
 
 void no_unfocus() {}
 void no_pulse(float) {}
+int no_threaded_gl() { return 0; }
+void* no_loader(void*&) { return nullptr; }
+bool no_loader_current(void*, void*) { return false; }
 
 alert_fn alert_hook = console_alert;
 finishup_fn finishup_hook = close_log;
 unfocus_fn unfocus_hook = no_unfocus;
 pulse_fn pulse_hook = no_pulse;
+loader_hooks loader_hook{no_threaded_gl, no_loader, no_loader_current};
 
 template <typename Fn>
 Fn swap_hook(Fn& slot, Fn fn, Fn fallback)
@@ -51,9 +58,24 @@ finishup_fn MACIBM_set_finishup_hook(finishup_fn fn) { return swap_hook(finishup
 unfocus_fn BTN_set_unfocus_hook(unfocus_fn fn) { return swap_hook(unfocus_hook, fn, &no_unfocus); }
 pulse_fn COLR_set_pulse_hook(pulse_fn fn) { return swap_hook(pulse_hook, fn, &no_pulse); }
 
+loader_hooks MACIBM_set_loader_hooks(const loader_hooks& hooks)
+{
+    const loader_hooks old = loader_hook;
+    swap_hook(loader_hook.threaded_avail, hooks.threaded_avail, &no_threaded_gl);
+    swap_hook(loader_hook.make, hooks.make, &no_loader);
+    swap_hook(loader_hook.set, hooks.set, &no_loader_current);
+    return old;
+}
+
 void __MACIBM_alert(int wind, std::string l1, std::string l2, std::string l3, std::string l4,
                     int type, const char* file, int line)
 {
+    if (THREAD_is_inited() && !THREAD_is_main_thread()) {
+        // Only the main thread shows alerts; a t_exit record ends this thread there.
+        THREAD_send_exception(
+            exce_class(std::move(l1), std::move(l2), std::move(l3), std::move(l4), file ? file : "?", line, type));
+        return;
+    }
     const alert_lines lines{std::move(l1), std::move(l2), std::move(l3), std::move(l4)};
     alert_hook(wind, lines, type, file, line);
     if (type == t_exit) std::abort(); // a fatal alert never comes back, whatever the handler did
@@ -62,3 +84,7 @@ void __MACIBM_alert(int wind, std::string l1, std::string l2, std::string l3, st
 void MACIBM_finishup(int save) { finishup_hook(save); }
 void BTN_unfocus_any() { unfocus_hook(); }
 void COLR_set_pulse(float v) { pulse_hook(v); }
+
+int OGL_threaded_avail() { return loader_hook.threaded_avail(); }
+void* MACIBM_make_context_loader(void*& handle) { return loader_hook.make(handle); }
+bool MACIBM_set_context_loader(void* ctx, void* handle) { return loader_hook.set(ctx, handle); }

@@ -13,18 +13,6 @@
 
 namespace {
 
-struct log_capture {
-    temp_dir dir;
-    std::string path = dir / "log.txt";
-    log_capture() { xer.open(path, std::ios::trunc); }
-    ~log_capture() { xer.close(); }
-    std::string text()
-    {
-        xer.flush();
-        return read_file(path);
-    }
-};
-
 void parse(UTL_cmdline& c, std::vector<const char*> words)
 {
     words.insert(words.begin(), "installer");
@@ -52,7 +40,7 @@ TEST(Cmdline, WordsBecomeNamesAndValues)
     };
     for (const word_case& c : cases) {
         SCOPED_TRACE(c.words.empty() ? "(none)" : c.words[0]);
-        log_capture log;
+        xer_capture log;
         UTL_cmdline store;
         parse(store, c.words);
         EXPECT_EQ(store.has_option(c.name), c.present);
@@ -87,7 +75,7 @@ TEST(Cmdline, LogEchoesEveryWordAndWarnsOnRepeats)
     };
     for (const log_case& c : cases) {
         SCOPED_TRACE(c.log);
-        log_capture log;
+        xer_capture log;
         UTL_cmdline store;
         parse(store, c.words);
         EXPECT_EQ(log.text(), c.log);
@@ -96,7 +84,7 @@ TEST(Cmdline, LogEchoesEveryWordAndWarnsOnRepeats)
 
 TEST(Cmdline, OneStringSplitsAtBlanksAndSkipsEmptyNames)
 {
-    log_capture log;
+    xer_capture log;
     UTL_cmdline store;
     store.init_win("  --fps_test=3\t =skip  foo --pref:a=b=c --x =y");
     EXPECT_EQ(store.get_option("--fps_test"), "3");
