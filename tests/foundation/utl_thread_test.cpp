@@ -40,7 +40,8 @@ TEST(ProcessorCount, CountsModelNameLinesAtTheStartOnly)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         xer_capture log;
-        const std::string path = log.dir / "cpuinfo";
+        temp_dir files;
+        const std::string path = files / "cpuinfo";
         if (c.cpuinfo) write_file(path, c.cpuinfo);
         testing::internal::CaptureStderr();
         EXPECT_EQ(UTL_count_processors_in(path.c_str()), c.expected);
