@@ -101,28 +101,31 @@ struct report_fixture : testing::Test {
     void TearDown() override { app_path.clear(); }
 };
 
-TEST_F(report_fixture, FirstReportOfARunEmptiesTheFileLaterOnesKeepIt)
+TEST_F(report_fixture, OnlyTheFirstReportOfARunEmptiesTheFile)
 {
-    write_file(memory_log, "from an earlier run");
-    dump_mem_stats("first");
-    EXPECT_EQ(read_file(memory_log), "");
-    write_file(memory_log, "kept");
-    dump_mem_stats("second");
-    EXPECT_EQ(read_file(memory_log), "kept");
-    EXPECT_EQ(log.text(), "OK check MemoryLog.txt! I just sent him a dump from first\n"
-                          "OK check MemoryLog.txt! I just sent him a dump from second\n");
-}
-
-TEST_F(report_fixture, AReportThatCannotOpenItsFileStillLogsAndCountsAsFirst)
-{
-    app_path = program / "missing/";
-    dump_mem_stats("nowhere");
-    app_path = program.path() + "/";
-    write_file(memory_log, "kept");
-    dump_mem_stats("after");
-    EXPECT_EQ(read_file(memory_log), "kept");
-    EXPECT_EQ(log.text(), "OK check MemoryLog.txt! I just sent him a dump from nowhere\n"
-                          "OK check MemoryLog.txt! I just sent him a dump from after\n");
+    struct report_case {
+        const char* name;
+        bool first_cannot_open; // the first report still counts as the first
+        const char* after_first;
+    } cases[] = {
+        {"a file from an earlier run is emptied", false, ""},
+        {"a first report that cannot open its file", true, "from an earlier run"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        UTL_reset_mem_report();
+        const std::string before = log.text();
+        write_file(memory_log, "from an earlier run");
+        app_path = c.first_cannot_open ? program / "missing/" : program.path() + "/";
+        dump_mem_stats("first");
+        EXPECT_EQ(read_file(memory_log), c.after_first);
+        app_path = program.path() + "/";
+        write_file(memory_log, "kept");
+        dump_mem_stats("second");
+        EXPECT_EQ(read_file(memory_log), "kept"); // later reports append
+        EXPECT_EQ(log.text().substr(before.size()), "OK check MemoryLog.txt! I just sent him a dump from first\n"
+                                                    "OK check MemoryLog.txt! I just sent him a dump from second\n");
+    }
 }
 
 TEST_F(report_fixture, TheRemoteCommandOfTheReportIsTheFirstRegistered)
