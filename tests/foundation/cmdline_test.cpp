@@ -34,7 +34,6 @@ TEST(Cmdline, WordsBecomeNamesAndValues)
         {{"--pref:_lang=2=3"}, "--pref:_lang", 1, "2=3"},
         {{"--no_dds="}, "--no_dds", 1, ""},
         {{"=abc"}, "", 1, "abc"},
-        {{"--help=x"}, "--help=x", 0, ""},
         {{"-path", "/opt/sky"}, "/opt/sky", 1, ""},
         {{"--HELP"}, "--HELP", 1, ""},
     };
@@ -126,6 +125,7 @@ TEST(CmdlineProcess, InformationalOptionsPrintAndExit)
         {"--help", usage},
         {"-h", usage},
         {"'  --help'", "parsed\n"},
+        {"--help=x", usage},
         {"--cmnds=all", "sim/operation/none" + std::string(50 - 18, ' ') + " Do nothing at all!\n"},
         {"--cmnds=all --help", "sim/operation/none" + std::string(50 - 18, ' ') + " Do nothing at all!\n"},
         {"--cmnds", "sim/\n"},
