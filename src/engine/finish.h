@@ -1,0 +1,19 @@
+// finish.h - the end of an installation: folders that deletions emptied are
+// removed, and the product folder may take the install set's name. Main thread only.
+#pragma once
+
+#include <string>
+
+// Remembers the folders above a file the delete action has just tried to
+// delete, up to (not including) the product folder.
+void remember_deleted_folders(const std::string& dest_file);
+
+// Removes the remembered folders that are empty now, innermost first; then
+// renames the product folder to install_name when this install brought
+// platform-specific files and stg.rename_folder is set.
+void finish_install();
+
+// 1 when the product folder may be renamed to new_name: one plain folder name,
+// a product folder that is neither "/" nor the home folder, and no such
+// folder beside it yet.
+int rename_is_safe(const std::string& dest, const std::string& new_name);

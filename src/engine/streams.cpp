@@ -1,0 +1,269 @@
+// streams.cpp - the per-frame install step.
+//   reset and the private temporary folder
+//   one stream's turn: hand-out, paths, the action
+//   disc and network installs, extraction
+//   stream control and the server switch
+#include "streams.h"
+
+#include "finish.h"
+#include "hl_types.h"
+#include "hooks.h"
+#include "http.h"
+#include "install_records.h"
+#include "io_errors.h"
+#include "io_utils.h"
+#include "stg.h"
+#include "xtim.h"
+#include "zip_io.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+
+next_class next;
+
+namespace {
+
+int history_count() { return static_cast<int>(sim_info.size()); }
+
+file_version_struct& current(int history) { return sim_info[static_cast<size_t>(history)].versions.back(); }
+
+std::string temp_archive(int s) { return temp_path + std::to_string(s) + ".zip"; }
+
+void log_result(const char* action, const std::string& path, int r)
+{
+    if (stg.log_actions) xer << action << path << ", with result=" << r << ".\n";
+}
+
+// A download that a reset leaves behind must not land in the next file's folder.
+void cancel_download(int s)
+{
+    down_class*& slot = http.slots[slot_first_stream + s];
+    if (!slot) return;
+    delete slot;
+    slot = nullptr;
+    delete_file(temp_archive(s));
+}
+
+// Where the current file of a stream comes from and goes to.
+struct file_paths {
+    std::string manifest; // P: keeps the product's top folder
+    std::string dest;     // dest_dir_path + P less its top folder
+    std::string source;   // the archive on the disc or the server
+};
+
+file_paths paths_of(int history)
+{
+    file_paths p;
+    p.manifest = current(history).path;
+    std::string rel = p.manifest;
+    trim_dest_folder(rel);
+    p.dest = dest_dir_path + rel;
+    p.source = is_net ? server_path[stg.server_index] + p.manifest + ".zip"
+                      : dvd_path + install_name + "/" + p.manifest + ".zip";
+    return p;
+}
+
+void count_installed(file_version_struct& v)
+{
+    next.download_kb_done += v.download_kb;
+    next.disk_kb_done += v.disk_kb;
+    v.up_to_date = 1;
+}
+
+int server_total() { return stg.server_count < 1 ? 1 : stg.server_count > max_servers ? max_servers : stg.server_count; }
+
+// A failed download: every stream moves to a server drawn at random, the
+// lower indices more often, and the hand-out restarts at the failed file.
+void switch_server(int s)
+{
+    stg.net_retry = 1;
+    if (next.stream_file[s] < next.next_file) next.next_file = next.stream_file[s];
+    const float r = static_cast<float>(std::rand()) * 4.656613e-10f;
+    const float p = r > 0.0f ? std::pow(r, 1.5f) : 0.0f;
+    int index = static_cast<int>(p * static_cast<float>(server_total()));
+    if (index > server_total() - 1) index = server_total() - 1;
+    stg.server_index = index < 0 ? 0 : index;
+}
+
+int wanted_streams()
+{
+    const double rate =
+        (next.download_kb_done + next.download_kb_in_flight) / std::max(xtim.elapsed_time - next.start_time, 1.0f);
+    int wanted = 2;
+    if (rate > 200) wanted = 9;
+    else if (rate > 150) wanted = 8;
+    else if (rate > 100) wanted = 6;
+    else if (rate > 50) wanted = 4;
+    const int chosen = stg.stream_count < 0 ? 0 : stg.stream_count > max_streams ? max_streams : stg.stream_count;
+    if (chosen) wanted = chosen;
+    if (install_type) wanted = 1;
+    return wanted > max_streams ? max_streams : wanted;
+}
+
+// After a finished file: start a stream, stop this one, or give it the next file.
+void control_streams(int s)
+{
+    const int wanted = wanted_streams();
+    int running = 0;
+    for (int c = 0; c < max_streams; ++c) running += next.stream_on[c] != 0;
+    if (running < wanted) {
+        for (int c = 0; c < max_streams; ++c) {
+            if (next.stream_on[c]) continue;
+            next.stream_on[c] = 1;
+            next.stream_state[c] = stream_wants_file;
+            break;
+        }
+        next.stream_state[s] = stream_wants_file;
+    } else if (running > wanted) {
+        next.stream_on[s] = 0;
+    } else {
+        next.stream_state[s] = stream_wants_file;
+    }
+}
+
+// Returns true when the file is finished in this step.
+bool install_from_disc(int s, file_version_struct& v, const file_paths& p)
+{
+    if (s != 0)
+        __MACIBM_alert(0, "Trying to do a DVD install with multiple streams!",
+                       "The shark with the laser on his head is getting very dizzy!", "", "", t_exit, "utils", 498);
+    extract_and_delete_file(p.source, p.dest);
+    stg.done_ratio = 1.0f;
+    count_installed(v);
+    return true;
+}
+
+bool install_from_network(int s, file_version_struct& v, const file_paths& p)
+{
+    const int slot = slot_first_stream + s;
+    const int r = http.net_check(slot, server_name[stg.server_index], p.source, temp_archive(s));
+    if (r == net_running) {
+        const down_class* d = http.slots[slot];
+        float f = 0.0f;
+        if (d && d->content_length == down_length_unknown) f = -0.01f;
+        else if (d && d->content_length > 0)
+            f = static_cast<float>(static_cast<double>(d->bytes_written) * 100.0 / static_cast<double>(d->content_length) * 0.01);
+        stg.done_ratio = f;
+        next.download_kb_in_flight += f * v.download_kb;
+        return false;
+    }
+    if (r == net_done) {
+        stg.net_retry = 0;
+        extract_and_delete_file(temp_archive(s), p.dest);
+        count_installed(v);
+        return true;
+    }
+    if (r == net_failed) switch_server(s);
+    return false;
+}
+
+bool delete_unwanted(const file_paths& p)
+{
+    stg.file_action = file_act_delete;
+    const int r = delete_file(p.dest);
+    log_result("now we want to nuke a file: DELETING  file ", p.dest, r);
+    remember_deleted_folders(p.dest);
+    if (show_del_err(r))
+        __MACIBM_alert(0, "Could not delete a file that I no longer want to have!", error_str(r), p.dest, "", t_exit,
+                       "utils", 482);
+    return true;
+}
+
+void take_turn(int s)
+{
+    if (next.stream_state[s] == stream_wants_file) {
+        next.stream_file[s] = next.next_file;
+        next.next_file = std::min(next.next_file + 1, history_count());
+        if (next.next_file < 0) next.next_file = 0;
+    }
+    if (next.stream_file[s] >= history_count()) return;
+    file_version_struct& v = current(next.stream_file[s]);
+    const file_paths p = paths_of(next.stream_file[s]);
+    next.stream_state[s] = stream_busy;
+    crnt_file_path = p.source;
+    crnt_file_name = p.source.substr(p.source.rfind('/') + 1);
+    if (path_has_no_file(p.manifest))
+        __MACIBM_alert(0, "I am working through the list and found a path that has no file!",
+                       "This is impossible to download or delete!", "It is:", p.manifest, t_exit, "utils", 461);
+    bool finished = true;
+    if (v.want_delete) {
+        finished = delete_unwanted(p);
+    } else if (!v.want_install) {
+        stg.file_action = v.up_to_date ? file_act_have : file_act_skip;
+    } else {
+        stg.file_action = file_act_install;
+        finished = is_net ? install_from_network(s, v, p) : install_from_disc(s, v, p);
+    }
+    if (finished) control_streams(s);
+}
+
+bool every_stream_past_the_end()
+{
+    for (int s = 0; s < max_streams; ++s)
+        if (next.stream_on[s] && next.stream_file[s] < history_count()) return false;
+    return true;
+}
+
+} // namespace
+
+void next_class::reset_all_streams()
+{
+    for (int s = 0; s < max_streams; ++s) cancel_download(s);
+    next_file = 0;
+    for (int s = 0; s < max_streams; ++s) {
+        stream_on[s] = s == 0;
+        stream_state[s] = s == 0 ? stream_wants_file : stream_busy;
+        stream_file[s] = 0;
+    }
+    start_time = xtim.elapsed_time;
+    download_kb_in_flight = download_kb_done = disk_kb_done = 0;
+}
+
+int grab_files()
+{
+    next.download_kb_in_flight = 0;
+    for (int s = 0; s < max_streams; ++s)
+        if (next.stream_on[s]) take_turn(s);
+    // A failed extraction ends the run in its error state: never "done", no cleanup, no rename.
+    if (stg.install_error) return stg.install_error;
+    if (!every_stream_past_the_end()) return 0;
+    next.all_done = 1;
+    finish_install();
+    return 1;
+}
+
+void extract_and_delete_file(std::string archive, std::string dest_file)
+{
+    std::string folder;
+    get_path_with_path(folder, dest_file);
+    const int r = zip_to_file(archive, folder, nullptr, 0);
+    if (r) {
+        stg.install_error = 1;
+        __MACIBM_alert(0, "The installer cannot extract a file.", "Error: " + error_str(r),
+                       "Compressed File: " + archive, "Destination: " + dest_file, t_alert, "utils", 390);
+    }
+    log_result("EXPANDING file ", dest_file, r);
+    if (install_type) return; // the disc build keeps its archives: they are on the disc
+    const int r2 = delete_file(archive);
+    log_result("DELETING  file ", archive, r2);
+}
+
+int ENG_make_temp_folder()
+{
+    std::string tmpl = "/tmp/skylume-XXXXXX";
+    if (!mkdtemp(tmpl.data())) {
+        xer << "Could not make a temporary folder: " << error_str(errno) << "\n";
+        return 0;
+    }
+    temp_path = tmpl + "/";
+    return 1;
+}
+
+int ENG_remove_temp_folder()
+{
+    if (temp_path.rfind("/tmp/skylume-", 0) != 0) return 0; // only the folder made above
+    std::error_code ec;
+    std::filesystem::remove_all(temp_path, ec);
+    return ec ? 0 : 1;
+}

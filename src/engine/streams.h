@@ -1,0 +1,40 @@
+// streams.h - the transfer streams that carry an installation one step per
+// frame: delete, skip or install one file per running stream. Main thread only.
+#pragma once
+
+#include <string>
+
+constexpr int max_streams = 4;
+enum { stream_busy = 0, stream_wants_file = 1 };
+
+class next_class {
+public:
+    int next_file = 0;                    // next history to hand out; never above sim_info's size
+    int all_done = 0;                     // 1 once a run has finished; nothing clears it
+    int stream_on[max_streams] = {};      // 1: the stream runs
+    int stream_state[max_streams] = {};   // stream_busy / stream_wants_file
+    int stream_file[max_streams] = {};    // history the stream works on; size of sim_info: past the end
+    float start_time = 0;                 // xtim.elapsed_time of the last reset, s
+    double download_kb_in_flight = 0;     // kB of the downloads running in this step
+    double download_kb_done = 0;          // kB downloaded for the files installed in this run
+    double disk_kb_done = 0;              // kB on disk of the files installed in this run
+
+    // Back to the start state: stream 0 running and wanting a file, counters 0.
+    // Downloads still running are cancelled and their temporary archives deleted.
+    void reset_all_streams();
+};
+
+extern next_class next;
+
+// One install step. 1 when the run has finished; otherwise stg.install_error
+// (0 while the run goes on, non-zero once an extraction has failed).
+int grab_files();
+
+// Extracts archive into the folder of dest_file; a failure sets
+// stg.install_error and is shown. With install_type 0 the archive is then deleted.
+void extract_and_delete_file(std::string archive, std::string dest_file);
+
+// The installer's private temporary folder: made fresh for the run (mode
+// 0700) and set as temp_path; removed with its contents at the end. 1 made/removed, 0 failed.
+int ENG_make_temp_folder();
+int ENG_remove_temp_folder();

@@ -1,0 +1,54 @@
+// disc_fixture.cpp
+#include "disc_fixture.h"
+
+#include "md5.h"
+#include "testkit.h"
+#include "zip_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+std::string md5_of(const std::string& bytes)
+{
+    MD5Context c;
+    MD5Init(&c);
+    MD5UpdateWide(&c, reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<unsigned>(bytes.size()));
+    MD5Final(&c);
+    char hex[33];
+    for (int i = 0; i < 16; ++i) std::snprintf(hex + 2 * i, 3, "%02x", c.digest[i]);
+    return hex;
+}
+
+std::string make_disc(const std::string& root, const std::string& set, const std::vector<disc_file>& files)
+{
+    namespace fs = std::filesystem;
+    fs::create_directories(root + set);
+    write_file(root + "dvd_version.txt", "I\n900 version\nDVD\nVERSION " + set + "\n");
+    std::string manifest = "I\n900 version\nINSTALLER\n";
+    for (const disc_file& f : files) {
+        const std::string path = "Top/" + f.rel;
+        const size_t slash = path.rfind('/');
+        const std::string dir = path.substr(0, slash + 1), name = path.substr(slash + 1);
+        manifest += "DIR " + dir + "\n";
+        for (const std::string& old : f.older_sigs)
+            manifest += "FILE 0 " + std::to_string(f.platform) + " 0 1 1 " + old + " " + name + "\n";
+        const std::string sig = f.gone ? "GONE" : md5_of(f.data);
+        manifest += "FILE 0 " + std::to_string(f.platform) + " 0 3 5 " + sig + " " + name + "\n";
+        if (f.gone) continue;
+        const std::string archive = root + set + "/" + path + ".zip";
+        fs::create_directories(fs::path(archive).parent_path());
+        zip_entry_spec e;
+        e.name = name;
+        e.data = f.data;
+        e.mode = f.mode;
+        e.dos_date = f.dos_date;
+        EXPECT_TRUE(make_zip(archive, {e})) << archive;
+    }
+    zip_entry_spec m;
+    m.name = "directory.txt";
+    m.data = manifest;
+    EXPECT_TRUE(make_zip(root + set + "/directory.txt.zip", {m}));
+    return manifest;
+}

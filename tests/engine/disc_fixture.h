@@ -1,0 +1,23 @@
+// disc_fixture.h - a product disc made by test code, laid out as the install
+// step reads it: the marker file at the root, and under the install set's
+// folder the zipped manifest and one archive per listed file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct disc_file {
+    std::string rel;         // path below the product folder, e.g. "Resources/a.txt"
+    std::string data;        // file content; for a link, its target
+    unsigned long mode = 0100644;
+    int platform = 0;
+    std::vector<std::string> older_sigs; // signatures of older listed versions
+    bool gone = false;       // listed as "GONE": no archive
+    unsigned long dos_date = 0;
+};
+
+std::string md5_of(const std::string& bytes);
+
+// Writes the disc under root (ending in '/') for install set `set`, with the
+// product's top folder "Top"; returns the manifest text it zipped.
+std::string make_disc(const std::string& root, const std::string& set, const std::vector<disc_file>& files);
