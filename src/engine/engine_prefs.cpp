@@ -1,0 +1,24 @@
+// engine_prefs.cpp - the installer's own preference keys.
+#include "engine_prefs.h"
+
+#include "install_records.h"
+#include "pref_files.h"
+#include "stg.h"
+
+std::string ENG_prefs_path()
+{
+    std::string folder;
+    get_OS_abs_path(os_dir_prefs, folder);
+    return folder + "Skylume Installer.prf";
+}
+
+void ENG_bind_prefs()
+{
+    pref.bind_int(pref_set_installer, "_use_max_cpu", &stg.use_max_cpu);
+    pref.bind_int(pref_set_installer, "_rename_folder", &stg.rename_folder);
+    pref.bind_int(pref_set_installer, "_stream_count", &stg.stream_count);
+    pref.bind_int(pref_set_installer, "_log_actions", &stg.log_actions);
+    pref.bind_int(pref_set_installer, "_always_ask_dir", &stg.always_ask_dir);
+    pref.bind_string(pref_set_installer, "_dest_dir_path", &dest_dir_path);
+    pref.bind_path(pref_set_installer, ENG_prefs_path);
+}
