@@ -156,7 +156,10 @@ bool down_class::parse_header_lines()
             take_header_line(line);
             continue;
         }
-        if (status_code < 200) break; // an interim block: the next one waits for more data
+        // An interim block (1xx, or no status yet) ends here; the next block may
+        // already be waiting, so parsing goes on rather than waiting for more data
+        // that may never come.
+        if (status_code < 200) continue;
         end_header_block();
         return true;
     }

@@ -115,7 +115,7 @@ public:
     int net_check(int slot, std::string server, std::string dir, const std::string& dest);
     float percent_done(int slot) const; // 0 free; -1 length unknown; else percent written
 
-    void reset(); // for tests: deletes every transfer and empties the proxy settings
+    void reset(); // for tests: deletes every transfer, empties the proxy settings and gProxyExclude
 };
 
 extern http_class http;

@@ -16,12 +16,12 @@ const std::map<std::string, std::string> kSlotHeaders = {
 
 std::string ok_reply() { return "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"; }
 
-// Steps the object until `done` holds or 100000 steps / 10 s have passed.
+// Steps the object until `done` holds, 10 s at most.
 template <typename Pred>
 void step_until(down_class& d, Pred done)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    for (int i = 0; i < 100000 && !done() && std::chrono::steady_clock::now() < deadline; ++i) {
+    for (long i = 0; i < 100000000 && !done() && std::chrono::steady_clock::now() < deadline; ++i) {
         d.DoProcessing();
         if (i % 64 == 63) std::this_thread::yield();
     }

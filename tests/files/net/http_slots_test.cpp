@@ -39,6 +39,8 @@ TEST_F(slots_fixture, EachKindOfReplyGetsItsVerdictAndLeavesItsFile)
         {"reply fed three bytes at a time", {send_bytes(ok("hello world"), 3, 1)}, net_done, false, true, "hello world"},
         {"interim 100 block first, one byte at a time",
          {send_bytes("HTTP/1.1 100 Continue\r\nX-Interim: 1\r\n\r\n" + ok("abc"), 1, 1)}, net_done, false, true, "abc"},
+        {"interim block and final reply in one piece, then silence",
+         {send_bytes("HTTP/1.1 100 Continue\r\n\r\n" + ok("abc")), step(fault_step::hold)}, net_done, false, true, "abc"},
         {"empty body", {send_bytes(ok(""))}, net_done, false, true, ""},
         {"status 299 is success", {send_bytes(reply("299 Odd", "Content-Length: 2\r\n", "ok"))}, net_done, false, true, "ok"},
         {"status 300 is not", {send_bytes(reply("300 Multiple", "Content-Length: 2\r\n", "no"))}, net_failed, true, true, "no"},
@@ -120,12 +122,14 @@ TEST_F(slots_fixture, ResetInTheMiddleFailsAtOnceWithTheFullLog)
 
 TEST_F(slots_fixture, TimeOutCountsFromTheLastBodyDataAndNotBefore30Seconds)
 {
-    fault_server srv({send_bytes("HTTP/1.1 200 OK\r\nContent-Length: 8\r\n\r\nhalf"), step(fault_step::hold)});
+    fault_server srv({step(fault_step::wait_go), send_bytes("HTTP/1.1 200 OK\r\nContent-Length: 8\r\n\r\nhalf"),
+                      step(fault_step::hold)});
     use_proxy(srv.port());
     const std::string dest = dir / "0.zip";
     EXPECT_FLOAT_EQ(http.percent_done(2), 0.0f); // free
     int r = http.net_check(2, kServer, "/a.zip", dest);
     EXPECT_FLOAT_EQ(http.percent_done(2), -1.0f); // no header block yet
+    srv.go();
     for (int i = 0; i < 1000000 && r == net_running && http.slots[2]->bytes_written < 4; ++i)
         r = http.net_check(2, kServer, "/a.zip", dest);
     ASSERT_EQ(r, net_running);
@@ -164,10 +168,12 @@ TEST_F(slots_fixture, ASlowTrickleNeverTimesOut)
 
 TEST_F(slots_fixture, ABusySlotGoesOnWithItsFirstArgumentsAndLogsTheCurrentOnes)
 {
-    fault_server srv({send_bytes(reply("404 Not Found", "Content-Length: 2\r\n", "no")), step(fault_step::wait_go)});
+    fault_server srv({step(fault_step::wait_go), send_bytes(reply("404 Not Found", "Content-Length: 2\r\n", "no")),
+                      step(fault_step::hold)});
     use_proxy(srv.port());
     const std::string first = dir / "first.zip";
     int r = http.net_check(3, kServer, "/first.zip", first);
+    srv.go(); // the reply comes only after the call that started the transfer
     for (int i = 0; i < 1000000 && r == net_running && !http.slots[3]->headers_done; ++i)
         r = http.net_check(3, "other.test", "/second.zip", dir / "second.zip");
     EXPECT_EQ(r, net_failed);
@@ -177,7 +183,6 @@ TEST_F(slots_fixture, ABusySlotGoesOnWithItsFirstArgumentsAndLogsTheCurrentOnes)
     EXPECT_EQ(access((dir / "second.zip").c_str(), F_OK), -1);
     EXPECT_NE(log().find("HTTP Error for " + dir / "second.zip" + "\n   server     =other.test\n"
                          "   file       =/second.zip\n"), std::string::npos);
-    srv.go();
 }
 
 TEST_F(slots_fixture, ProgrammingErrorsAreFatalAndAnUnknownServerFailsAtOnce)

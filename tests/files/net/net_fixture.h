@@ -70,7 +70,7 @@ struct net_fixture : ::testing::Test {
                 last_seen = seen;
                 last_change = steady::now();
             }
-            if (quiet_server && quiet_server->played() && steady::now() - last_change > std::chrono::milliseconds(50)) {
+            if (quiet_server && quiet_server->played() && steady::now() - last_change > std::chrono::milliseconds(150)) {
                 advance(stall_jump);
                 last_change = steady::now();
             }
