@@ -18,7 +18,7 @@ bool write_entry(zipFile zf, const zip_entry_spec& e)
     fi.dosDate = e.dos_date;
     fi.external_fa = (e.mode << 16) | e.dos_attr;
     bool raw = e.bad_crc || e.claimed_size != 0;
-    int method = raw || e.stored ? 0 : Z_DEFLATED;
+    int method = e.raw_deflate ? Z_DEFLATED : raw || e.stored ? 0 : Z_DEFLATED;
     int zip64 = entry_size(e) >= 0xffffffffu ? 1 : 0;
     if (zipOpenNewFileInZip2_64(zf, e.name.c_str(), &fi, nullptr, 0, nullptr, 0, nullptr, method,
                                 Z_BEST_SPEED, raw ? 1 : 0, zip64) != ZIP_OK)
@@ -32,6 +32,7 @@ bool write_entry(zipFile zf, const zip_entry_spec& e)
     }
     if (!raw) return zipCloseFileInZip(zf) == ZIP_OK;
     std::uint64_t size = e.claimed_size ? e.claimed_size : entry_size(e);
+    if (e.raw_deflate) crc = e.raw_crc;
     return zipCloseFileInZipRaw64(zf, size, e.bad_crc ? crc ^ 1 : crc) == ZIP_OK;
 }
 

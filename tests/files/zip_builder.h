@@ -16,6 +16,8 @@ struct zip_entry_spec {
     bool stored = false;         // method 0 instead of deflate
     bool bad_crc = false;        // stored, with a CRC that does not match
     std::uint64_t claimed_size = 0; // stored; non-zero: the size the headers declare
+    bool raw_deflate = false;    // data is a raw deflate stream, declared with
+    unsigned long raw_crc = 0;   // claimed_size and this CRC
 };
 
 // Writes the archive; false when minizip refused (the test then fails).
