@@ -5,6 +5,8 @@ packages=(
     build-essential cmake ninja-build pkg-config
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     zlib1g-dev libminizip-dev
+    clang libclang-rt-14-dev
+    unzip
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,12 +1,9 @@
 // zip_builder.cpp - fixture archives through minizip's zip API.
 #include "zip_builder.h"
 
-#include "testkit.h"
-
 #include <minizip/zip.h>
 #include <zlib.h>
 
-#include <stdexcept>
 
 namespace {
 
@@ -51,13 +48,4 @@ unsigned long dos_date(int year, int month, int day, int hour, int minute, int s
 {
     return (unsigned long)(year - 1980) << 25 | (unsigned long)month << 21 | (unsigned long)day << 16 |
            (unsigned long)hour << 11 | (unsigned long)minute << 5 | (unsigned long)(second / 2);
-}
-
-void patch_file(const std::string& path, const std::string& from, const std::string& to)
-{
-    if (from.size() != to.size()) throw std::invalid_argument("patch_file: sizes differ");
-    std::string bytes = read_file(path);
-    for (std::size_t at = bytes.find(from); at != std::string::npos; at = bytes.find(from, at + 1))
-        bytes.replace(at, from.size(), to);
-    write_file(path, bytes);
 }

@@ -25,6 +25,3 @@ bool make_zip(const std::string& path, const std::vector<zip_entry_spec>& entrie
 
 // MS-DOS date and time word as zip headers store them.
 unsigned long dos_date(int year, int month, int day, int hour, int minute, int second);
-
-// Replaces every occurrence of `from` in the file by `to` (same length).
-void patch_file(const std::string& path, const std::string& from, const std::string& to);

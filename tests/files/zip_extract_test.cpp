@@ -86,6 +86,16 @@ struct zip_site {
     }
 };
 
+// Replaces every occurrence of `from` in the file by `to` (same length).
+void patch_file(const std::string& path, const std::string& from, const std::string& to)
+{
+    ASSERT_EQ(from.size(), to.size());
+    std::string bytes = read_file(path);
+    for (std::size_t at = bytes.find(from); at != std::string::npos; at = bytes.find(from, at + 1))
+        bytes.replace(at, from.size(), to);
+    write_file(path, bytes);
+}
+
 // Captures the log stream for its lifetime.
 struct log_capture {
     std::string path;
