@@ -26,5 +26,5 @@ cmake --build build/ci-fuzz -j "$jobs"
 fuzz_dir=build/ci-fuzz/zip_corpus
 rm -rf "$fuzz_dir" && mkdir -p "$fuzz_dir/seeds" "$fuzz_dir/found"
 build/ci-fuzz/fuzz/make_zip_seeds "$fuzz_dir/seeds"
-build/ci-fuzz/fuzz/fuzz_zip_extract -runs=20000 -max_len=16384 -max_total_time=60 \
+build/ci-fuzz/fuzz/fuzz_zip_extract -runs=10000 -max_len=16384 -max_total_time=60 \
     "$fuzz_dir/found" "$fuzz_dir/seeds"
