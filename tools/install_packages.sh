@@ -6,6 +6,8 @@ packages=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     zlib1g-dev libminizip-dev
     nginx-light curl tinyproxy
+    clang libclang-rt-14-dev
+    unzip
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need on a fresh Debian 12 machine, then
-# builds and runs every test twice: a normal build and an ASan + UBSan build.
+# replays the fuzz targets briefly (clang and libFuzzer), then builds and runs
+# every test twice: a normal build and an ASan + UBSan build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,6 +14,16 @@ run_build() { # <folder> <cmake options...>
     cmake --build "$dir" -j "$jobs"
     (cd "$dir" && ctest -j "$jobs" --output-on-failure --timeout 600)
 }
+
+# A short fuzz run of zip extraction: seed archives made by code, a fixed
+# number of runs, a minute at most.
+CC=clang CXX=clang++ cmake -S . -B build/ci-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSKY_FUZZ=ON
+cmake --build build/ci-fuzz -j "$jobs"
+fuzz_dir=build/ci-fuzz/zip_corpus
+rm -rf "$fuzz_dir" && mkdir -p "$fuzz_dir/seeds" "$fuzz_dir/found"
+build/ci-fuzz/fuzz/make_zip_seeds "$fuzz_dir/seeds"
+build/ci-fuzz/fuzz/fuzz_zip_extract -runs=10000 -max_len=16384 -max_total_time=60 \
+    "$fuzz_dir/found" "$fuzz_dir/seeds"
 
 run_build build/ci-release -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \

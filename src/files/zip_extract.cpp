@@ -9,8 +9,7 @@
 
 #include "hl_types.h"
 #include "io_errors.h"
-
-#include <minizip/unzip.h>
+#include "zip_entry_reader.h"
 
 #include <cerrno>
 #include <cstring>
@@ -22,8 +21,6 @@
 
 namespace {
 
-constexpr unsigned name_buffer_size = 256;       // an entry name must be shorter
-constexpr unsigned data_chunk = 256 * 1024;      // bytes per read: memory stays flat
 constexpr unsigned link_target_max = 4096;       // PATH_MAX, with its terminating NUL
 constexpr unsigned long unix_link_type = 0xA000; // S_IFLNK in the upper attribute half
 
@@ -32,7 +29,7 @@ constexpr unsigned long unix_link_type = 0xA000; // S_IFLNK in the upper attribu
 // Why a name is refused, or null when it may be used below the output folder.
 const char* refused_name_reason(const char* name, unsigned long stored_length)
 {
-    if (stored_length >= name_buffer_size) return "longer than the name buffer";
+    if (stored_length >= zip_name_size) return "longer than the name buffer";
     if (std::strlen(name) != stored_length) return "holds a NUL byte";
     if (stored_length == 0) return "is empty";
     if (name[0] == '/') return "is absolute";
@@ -117,24 +114,23 @@ int write_all(int fd, const char* data, std::size_t size)
     return 0;
 }
 
-// Streams the open entry into fd in bounded chunks; err_zip_read when the data
-// cannot be inflated or falls short of the declared size.
-int stream_entry(unzFile uf, int fd, char* buf, ZPOS64_T declared)
+int file_sink(void* target, const char* data, std::size_t size)
 {
-    ZPOS64_T total = 0;
-    for (;;) {
-        int got = unzReadCurrentFile(uf, buf, data_chunk);
-        if (got < 0) {
-            xer << "UNZIP entry data unreadable, zip err=" << got << "\n";
-            return err_zip_read;
-        }
-        if (got == 0) break;
-        total += unsigned(got);
-        if (int err = write_all(fd, buf, unsigned(got))) return err;
-    }
-    if (total == declared) return 0;
-    xer << "UNZIP entry gave " << total << " of " << declared << " bytes\n";
-    return err_zip_read;
+    return write_all(*static_cast<int*>(target), data, size);
+}
+
+struct link_text {
+    char* text;     // link_target_max bytes
+    unsigned length;
+};
+
+int link_sink(void* target, const char* data, std::size_t size)
+{
+    link_text& link = *static_cast<link_text*>(target);
+    if (size >= link_target_max - link.length) return err_zip_corrupt;
+    std::memcpy(link.text + link.length, data, size);
+    link.length += unsigned(size);
+    return 0;
 }
 
 // The entry's DOS date as local time; both file times are set to it.
@@ -154,10 +150,9 @@ int set_entry_time(int fd, const tm_unz& date)
 }
 
 // Data, CRC, mode and time into the open temporary file; 0 when all succeeded.
-int fill_temp_file(unzFile uf, int fd, const unz_file_info64& info, char* buf)
+int fill_temp_file(unzFile uf, int fd, const unz_file_info64& info, char* work)
 {
-    if (int err = stream_entry(uf, fd, buf, info.uncompressed_size)) return err;
-    if (int err = unzCloseCurrentFile(uf)) return err;
+    if (int err = zip_read_entry(uf, info, work, file_sink, &fd)) return err;
     // An archiver that stores no Unix mode leaves the upper half zero; applying
     // it would make the file unreadable, so the file keeps ordinary permissions.
     if (info.external_fa >> 16) fchmod(fd, mode_t((info.external_fa >> 16) & 0777));
@@ -172,14 +167,14 @@ void log_entry_failure(const char* what, int err, const std::string& out_path)
 }
 
 // A regular file, renamed over any old one only once it is complete.
-int unzip_file(unzFile uf, int dir_fd, const std::string& leaf, const unz_file_info64& info, char* buf,
+int unzip_file(unzFile uf, int dir_fd, const std::string& leaf, const unz_file_info64& info, char* work,
                const std::string& out_path)
 {
-    int err = unzOpenCurrentFile(uf);
+    int err = 0;
     std::string temp_name;
-    int fd = err ? -1 : create_temp_file(dir_fd, temp_name);
-    if (!err && fd < 0) err = errno;
-    if (!err) err = fill_temp_file(uf, fd, info, buf);
+    int fd = create_temp_file(dir_fd, temp_name);
+    if (fd < 0) err = errno;
+    if (!err) err = fill_temp_file(uf, fd, info, work);
     if (fd >= 0 && close(fd) != 0 && !err) err = errno;
     if (!err && renameat(dir_fd, temp_name.c_str(), dir_fd, leaf.c_str()) != 0) err = errno;
     if (!err) return 0;
@@ -191,36 +186,30 @@ int unzip_file(unzFile uf, int dir_fd, const std::string& leaf, const unz_file_i
 
 // Reads the whole link target (its real length, terminated); err_zip_corrupt for
 // a target that cannot be a path.
-int read_link_target(unzFile uf, const unz_file_info64& info, char* target)
+int read_link_target(unzFile uf, const unz_file_info64& info, char* work, char* target)
 {
     if (info.uncompressed_size >= link_target_max) {
         xer << "UNZIP refused a link target of " << info.uncompressed_size << " bytes\n";
         return err_zip_corrupt;
     }
-    unsigned total = 0;
-    for (int got; (got = unzReadCurrentFile(uf, target + total, link_target_max - 1 - total)) != 0;) {
-        if (got < 0) return err_zip_read;
-        total += unsigned(got);
-    }
-    target[total] = '\0';
-    if (total != info.uncompressed_size) return err_zip_read;
-    if (std::strlen(target) != total) {
-        xer << "UNZIP refused a link target holding a NUL byte\n";
-        return err_zip_corrupt;
-    }
-    return unzCloseCurrentFile(uf);
+    link_text link{target, 0};
+    if (int err = zip_read_entry(uf, info, work, link_sink, &link)) return err;
+    target[link.length] = '\0';
+    if (std::strlen(target) == link.length) return 0;
+    xer << "UNZIP refused a link target holding a NUL byte\n";
+    return err_zip_corrupt;
 }
 
 // A symbolic link, made under a temporary name and renamed over any old entry.
-int unzip_symlink(unzFile uf, int dir_fd, const std::string& leaf, const unz_file_info64& info, char* buf,
+int unzip_symlink(unzFile uf, int dir_fd, const std::string& leaf, const unz_file_info64& info, char* work,
                   const std::string& out_path)
 {
-    int err = unzOpenCurrentFile(uf);
-    if (!err) err = read_link_target(uf, info, buf);
+    char target[link_target_max];
+    int err = read_link_target(uf, info, work, target);
     if (!err) {
         static unsigned counter;
         std::string temp_name = ".sky-unlink-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
-        if (symlinkat(buf, dir_fd, temp_name.c_str()) != 0) {
+        if (symlinkat(target, dir_fd, temp_name.c_str()) != 0) {
             err = -1;
         } else if (renameat(dir_fd, temp_name.c_str(), dir_fd, leaf.c_str()) != 0) {
             unlinkat(dir_fd, temp_name.c_str(), 0);
@@ -238,7 +227,7 @@ int unzip_symlink(unzFile uf, int dir_fd, const std::string& leaf, const unz_fil
 struct extraction {
     unzFile uf;
     int root_fd;
-    char* buf;                // data_chunk bytes
+    char* work;               // zip_work_size bytes
     std::string out_dir;      // app_path + out_directory
     std::string first_target; // name for the first entry when flag is set
 };
@@ -258,8 +247,8 @@ int extract_entry(extraction& x, const std::string& rel, unsigned long stored_le
     int err = open_parent(x.root_fd, rel, dir_fd, leaf);
     if (err == 0 && !leaf.empty() && leaf != ".") {
         bool is_link = ((info.external_fa >> 16) & unix_link_type) == unix_link_type;
-        err = is_link ? unzip_symlink(x.uf, dir_fd, leaf, info, x.buf, x.out_dir + rel)
-                      : unzip_file(x.uf, dir_fd, leaf, info, x.buf, x.out_dir + rel);
+        err = is_link ? unzip_symlink(x.uf, dir_fd, leaf, info, x.work, x.out_dir + rel)
+                      : unzip_file(x.uf, dir_fd, leaf, info, x.work, x.out_dir + rel);
     } else if (err == ENOTDIR) {
         xer << "UNZIP refused entry \"" << rel << "\": a symbolic link or a file lies on its way\n";
     }
@@ -274,8 +263,8 @@ int walk_entries(extraction& x, std::string* first_name)
     unzGoToFirstFile(x.uf); // an archive without entries fails at the first fetch
     for (bool first = true;; first = false) {
         unz_file_info64 info;
-        char name[name_buffer_size] = {}; // stays terminated: at most size - 1 bytes are read
-        int err = unzGetCurrentFileInfo64(x.uf, &info, name, sizeof name - 1, nullptr, 0, nullptr, 0);
+        char name[zip_name_size];
+        int err = zip_fetch_entry_info(x.uf, info, name, x.work);
         if (err != UNZ_OK) {
             xer << "unzGetCurrentFileInfo err != UNZ_OK! err=" << err << "\n";
             IO_SET_ERR_LOCATION();
@@ -316,12 +305,12 @@ int zip_to_file(std::string zip_file, std::string out_directory, std::string* fi
         err = err_zip_open;
     } else {
         x.root_fd = open(out_directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        x.buf = new (std::nothrow) char[data_chunk];
+        x.work = new (std::nothrow) char[zip_work_size];
         if (x.root_fd < 0) err = errno;
-        else if (!x.buf) err = ENOMEM;
+        else if (!x.work) err = ENOMEM;
         if (err) IO_SET_ERR_LOCATION();
         else err = walk_entries(x, first_name);
-        delete[] x.buf;
+        delete[] x.work;
         if (x.root_fd >= 0) close(x.root_fd);
         unzClose(x.uf);
     }

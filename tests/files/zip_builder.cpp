@@ -1,12 +1,9 @@
 // zip_builder.cpp - fixture archives through minizip's zip API.
 #include "zip_builder.h"
 
-#include "testkit.h"
-
 #include <minizip/zip.h>
 #include <zlib.h>
 
-#include <stdexcept>
 
 namespace {
 
@@ -18,7 +15,7 @@ bool write_entry(zipFile zf, const zip_entry_spec& e)
     fi.dosDate = e.dos_date;
     fi.external_fa = (e.mode << 16) | e.dos_attr;
     bool raw = e.bad_crc || e.claimed_size != 0;
-    int method = raw || e.stored ? 0 : Z_DEFLATED;
+    int method = e.raw_deflate ? Z_DEFLATED : raw || e.stored ? 0 : Z_DEFLATED;
     int zip64 = entry_size(e) >= 0xffffffffu ? 1 : 0;
     if (zipOpenNewFileInZip2_64(zf, e.name.c_str(), &fi, nullptr, 0, nullptr, 0, nullptr, method,
                                 Z_BEST_SPEED, raw ? 1 : 0, zip64) != ZIP_OK)
@@ -32,6 +29,7 @@ bool write_entry(zipFile zf, const zip_entry_spec& e)
     }
     if (!raw) return zipCloseFileInZip(zf) == ZIP_OK;
     std::uint64_t size = e.claimed_size ? e.claimed_size : entry_size(e);
+    if (e.raw_deflate) crc = e.raw_crc;
     return zipCloseFileInZipRaw64(zf, size, e.bad_crc ? crc ^ 1 : crc) == ZIP_OK;
 }
 
@@ -50,13 +48,4 @@ unsigned long dos_date(int year, int month, int day, int hour, int minute, int s
 {
     return (unsigned long)(year - 1980) << 25 | (unsigned long)month << 21 | (unsigned long)day << 16 |
            (unsigned long)hour << 11 | (unsigned long)minute << 5 | (unsigned long)(second / 2);
-}
-
-void patch_file(const std::string& path, const std::string& from, const std::string& to)
-{
-    if (from.size() != to.size()) throw std::invalid_argument("patch_file: sizes differ");
-    std::string bytes = read_file(path);
-    for (std::size_t at = bytes.find(from); at != std::string::npos; at = bytes.find(from, at + 1))
-        bytes.replace(at, from.size(), to);
-    write_file(path, bytes);
 }

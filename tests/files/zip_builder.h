@@ -16,6 +16,8 @@ struct zip_entry_spec {
     bool stored = false;         // method 0 instead of deflate
     bool bad_crc = false;        // stored, with a CRC that does not match
     std::uint64_t claimed_size = 0; // stored; non-zero: the size the headers declare
+    bool raw_deflate = false;    // data is a raw deflate stream, declared with
+    unsigned long raw_crc = 0;   // claimed_size and this CRC
 };
 
 // Writes the archive; false when minizip refused (the test then fails).
@@ -23,6 +25,3 @@ bool make_zip(const std::string& path, const std::vector<zip_entry_spec>& entrie
 
 // MS-DOS date and time word as zip headers store them.
 unsigned long dos_date(int year, int month, int day, int hour, int minute, int second);
-
-// Replaces every occurrence of `from` in the file by `to` (same length).
-void patch_file(const std::string& path, const std::string& from, const std::string& to);

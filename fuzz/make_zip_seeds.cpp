@@ -1,0 +1,24 @@
+// Writes the fuzz target's seed archives into the folder given as argument:
+// folders, files, a link, a "__MACOSX" entry, stored and deflated data.
+#include "zip_builder.h"
+
+#include <cstdio>
+#include <string>
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_zip_seeds <folder>\n");
+        return 2;
+    }
+    const std::string dir = std::string(argv[1]) + "/";
+    const unsigned long file = 0100644, exe = 0100755, link = 0120777, folder = 0040755;
+    bool ok = make_zip(dir + "tree.zip", {{"top/", "", folder},
+                                          {"top/run.sh", "#!/bin/sh\necho hi\n", exe, 0, dos_date(2007, 6, 15, 10, 30, 0)},
+                                          {"top/link", "run.sh", link},
+                                          {"__MACOSX/top/._run.sh", "fork", file}});
+    ok = make_zip(dir + "stored.zip", {{"a.txt", "stored text, stored text", file, 0x20, 0, 3, true}}) && ok;
+    ok = make_zip(dir + "deflated.zip", {{"d/e/f.txt", std::string(3000, 'x') + "tail", file}}) && ok;
+    ok = make_zip(dir + "empty.zip", {}) && ok;
+    return ok ? 0 : 1;
+}
