@@ -249,6 +249,10 @@ void extract_and_delete_file(std::string archive, std::string dest_file)
     log_result("DELETING  file ", archive, r2);
 }
 
+namespace {
+std::string made_temp_folder; // the one folder that ENG_remove_temp_folder may remove
+}
+
 int ENG_make_temp_folder()
 {
     std::string tmpl = "/tmp/skylume-XXXXXX";
@@ -256,14 +260,15 @@ int ENG_make_temp_folder()
         xer << "Could not make a temporary folder: " << error_str(errno) << "\n";
         return 0;
     }
-    temp_path = tmpl + "/";
+    temp_path = made_temp_folder = tmpl + "/";
     return 1;
 }
 
 int ENG_remove_temp_folder()
 {
-    if (temp_path.rfind("/tmp/skylume-", 0) != 0) return 0; // only the folder made above
+    if (made_temp_folder.empty() || temp_path != made_temp_folder) return 0;
     std::error_code ec;
-    std::filesystem::remove_all(temp_path, ec);
+    std::filesystem::remove_all(made_temp_folder, ec);
+    made_temp_folder.clear();
     return ec ? 0 : 1;
 }

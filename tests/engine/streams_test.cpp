@@ -268,3 +268,30 @@ TEST_F(Install, StreamControlFollowsTheRateWhenStreamsAreFree)
 }
 
 } // namespace
+
+namespace {
+
+TEST(TempFolder, PrivateToTheRunAndRemovedAtTheEnd)
+{
+    const std::string saved = temp_path;
+    ASSERT_EQ(ENG_make_temp_folder(), 1);
+    const std::string made = temp_path;
+    EXPECT_EQ(made.rfind("/tmp/skylume-", 0), 0u);
+    EXPECT_EQ(made.back(), '/');
+    struct stat st{};
+    ASSERT_EQ(stat(made.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    write_file(made + "0.zip", "download");
+    EXPECT_EQ(ENG_remove_temp_folder(), 1);
+    EXPECT_FALSE(fs::exists(made));
+    EXPECT_EQ(ENG_remove_temp_folder(), 0); // once only
+    ASSERT_EQ(ENG_make_temp_folder(), 1);
+    const std::string second = temp_path;
+    temp_path = "/home/user/"; // never a folder the installer did not make
+    EXPECT_EQ(ENG_remove_temp_folder(), 0);
+    temp_path = second;
+    EXPECT_EQ(ENG_remove_temp_folder(), 1);
+    temp_path = saved;
+}
+
+} // namespace
