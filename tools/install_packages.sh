@@ -6,6 +6,7 @@ packages=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     zlib1g-dev libminizip-dev
     nginx-light curl tinyproxy
+    unzip
 )
 missing=()
 for p in "${packages[@]}"; do
