@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the packages, builds the installer and runs it.
+# Installs the packages and builds the installer's libraries; there is no
+# program to run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install_packages.sh
