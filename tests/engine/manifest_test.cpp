@@ -53,6 +53,23 @@ TEST_F(Manifest, FileLineFields)
     }
 }
 
+TEST_F(Manifest, TruncatedManifestKeepsWhatWasWhole)
+{
+    const std::string whole = "DIR Top/a/\nFILE 1 0 0 10 20 S x.txt\n";
+    // Cut inside the next line's name: the entry stands with the name read so far.
+    parse(whole + "FILE 1 0 0 10 20 S y.t");
+    ASSERT_EQ(sim_info.size(), 2u);
+    EXPECT_EQ(version(1, 0).path, "Top/a/y.t");
+    // Cut inside the numbers: no name, so the path names the folder: refused.
+    sim_info.clear();
+    EXPECT_THROW(parse(whole + "FILE 1 0 0 1"), fatal_alert);
+    EXPECT_EQ(version(0, 0).path, "Top/a/x.txt");
+    // Cut inside a keyword: the line is skipped.
+    sim_info.clear();
+    parse(whole + "FI");
+    EXPECT_EQ(sim_info.size(), 1u);
+}
+
 TEST_F(Manifest, NeighbouringLinesOfOnePathFormOneHistory)
 {
     parse("DIR T/\nFILE 0 0 0 0 0 A f\nFILE 0 0 0 0 0 B f\nFILE 0 0 0 0 0 C g\nFILE 0 0 0 0 0 D f\n");
