@@ -7,8 +7,11 @@
 #include "opensave.h"
 #include "stg.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -44,10 +47,31 @@ void rename_product_folder()
     const std::string last = folder.substr(slash + 1) + "/";
     if (last == install_name + "/") return; // already so named
     if (!rename_is_safe(dest_dir_path, install_name)) {
-        xer << "Not renaming " << dest_dir_path << " to \"" << install_name << "\": not a safe rename.\n";
+        if (stg.log_actions)
+            xer << "Not renaming " << dest_dir_path << " to \"" << install_name << "\": not a safe rename.\n";
         return;
     }
-    if (rename_file(parent, last, install_name) == 0) dest_dir_path = parent + install_name + "/";
+    // No-replace, so that a folder appearing under the new name since the check is never overwritten.
+    const std::string from = parent + last, to = parent + install_name;
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        dest_dir_path = to + "/";
+}
+
+bool same_folder(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// True when folder is the home folder or one of the folders above it.
+bool holds_home(const struct stat& folder)
+{
+    const char* home = std::getenv("HOME");
+    if (!home || !*home) return false;
+    std::string h = without_trailing_slash(home);
+    for (;;) {
+        struct stat st;
+        if (stat(h.c_str(), &st) == 0 && same_folder(st, folder)) return true;
+        const size_t slash = h.rfind('/');
+        if (slash == std::string::npos || h == "/") return false;
+        h = slash == 0 ? "/" : h.substr(0, slash);
+    }
 }
 
 } // namespace
@@ -75,10 +99,13 @@ int rename_is_safe(const std::string& dest, const std::string& new_name)
     if (!is_plain_folder_name(new_name)) return 0;
     const std::string folder = without_trailing_slash(dest);
     if (folder.empty() || folder == "/" || folder.front() != '/') return 0;
-    const char* home = std::getenv("HOME");
-    if (home && folder == without_trailing_slash(home)) return 0;
-    struct stat st;
-    if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return 0;
+    struct stat st, root;
+    if (lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return 0;
+    if (stat("/", &root) == 0 && same_folder(st, root)) return 0; // "//", "/./" and the like
+    if (holds_home(st)) return 0;
+    // A product folder: the installer made its fixed folders in it.
+    struct stat resources;
+    if (stat((folder + "/Resources").c_str(), &resources) != 0 || !S_ISDIR(resources.st_mode)) return 0;
     const std::string target = folder.substr(0, folder.rfind('/') + 1) + new_name;
-    return lstat(target.c_str(), &st) != 0 ? 1 : 0;
+    return lstat(target.c_str(), &st) != 0 && errno == ENOENT ? 1 : 0;
 }

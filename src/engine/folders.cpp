@@ -61,6 +61,7 @@ std::set<std::string> wanted_folders()
 
 void make_dirs()
 {
+    ENG_normalise_dest_dir();
     make_destination_chain();
     for (const std::string& f : wanted_folders()) make_reported(dest_dir_path + f);
     for (const char* f : fixed_folders) make_reported(dest_dir_path + f);

@@ -4,8 +4,11 @@
 #include "program_folder.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <vector>
 
 std::vector<file_history_struct> sim_info;
 std::string dest_dir_path;
@@ -73,6 +76,17 @@ int path_stays_inside(const std::string& manifest_path)
         if (slash == std::string::npos) return 1;
         start = slash + 1;
     }
+}
+
+void ENG_normalise_dest_dir()
+{
+    if (dest_dir_path.empty()) return;
+    if (dest_dir_path.front() != '/') {
+        std::vector<char> cwd(4096);
+        while (!getcwd(cwd.data(), cwd.size()) && errno == ERANGE) cwd.resize(cwd.size() * 2);
+        dest_dir_path = std::string(cwd.data()) + "/" + dest_dir_path;
+    }
+    if (dest_dir_path.back() != '/') dest_dir_path += '/';
 }
 
 void ENG_reset_records()

@@ -55,5 +55,10 @@ void get_path_with_path(std::string& folder, const std::string& path);
 // product folder: relative, no empty, "." or ".." component, no NUL.
 int path_stays_inside(const std::string& manifest_path);
 
+// Makes dest_dir_path a folder path the engine can append to: relative paths
+// (a "-path" argument, an edited preference) are taken from the current
+// folder, and a missing trailing '/' is added. An empty path stays empty.
+void ENG_normalise_dest_dir();
+
 // Puts every record of the engine back to its start state; for tests.
 void ENG_reset_records();

@@ -177,6 +177,7 @@ int ENG_parse_manifest_body(const char* begin, const char* end, const char* file
 
 int read_directory(const std::string& manifest_path, std::string title)
 {
+    ENG_normalise_dest_dir();
     deleted_files.clear();
     stg.download_kb = stg.disk_kb = 0.0;
     sim_info.clear();

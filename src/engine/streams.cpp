@@ -20,6 +20,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <unistd.h>
+
 next_class next;
 
 namespace {
@@ -35,14 +37,16 @@ void log_result(const char* action, const std::string& path, int r)
     if (stg.log_actions) xer << action << path << ", with result=" << r << ".\n";
 }
 
-// A download that a reset leaves behind must not land in the next file's folder.
+// A download that a reset leaves behind must not land in the next file's
+// folder: the transfer ends, and the part it wrote goes.
 void cancel_download(int s)
 {
     down_class*& slot = http.slots[slot_first_stream + s];
     if (!slot) return;
+    const std::string partial = slot->dest_path;
     delete slot;
     slot = nullptr;
-    delete_file(temp_archive(s));
+    if (!partial.empty()) unlink(partial.c_str());
 }
 
 // Where the current file of a stream comes from and goes to.
@@ -71,19 +75,13 @@ void count_installed(file_version_struct& v)
     v.up_to_date = 1;
 }
 
-int server_total() { return stg.server_count < 1 ? 1 : stg.server_count > max_servers ? max_servers : stg.server_count; }
-
-// A failed download: every stream moves to a server drawn at random, the
-// lower indices more often, and the hand-out restarts at the failed file.
+// A failed download: every stream moves to a server drawn at random, and the
+// hand-out restarts at the failed file.
 void switch_server(int s)
 {
     stg.net_retry = 1;
     if (next.stream_file[s] < next.next_file) next.next_file = next.stream_file[s];
-    const float r = static_cast<float>(std::rand()) * 4.656613e-10f;
-    const float p = r > 0.0f ? std::pow(r, 1.5f) : 0.0f;
-    int index = static_cast<int>(p * static_cast<float>(server_total()));
-    if (index > server_total() - 1) index = server_total() - 1;
-    stg.server_index = index < 0 ? 0 : index;
+    stg.server_index = ENG_pick_server(static_cast<float>(std::rand()) * 4.656613e-10f, stg.server_count);
 }
 
 int wanted_streams()
@@ -139,11 +137,7 @@ bool install_from_network(int s, file_version_struct& v, const file_paths& p)
     const int slot = slot_first_stream + s;
     const int r = http.net_check(slot, server_name[stg.server_index], p.source, temp_archive(s));
     if (r == net_running) {
-        const down_class* d = http.slots[slot];
-        float f = 0.0f;
-        if (d && d->content_length == down_length_unknown) f = -0.01f;
-        else if (d && d->content_length > 0)
-            f = static_cast<float>(static_cast<double>(d->bytes_written) * 100.0 / static_cast<double>(d->content_length) * 0.01);
+        const float f = http.percent_done(slot) * 0.01f; // -0.01 while the length is unknown
         stg.done_ratio = f;
         next.download_kb_in_flight += f * v.download_kb;
         return false;
@@ -218,6 +212,15 @@ void next_class::reset_all_streams()
     }
     start_time = xtim.elapsed_time;
     download_kb_in_flight = download_kb_done = disk_kb_done = 0;
+}
+
+int ENG_pick_server(float r, int server_count)
+{
+    // The table has max_servers entries; an edited preference may say otherwise.
+    const int count = server_count < 1 ? 1 : server_count > max_servers ? max_servers : server_count;
+    const float p = r > 0.0f ? std::pow(r, 1.5f) : 0.0f; // lower indices come up more often
+    const int index = static_cast<int>(p * static_cast<float>(count));
+    return index < 0 ? 0 : index > count - 1 ? count - 1 : index;
 }
 
 int grab_files()

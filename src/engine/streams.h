@@ -34,7 +34,13 @@ int grab_files();
 // stg.install_error and is shown. With install_type 0 the archive is then deleted.
 void extract_and_delete_file(std::string archive, std::string dest_file);
 
+// The server a failed download moves to, for r in [0, 1): r^1.5 of the server
+// count, so lower indices come up more often; always a valid table index.
+int ENG_pick_server(float r, int server_count);
+
 // The installer's private temporary folder: made fresh for the run (mode
-// 0700) and set as temp_path; removed with its contents at the end. 1 made/removed, 0 failed.
+// 0700) and set as temp_path; removed with its contents at the end. Start-up
+// makes it before the manifest is extracted; the quit removes it. 1 made /
+// removed, 0 failed (only the folder made here is ever removed).
 int ENG_make_temp_folder();
 int ENG_remove_temp_folder();

@@ -1,5 +1,6 @@
 // Manifest reading: the body's lines and fields, the examination of the
 // product folder, and what a damaged or hostile manifest does.
+#include "disc_fixture.h"
 #include "engine_fixture.h"
 #include "hl_types.h"
 #include "install_records.h"
@@ -89,13 +90,29 @@ TEST_F(Manifest, OtherLinesAreSkipped)
 
 TEST_F(Manifest, HostilePathsEndTheReadBeforeAnythingIsWritten)
 {
-    for (const char* body : {"DIR T/sub/\nFILE 0 0 0 0 0 S\n", "DIR T/../../\nFILE 0 0 0 0 0 S etc/passwd\n",
-                             "DIR /\nFILE 0 0 0 0 0 S etc/passwd\n", "DIR T/./\nFILE 0 0 0 0 0 S a\n"}) {
-        SCOPED_TRACE(body);
+    const std::string no_file = "I am reading the directory text file and found a path that has no file!";
+    const std::string outside = "I am reading the directory text file and found a path that leaves the product folder!";
+    struct hostile_case {
+        const char* body;
+        const std::string& alert;
+        const char* path;
+    };
+    const hostile_case cases[] = {
+        {"DIR T/sub/\nFILE 0 0 0 0 0 S\n", no_file, "T/sub/"},
+        {"DIR T/../../\nFILE 0 0 0 0 0 S etc/passwd\n", outside, "T/../../etc/passwd"},
+        {"DIR /\nFILE 0 0 0 0 0 S etc/passwd\n", outside, "/etc/passwd"},
+        {"DIR T/./\nFILE 0 0 0 0 0 S a\n", outside, "T/./a"},
+        {"DIR T//\nFILE 0 0 0 0 0 S a\n", outside, "T//a"},
+    };
+    for (const hostile_case& c : cases) {
+        SCOPED_TRACE(c.body);
         sim_info.clear();
-        EXPECT_THROW(parse(body), fatal_alert);
+        alerts.alerts().clear();
+        EXPECT_THROW(parse(c.body), fatal_alert);
+        ASSERT_EQ(alerts.alerts().size(), 1u);
+        EXPECT_EQ(alerts.alerts()[0].lines.l1, c.alert);
+        EXPECT_EQ(alerts.alerts()[0].lines.l4, c.path);
     }
-    EXPECT_EQ(alerts.alerts().front().lines.l1, "I am reading the directory text file and found a path that has no file!");
 }
 
 TEST_F(Manifest, NetworkBuildDropsTheLargeOptionalSets)
@@ -134,14 +151,13 @@ TEST_F(Manifest, ExaminationSetsSignaturesFlagsAndTotals)
         const char* sig_have;
         int up_to_date;
     };
-    const exam_case cases[] = {{0, md5_abc, 1}, {1, md5_abc, 0}, {2, md5_hello, 0}, {3, "NONE", 0},
-                               {4, md5_abc, 0}, {5, "x", 0},     {6, "NONE", 0}};
+    const std::string md5_x = md5_of("x");
+    const exam_case cases[] = {{0, md5_abc, 1}, {1, md5_abc, 0},       {2, md5_hello, 0}, {3, "NONE", 0},
+                               {4, md5_abc, 0}, {5, md5_x.c_str(), 0}, {6, "NONE", 0}};
     for (const exam_case& c : cases) {
         SCOPED_TRACE(c.history);
         const file_version_struct& v = sim_info[c.history].versions.back();
-        if (c.history != 5) {
-            EXPECT_EQ(v.sig_have, c.sig_have);
-        }
+        EXPECT_EQ(v.sig_have, c.sig_have);
         EXPECT_EQ(v.up_to_date, c.up_to_date);
     }
     EXPECT_EQ(version(1, 0).sig_have, ""); // older versions are not examined
@@ -195,13 +211,13 @@ TEST_F(Manifest, MissingManifestIsFatal)
     EXPECT_EQ(alerts.alerts().at(0).lines.l1, "I tried to read a directory file that does not exist!");
 }
 
-int pictures_drawn;
+int scanned;
 std::vector<float> examined;
 
 TEST_F(Manifest, ProgressPicturesAreRationed)
 {
     const progress_fn old = ENG_set_progress_hook([](const progress_frame& f) {
-        ++pictures_drawn;
+        if (f.line2 == "Currently SCANNING the directory text file.") ++scanned;
         if (f.line2 == "Currently EXAMINING the hard disk.") examined.push_back(f.fill_end);
     });
     struct cadence_case {
@@ -216,6 +232,14 @@ TEST_F(Manifest, ProgressPicturesAreRationed)
         ASSERT_EQ(read_directory(write_manifest(body), "t"), dir_ready);
         EXPECT_EQ(examined.size(), c.examined);
     }
+    // One scanning picture every 500 FILE lines, counted across readings:
+    // 150 + 1000 lines so far, so the next 500 lines bring lines 1150..1649.
+    const int before = scanned;
+    std::string body = "DIR Top/\n";
+    for (int i = 0; i < 500; ++i) body += "FILE 0 0 0 0 0 S g" + std::to_string(i) + "\n";
+    ASSERT_EQ(read_directory(write_manifest(body), "t"), dir_ready);
+    EXPECT_EQ(scanned - before, 1); // line 1500
+    EXPECT_GE(before, 3);
     ENG_set_progress_hook(old);
 }
 

@@ -118,8 +118,12 @@ TEST_F(NetInstall, AResetCancelsARunningDownload)
         grab_files();
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    for (int i = 0; i < 50; ++i) grab_files(); // let the client take the first body bytes
+    for (int i = 0; i < 2000 && !fs::exists(temp_path + "0.zip"); ++i) { // the first body bytes on disk
+        grab_files();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     ASSERT_TRUE(stall.holding());
+    ASSERT_TRUE(fs::exists(temp_path + "0.zip"));
     ASSERT_NE(http.slots[slot_first_stream], nullptr);
     next.reset_all_streams();
     EXPECT_EQ(http.slots[slot_first_stream], nullptr);

@@ -5,6 +5,7 @@
 #include "stg.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 
@@ -91,6 +92,24 @@ TEST(Records, OperatingSystemFolders)
     get_OS_abs_path(7, out);
     EXPECT_EQ(out, "kept");
     if (old_home) setenv("HOME", saved.c_str(), 1);
+}
+
+TEST(Records, DestinationBecomesAnAbsoluteFolderPath)
+{
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    struct dest_case {
+        std::string in, out;
+    };
+    const dest_case cases[] = {{"/opt/Sky/", "/opt/Sky/"}, {"/opt/Sky", "/opt/Sky/"}, {"", ""},
+                               {"Sky", std::string(cwd) + "/Sky/"}};
+    for (const dest_case& c : cases) {
+        SCOPED_TRACE(c.in);
+        dest_dir_path = c.in;
+        ENG_normalise_dest_dir();
+        EXPECT_EQ(dest_dir_path, c.out);
+    }
+    dest_dir_path.clear();
 }
 
 class PlatformFilter : public engine_fixture {};

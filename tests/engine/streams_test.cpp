@@ -203,6 +203,8 @@ TEST_F(Install, DeleteWinsOverInstallAndSkipsKeepTheCounters)
 TEST_F(Install, RenameOnlyToAPlainNewFolderName)
 {
     fs::create_directories(tmp / "taken");
+    fs::create_directories(product + "Resources");
+    fs::create_directories(tmp / "bare");
     struct rename_case {
         std::string dest;
         std::string name;
@@ -216,17 +218,25 @@ TEST_F(Install, RenameOnlyToAPlainNewFolderName)
         {product, "a/b", 0},
         {product, "taken", 0},
         {"/", "x", 0},
+        {"//", "x", 0},
         {tmp / "missing/", "x", 0},
         {"relative/", "x", 0},
+        {tmp / "bare/", "x", 0}, // no product was installed there
     };
     for (const rename_case& c : cases) {
         SCOPED_TRACE(c.dest + " -> " + c.name);
         EXPECT_EQ(rename_is_safe(c.dest, c.name), c.safe);
     }
+    // The home folder and every folder above it, however they are spelled.
     const char* home = getenv("HOME");
     const std::string saved = home ? home : "";
-    setenv("HOME", product.c_str(), 1);
-    EXPECT_EQ(rename_is_safe(product, "x"), 0);
+    fs::create_directories(product + "inner/Resources");
+    setenv("HOME", (product + "inner").c_str(), 1);
+    const std::string parent_of_tmp = tmp.path().substr(0, tmp.path().rfind('/') + 1);
+    for (const std::string& dest : {product + "inner/", product + "/inner/", product + "./inner//", product + "inner/.."}) {
+        SCOPED_TRACE(dest);
+        EXPECT_EQ(rename_is_safe(dest, "x"), 0);
+    }
     if (home) setenv("HOME", saved.c_str(), 1);
     else unsetenv("HOME");
 
@@ -267,6 +277,80 @@ TEST_F(Install, StreamControlFollowsTheRateWhenStreamsAreFree)
     EXPECT_EQ(running, 4);
 }
 
+
+TEST_F(Install, AResetNeverTouchesTheUsersFiles)
+{
+    make_disc(disc, set, {{"a.txt", "a", 0100644, 0, {}, false, 0}});
+    put_file("a.txt.zip", "the user's own archive");
+    ASSERT_EQ(zip_to_file(disc + set + "/directory.txt.zip", temp_path, nullptr, 0), 0);
+    ASSERT_EQ(read_directory(temp_path + "directory.txt", "t"), dir_ready);
+    next.reset_all_streams();
+    next.stream_state[0] = stream_busy; // stream 0 is at work on a.txt
+    next.reset_all_streams();
+    EXPECT_EQ(read_file(product + "a.txt.zip"), "the user's own archive");
+}
+
+// The failing stream is stopped in the same step in which every other running
+// stream has passed the end: the run still ends in its error state.
+TEST_F(Install, AFailedExtractionNeverFinishesTheRun)
+{
+    install_type = 0;
+    stg.stream_count = 1;
+    make_disc(disc, set, {{"a.txt", "a", 0100644, 3, {}, false, 0}});
+    fs::remove(disc + set + "/Top/a.txt.zip");
+    ASSERT_EQ(zip_to_file(disc + set + "/directory.txt.zip", temp_path, nullptr, 0), 0);
+    ASSERT_EQ(read_directory(temp_path + "directory.txt", "t"), dir_ready);
+    make_dirs();
+    ASSERT_EQ(choose_files(), 1);
+    next.reset_all_streams();
+    next.stream_on[1] = 1;
+    next.stream_file[1] = 1; // past the end
+    deleted_files.insert(product + "Output/movies/");
+    EXPECT_EQ(grab_files(), 1); // stg.install_error
+    EXPECT_EQ(next.stream_on[0], 0);
+    EXPECT_EQ(next.all_done, 0);
+    EXPECT_TRUE(fs::is_directory(product + "Output/movies")); // no cleanup
+    EXPECT_EQ(dest_dir_path, product);                         // no rename
+}
+
+TEST(ServerSwitch, DrawFavoursLowIndicesAndStaysInTheTable)
+{
+    struct draw_case {
+        float r;
+        int count;
+        int index;
+    };
+    const draw_case cases[] = {{0.0f, 3, 0}, {0.9999f, 3, 2}, {0.5f, 3, 1}, {0.62f, 2, 0}, {0.64f, 2, 1},
+                               {0.7f, 0, 0}, {0.7f, -4, 0}, {0.9999f, 20, 9}, {0.9999f, 1, 0}};
+    for (const draw_case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.r) + " of " + std::to_string(c.count));
+        EXPECT_EQ(ENG_pick_server(c.r, c.count), c.index);
+    }
+}
+
+TEST_F(Install, StreamCountFromAnEditedPreferenceIsClamped)
+{
+    install_type = 0;
+    auto running = [] {
+        int n = 0;
+        for (int s = 0; s < max_streams; ++s) n += next.stream_on[s];
+        return n;
+    };
+    sim_info.assign(40, file_history_struct{});
+    for (auto& h : sim_info) h.versions.resize(1), h.versions[0].path = "Top/f";
+    stg.stream_count = -3; // as automatic: the rate decides, never zero streams
+    next.reset_all_streams();
+    grab_files();
+    EXPECT_EQ(running(), 2);
+    stg.stream_count = 4;
+    next.reset_all_streams();
+    grab_files();
+    EXPECT_EQ(running(), 4);
+    stg.stream_count = 1; // lowered mid-run: streams stop one by one as they finish files
+    grab_files();
+    EXPECT_EQ(running(), 1);
+    EXPECT_EQ(next.stream_on[3], 1); // the last to finish in the step is the one left
+}
 } // namespace
 
 namespace {
