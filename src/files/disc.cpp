@@ -70,7 +70,8 @@ int demo_class::scan_mount_table()
     int found = 0;
     while (!found && getmntent_r(table, &entry, buf.data(), static_cast<int>(buf.size()))) {
         std::string folder = entry.mnt_dir;
-        if (folder.empty() || folder.back() != '/') folder += '/';
+        if (folder.empty()) continue; // a malformed line: never probe the root for it
+        if (folder.back() != '/') folder += '/';
         found = check_dvd(folder);
         if (found && std::strcmp(entry.mnt_type, "udf") != 0) warn_not_udf(entry.mnt_type);
     }

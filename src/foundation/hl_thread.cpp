@@ -214,6 +214,7 @@ void THREAD_set_last_cookie(unsigned int cookie)
 
 void THREAD_send_exception(const exce_class& e)
 {
+    if (e.alert_type != t_alert && e.alert_type != t_exit) return; // nothing else is ever shown
     if (!threads_inited) { // no main thread to hand it to: shown where it was raised
         exce_class copy(e);
         copy.Report();

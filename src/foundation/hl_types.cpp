@@ -14,12 +14,8 @@ std::ofstream ouf;
 std::ofstream xer;
 stls_class stls;
 mnw_class mnw;     // zero-initialised storage
-ren_class ren = [] {
-    ren_class r;
-    std::memset(&r, 0, sizeof r);
-    r.draw_alpha = 1.0f;
-    return r;
-}();
+// Constant-initialised, so draw_alpha is 1.0 before any start-up code runs.
+ren_class ren = {0.0f, 0, 0, 0, nullptr, nullptr, nullptr, nullptr, 0, 1.0f, 0.0f, 0.0f};
 
 int app_done;
 int ogl_inited;

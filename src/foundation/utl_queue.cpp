@@ -17,6 +17,33 @@ int wait_once(UTL_message_queue* q, int timeout_ms, const timespec& deadline)
     return pthread_cond_timedwait(&q->cond, &q->mutex, &deadline);
 }
 
+// A reader counted in `waiting` while it holds the queue's mutex. A wait is a
+// cancellation point that takes the mutex back before the thread unwinds: the
+// destructor then uncounts the reader and unlocks, so a cancelled reader never
+// leaves the queue locked for the writers and the shutdown.
+class waiting_reader {
+public:
+    explicit waiting_reader(UTL_message_queue* queue) : q(queue) { ++q->waiting; }
+    ~waiting_reader()
+    {
+        if (!q) return;
+        --q->waiting;
+        pthread_mutex_unlock(&q->mutex);
+    }
+    waiting_reader(const waiting_reader&) = delete;
+    waiting_reader& operator=(const waiting_reader&) = delete;
+    void leave() // uncounts the reader and unlocks; the normal way out
+    {
+        UTL_message_queue* held = q;
+        q = nullptr;
+        --held->waiting;
+        unlock_queue(held);
+    }
+
+private:
+    UTL_message_queue* q;
+};
+
 } // namespace
 
 timespec UTL_add_ms(timespec now, int ms)
@@ -67,19 +94,17 @@ void* UTL_message_queue_read(UTL_message_queue* q, int timeout_ms)
         unlock_queue(q);
         return nullptr;
     }
-    ++q->waiting;
+    waiting_reader reader(q);
     while (q->messages.empty()) {
         const int err = wait_once(q, timeout_ms, deadline);
         if (err == 0) continue; // a signal, a spurious wake-up, or a message taken by another reader
-        --q->waiting;
-        unlock_queue(q); // never leave the mutex held by a thread the alert is about to end
+        reader.leave(); // never leave the mutex held by a thread the alert is about to end
         if (err == ETIMEDOUT) return nullptr;
         UTL_os_error("\"pthread_cond_timedwait\" OS error", err, __FILE__, __LINE__);
     }
     void* msg = q->messages.front();
     q->messages.pop_front();
-    --q->waiting;
-    unlock_queue(q);
+    reader.leave();
     return msg;
 }
 

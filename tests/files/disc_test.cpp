@@ -114,13 +114,18 @@ TEST_F(Disc, ScansAgainOnlyAfterAnHourOrWhenForced)
     EXPECT_EQ(d.check_any(0, 1), 1); // forced
     std::filesystem::remove_all(tmp / "fixed1");
     EXPECT_EQ(d.check_any(0, 0), 1);
+    clock.advance(3601); // past the hour since the forced scan: a fresh scan misses the removed disc
+    xtim.xtim_update();
+    EXPECT_EQ(d.check_any(0, 0), 0);
     EXPECT_EQ(d.check_any(3, 0), 0); // other selectors never scan
 }
 
 TEST_F(Disc, OddMountFoldersAreTriedNotFatal)
 {
-    mount_table("/dev/sr0 /mnt/with:colon udf ro 0 0\n/dev/sr1 /mnt/back\\134slash udf ro 0 0\n"
-                "/dev/x " + std::string(5000, 'a') + " udf ro 0 0\n");
+    make_disc("colon:disc");
+    make_disc("back\\slash");
+    mount_table("/dev/sr0 " + tmp / "colon:disc" + " udf ro 0 0\n/dev/sr1 " + tmp / "back\\134slash" +
+                " udf ro 0 0\n/dev/x " + std::string(5000, 'a') + " udf ro 0 0\nlonely\n");
     EXPECT_EQ(d.check_any(0, 0), 0);
     EXPECT_TRUE(alerts.alerts().empty());
 }

@@ -127,10 +127,11 @@ TEST_F(thread_layer, ExceptionsEscapingAThreadBecomeFatalRecords)
         const char* name;
         UTL_thread_fn fn;
         alert_lines expected;
+        const char* file; // a record keeps where it was raised; others name the thread layer
     } cases[] = {
-        {"std::exception", throw_runtime_error, {"Caught an unhandled C++ exception", "disk full", "", ""}},
-        {"anything else", throw_int, {"Caught an unhandled unknown exception", "", "", ""}},
-        {"an error record, made fatal", throw_warning_record, {"Bad texture", "stone.png", "", ""}},
+        {"std::exception", throw_runtime_error, {"Caught an unhandled C++ exception", "disk full", "", ""}, "hl_thread"},
+        {"anything else", throw_int, {"Caught an unhandled unknown exception", "", "", ""}, "hl_thread"},
+        {"an error record, made fatal", throw_warning_record, {"Bad texture", "stone.png", "", ""}, "tex.cpp"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -142,6 +143,12 @@ TEST_F(thread_layer, ExceptionsEscapingAThreadBecomeFatalRecords)
         EXPECT_EQ(got.l2, c.expected.l2);
         EXPECT_EQ(got.l3, c.expected.l3);
         EXPECT_EQ(got.l4, c.expected.l4);
+        ASSERT_FALSE(alert_recorder::alerts().empty());
+        const recorded_alert& shown = alert_recorder::alerts().back();
+        EXPECT_NE(shown.file.find(c.file), std::string::npos) << shown.file;
+        if (std::string(c.file) == "tex.cpp") {
+            EXPECT_EQ(shown.line, 77);
+        }
     }
 }
 
@@ -337,6 +344,12 @@ TEST(ErrorRecord, MakeFatalAndTheLogLine)
     }
 }
 
+void* report_notice(void*)
+{
+    exce_class("Notice", "", "", "", "a.cpp", 3, t_alert).Report();
+    return nullptr;
+}
+
 TEST(ErrorRecord, ReportWithTheLayerDownShowsTheAlertOnAnyThread)
 {
     alert_recorder rec;
@@ -344,6 +357,18 @@ TEST(ErrorRecord, ReportWithTheLayerDownShowsTheAlertOnAnyThread)
     ASSERT_EQ(alert_recorder::alerts().size(), 1u);
     EXPECT_EQ(alert_recorder::alerts()[0].lines.l1, "Notice");
     EXPECT_THROW(exce_class().Report(), fatal_alert);
+    unsigned long id, unused; // and from another thread: shown there, the program goes on
+    UTL_thread_create(report_notice, nullptr, &id, &unused, &unused);
+    UTL_thread_join(&id, &unused);
+    ASSERT_EQ(alert_recorder::alerts().size(), 3u);
+    EXPECT_EQ(alert_recorder::alerts()[2].lines.l1, "Notice");
+}
+
+TEST(ErrorRecord, ALanguageRecordIsNeverShown)
+{
+    alert_recorder rec;
+    THREAD_send_exception(exce_class("Which language?", "", "", "", "l.cpp", 1, t_language));
+    EXPECT_TRUE(alert_recorder::alerts().empty());
 }
 
 void* report_warning(void*)

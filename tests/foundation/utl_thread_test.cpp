@@ -238,6 +238,26 @@ TEST(MessageQueue, KeepsOrderForAReaderThatWaitsFirst)
     UTL_message_queue_destroy(r.q);
 }
 
+TEST(MessageQueue, ACancelledReaderLeavesTheQueueUsable)
+{
+    UTL_message_queue* q;
+    UTL_message_queue_create(&q);
+    unsigned long id, unused;
+    ordered_reader r{q, {}};
+    UTL_thread_create(read_three, &r, &id, &unused, &unused);
+    for (int i = 0; i < 1000 && queue_waiting(q) == 0; ++i) UTL_sleep(1);
+    ASSERT_EQ(queue_waiting(q), 1);
+    UTL_thread_murder(&id);
+    UTL_thread_join(&id, &unused);
+    EXPECT_EQ(pthread_mutex_trylock(&q->mutex), 0); // not left locked by the ended thread
+    pthread_mutex_unlock(&q->mutex);
+    EXPECT_EQ(queue_waiting(q), 0);
+    int m;
+    UTL_message_queue_write(q, &m);
+    EXPECT_EQ(UTL_message_queue_read(q, 0), &m);
+    UTL_message_queue_destroy(q);
+}
+
 std::atomic<int> readers_done{0};
 
 void* read_one(void* q)

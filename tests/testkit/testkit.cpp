@@ -12,9 +12,9 @@
 
 namespace {
 
-void record_alert(int, const alert_lines& lines, int type, const char*, int)
+void record_alert(int, const alert_lines& lines, int type, const char* file, int line)
 {
-    alert_recorder::alerts().push_back({lines, type});
+    alert_recorder::alerts().push_back({lines, type, file ? file : "", line});
     if (type == t_exit) throw fatal_alert{lines};
 }
 

@@ -12,6 +12,8 @@
 struct recorded_alert {
     alert_lines lines;
     int type;
+    std::string file; // where the alert was raised
+    int line;
 };
 
 // Thrown by the recorder for a t_exit alert, so that a test can catch it.
