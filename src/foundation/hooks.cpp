@@ -3,26 +3,52 @@
 
 #include "exce.h"
 #include "hl_thread.h"
+#include "cmdline.h"
 #include "hl_types.h"
+#include "utl_memory.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace {
 
+void log_alert(const alert_lines& lines, const std::string& location, bool leading_newline)
+{
+    if (leading_newline) xer << "\n";
+    xer << lines.l1 << "\n" << lines.l2 << "\n" << lines.l3 << "\n" << lines.l4 << "\n" << location << "\n";
+    xer.flush();
+}
+
+int in_alert; // an alert is being handled; another one now is a recursive error
+
+// The alert without a window, as before OpenGL is ready: the console block,
+// the memory report and the log; a fatal or recursive alert ends the program.
 void console_alert(int, const alert_lines& lines, int type, const char* file, int line)
 {
-    std::fprintf(stderr, "%s\n%s\n%s\n%s\n", lines.l1.c_str(), lines.l2.c_str(),
-                 lines.l3.c_str(), lines.l4.c_str());
-    if (xer.is_open())
-        xer << lines.l1 << "\n" << lines.l2 << "\n" << lines.l3 << "\n" << lines.l4 << "\n";
-    if (type == t_exit) {
-        std::fprintf(stderr, "(%s line %d)\n", file ? file : "?", line);
-        if (xer.is_open()) xer << "(" << (file ? file : "?") << " line " << line << ")\n";
+    const std::string location = "(" + std::string(file ? file : "") + " line " + std::to_string(line) + ")";
+    if (cmdline.has_option("--fps_test")) { // unattended: log only, never wait
+        log_alert(lines, location, false);
+        if (type == t_exit) std::exit(1);
+        return;
+    }
+    const int recursive = in_alert;
+    in_alert = 1;
+    std::printf("Skysuite Error:\n");
+    std::printf("%s\n\n%s\n\n%s\n\n%s\n\n", lines.l1.c_str(), lines.l2.c_str(), lines.l3.c_str(), lines.l4.c_str());
+    std::printf("Sorry.\n");
+    std::fflush(stdout);
+    if (recursive || type == t_alert || type == t_exit) {
+        dump_mem_stats("This is the dump_mem_stats call from the following code: "
+                       "if(type==t_exit || type == t_alert || recursive_error)");
+        log_alert(lines, location, true);
+    }
+    if (recursive || type == t_exit) {
         MACIBM_finishup(0);
         app_done = 1;
         std::abort();
     }
+    in_alert = 0;
 }
 
 void close_log(int save)

@@ -1,4 +1,5 @@
 // Global records: start values, the start-up tables, and the alert and exit hooks.
+#include "cmdline.h"
 #include "hl_types.h"
 #include "hooks.h"
 #include "testkit.h"
@@ -50,16 +51,46 @@ TEST(Hooks, FatalAlertReachesTheRecorderAndNeverReturns)
 
 int finishups = -1;
 
+// The default alert, as before a window exists: a notice goes to the console
+// and the log and the program goes on.
+TEST(Hooks, DefaultNoticeGoesToTheConsoleAndTheLog)
+{
+    temp_dir dir;
+    const std::string saved_app_path = app_path;
+    app_path = dir.path() + "/"; // where the memory report's file goes
+    xer_capture log;
+    testing::internal::CaptureStdout();
+    MACIBM_alert(0, "one", "two", "", "", t_alert);
+    const int line = __LINE__ - 1;
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Skysuite Error:\none\n\ntwo\n\n\n\n\n\nSorry.\n");
+    const std::string text = log.text();
+    EXPECT_NE(text.find("OK check MemoryLog.txt! I just sent him a dump from "), std::string::npos);
+    EXPECT_NE(text.find("\none\ntwo\n\n\n(" + std::string(__FILE__) + " line " + std::to_string(line) + ")\n"),
+              std::string::npos);
+    app_path = saved_app_path;
+}
+
 TEST(HooksDeathTest, DefaultFatalAlertRunsTheExitWithoutSavingAndAborts)
 {
     EXPECT_DEATH(
         {
-            MACIBM_set_finishup_hook([](int save) {
-                std::fprintf(stderr, "finishup(%d)\n", save);
-            });
+            MACIBM_set_finishup_hook([](int save) { std::fprintf(stderr, "finishup(%d)\n", save); });
             MACIBM_alert(0, "Disk on fire", "", "", "", t_exit);
         },
-        "Disk on fire.*finishup\\(0\\)");
+        "finishup\\(0\\)");
+}
+
+TEST(HooksDeathTest, UnattendedRunsOnlyLogAndEndWithStatusOne)
+{
+    EXPECT_EXIT(
+        {
+            cmdline.init_win("--fps_test=3");
+            MACIBM_set_finishup_hook([](int) { std::fprintf(stderr, "finishup ran\n"); });
+            MACIBM_alert(0, "a notice", "", "", "", t_alert); // returns at once
+            std::fprintf(stderr, "went on\n");
+            MACIBM_alert(0, "fatal", "", "", "", t_exit);
+        },
+        testing::ExitedWithCode(1), "went on\n$");
 }
 
 TEST(Hooks, HandlersAreRestoredByNull)
