@@ -1,9 +1,10 @@
 // hooks.h - the calls this layer makes upward, into subsystems built on it.
 //
 // The alert window, the ordered exit, the keyboard focus, the colour table and
-// the GL loader contexts for threads live in higher layers. Each owns nothing here: the upper layer installs its
-// handler at start-up, tests install recorders. The defaults print to the
-// console, and a fatal alert ends the process.
+// the GL loader contexts for threads live in higher layers. The upper layer
+// installs its handler at start-up, tests install recorders. The default alert
+// is the one shown before a window exists (console, memory report, log); a
+// fatal alert ends the process.
 #pragma once
 
 #include <string>
@@ -43,8 +44,11 @@ loader_hooks MACIBM_set_loader_hooks(const loader_hooks& hooks); // null members
 // while the thread layer is up, the alert travels to the main thread as an
 // error record: t_alert returns at once, t_exit ends the calling thread,
 // t_language is dropped. Otherwise the installed handler shows it. A t_exit
-// alert never returns: the default handler prints, runs the ordered exit
-// without saving and aborts; a test's handler throws.
+// alert never returns. The default handler: with "--fps_test" it only logs
+// (t_exit then ends with status 1); else it prints the console block, calls
+// the memory report and logs the lines with their location; a t_exit, or an
+// alert raised while another is handled, then runs the ordered exit without
+// saving and aborts. A test's handler throws for t_exit.
 void __MACIBM_alert(int wind, std::string l1, std::string l2, std::string l3, std::string l4,
                     int type, const char* file, int line);
 #define MACIBM_alert(wind, l1, l2, l3, l4, type) \
