@@ -28,7 +28,8 @@ void write_header(int type, int version, const std::string& text)
         ouf.write(bytes, sizeof bytes);
     } else {
         ouf.setf(std::ios::fixed);
-        ouf << "I\n" << version << " version";
+        // to_string: the stream may still carry a caller's hex or showpos flags
+        ouf << "I\n" << std::to_string(version) << " version";
         if (text != "no-copyright-string") ouf << text;
         ouf << "\n";
     }
