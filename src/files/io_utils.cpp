@@ -37,6 +37,14 @@ int exec_error_from(int fd)
     return n == static_cast<ssize_t>(sizeof err) ? err : 0;
 }
 
+// Logs why path could not be started and passes err through; every way out of
+// a failed launch goes here.
+int launch_failed(const std::string& path, int err)
+{
+    IO_log("Launching failed: " + path + ": " + error_str(err));
+    return err;
+}
+
 std::uint32_t le32(const unsigned char* b)
 {
     return std::uint32_t(b[0]) | (std::uint32_t(b[1]) << 8) | (std::uint32_t(b[2]) << 16) |
@@ -135,7 +143,7 @@ int launch_app(const std::string& program, const std::string& argument)
     }
     argv.push_back(nullptr);
     int report[2];
-    if (pipe2(report, O_CLOEXEC) != 0) return errno;
+    if (pipe2(report, O_CLOEXEC) != 0) return launch_failed(path, errno);
     std::cout.flush();
     std::fflush(nullptr);
 
@@ -144,7 +152,7 @@ int launch_app(const std::string& program, const std::string& argument)
         const int err = errno;
         close(report[0]);
         close(report[1]);
-        return err;
+        return launch_failed(path, err);
     }
     if (pid == 0) {
         close(report[0]);
@@ -159,8 +167,7 @@ int launch_app(const std::string& program, const std::string& argument)
     close(report[0]);
     if (err != 0) {
         waitpid(pid, nullptr, 0);
-        IO_log("Launching failed: " + path + ": " + error_str(err));
-        return err;
+        return launch_failed(path, err);
     }
     MACIBM_finishup(1);
     std::exit(1);

@@ -8,6 +8,7 @@
 #include "xmap.h"
 
 #include <cstdint>
+#include <utility>
 
 namespace {
 
@@ -28,7 +29,8 @@ void write_header(int type, int version, const std::string& text)
         ouf.write(bytes, sizeof bytes);
     } else {
         ouf.setf(std::ios::fixed);
-        ouf << "I\n" << version << " version";
+        // to_string: the stream may still carry a caller's hex or showpos flags
+        ouf << "I\n" << std::to_string(version) << " version";
         if (text != "no-copyright-string") ouf << text;
         ouf << "\n";
     }
@@ -58,8 +60,13 @@ std::string ouf_target_path(const std::string& path)
 
 int ouf_open(std::string path, int type, int version, std::string text)
 {
-    if (type != io_binary && type != io_text) MACIBM_alert(0, "Bad ouf_open type!", path, "", "", t_exit);
     const std::string full = ouf_target_path(path);
+    return ouf_open_full(full, full, type, version, std::move(text));
+}
+
+int ouf_open_full(const std::string& full, const std::string& shown, int type, int version, std::string text)
+{
+    if (type != io_binary && type != io_text) MACIBM_alert(0, "Bad ouf_open type!", shown, "", "", t_exit);
     if (IO_path_length_ok(full, "ouf_open")) {
         if (attempt(full, type, version, text)) return 1;
         make_folder(folder_part(full));
@@ -70,7 +77,7 @@ int ouf_open(std::string path, int type, int version, std::string text)
     MACIBM_alert(0,
                  "I could not save the file! Could the directory that the file sits in be missing? Or flagged as "
                  "READ-ONLY by the operating system? (Windows machines typically do this).",
-                 full, "Could the file be flagged as read-only? This happens in Windows if you copy it from a CD!",
+                 shown, "Could the file be flagged as read-only? This happens in Windows if you copy it from a CD!",
                  "Try putting this app in the background and then flag the file as NOT read-only, or creating "
                  "the folder listed in the path above.",
                  t_alert);

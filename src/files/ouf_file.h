@@ -14,5 +14,10 @@
 // way (logged). Any other type is a program fault: fatal alert. 1 when open.
 int ouf_open(std::string path, int type, int version, std::string text);
 
+// ouf_open on full taken as it is (no app_path, no lower-casing), for a writer
+// that fills a temporary file and renames it: a failure's alert names shown,
+// the file the user knows, in place of full.
+int ouf_open_full(const std::string& full, const std::string& shown, int type, int version, std::string text);
+
 // The file ouf_open(path, ...) writes: app_path + path, its last three characters lower-cased.
 std::string ouf_target_path(const std::string& path);

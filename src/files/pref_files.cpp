@@ -146,6 +146,18 @@ bool sync_file(const std::string& path)
     return ok;
 }
 
+// The file a save replaces: a symbolic link is followed to its target, so that
+// the rename updates the target and the link stays.
+std::string save_target(const std::string& path)
+{
+    const std::string full = ouf_target_path(path);
+    char* real = realpath(full.c_str(), nullptr);
+    if (!real) return full; // not there yet: the save creates it
+    const std::string resolved = real;
+    std::free(real);
+    return resolved;
+}
+
 int to_int(const std::string& text)
 {
     const long v = std::strtol(text.c_str(), nullptr, 10);
@@ -158,12 +170,16 @@ int to_int(const std::string& text)
 
 scan_class::scan_class(const std::string& path, int mode) : mode(mode)
 {
+    // The reader refuses these paths, so a file saved under one would never be read back.
+    const bool path_ok = IO_path_dirchars_ok(path, "prefs") == 1;
     if (mode == 1) {
-        final_path = ouf_target_path(path);
-        temp_path = ouf_target_path(path + ".tmp");
-        opened = ouf_open(path + ".tmp", io_text, pref_file_version, "no-copyright-string") == 1;
+        final_path = save_target(path);
+        temp_path = final_path + ".tmp";
+        if (path_ok)
+            opened = ouf_open_full(temp_path, final_path, io_text, pref_file_version, "no-copyright-string") == 1;
         return;
     }
+    if (!path_ok) return;
     xmap_class file(path);
     const int versions[] = {pref_file_version, 0};
     if (file.begin && file.check_file(io_text, versions, nullptr, nullptr))

@@ -27,9 +27,11 @@ enum pref_kind : int {
 class scan_class {
 public:
     // mode 0: reads every key/value line of path into values (nothing on a
-    // missing file or another header). mode 1: opens path + ".tmp" beside it
-    // through ouf_open; the destructor renames it over path only when every
-    // write succeeded, else removes it and keeps the old file (logged).
+    // missing file or another header). mode 1: opens "<file>.tmp" beside the
+    // file (a symbolic link followed to its target) through ouf_open, whose
+    // failure alert names the file; the destructor renames it over the file
+    // only when every write succeeded, else removes it and keeps the old file
+    // (logged). A path holding '\\' or ':' is refused in both modes (logged).
     scan_class(const std::string& path, int mode);
     ~scan_class();
     scan_class(const scan_class&) = delete;
@@ -45,9 +47,9 @@ public:
     std::map<std::string, std::string> values;  // read mode: the file's pairs, the last line of a key wins
 
 private:
-    std::string final_path; // write mode: app_path-prefixed file that the rename replaces
+    std::string final_path; // write mode: app_path-prefixed file (a link resolved) that the rename replaces
     std::string temp_path;  // write mode: the file written first
-    bool opened = false;    // write mode: ouf_open succeeded
+    bool opened = false;    // write mode: the temporary file was opened
 };
 
 // ---- the sets -------------------------------------------------------------

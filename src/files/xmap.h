@@ -23,12 +23,13 @@ public:
     xmap_class(const xmap_class&) = delete;
     xmap_class& operator=(const xmap_class&) = delete;
 
-    // (Re)maps app_path + path in whole and returns begin. Null, with a log line
-    // for every reason but a missing file, when the path is refused (a '\\' or
-    // ':', longer than io_max_path), the file cannot be opened, is not a regular
-    // file, or cannot be mapped. An empty file maps as an empty range (begin ==
-    // end, not null). A path that already holds a non-empty app_path is a
-    // program fault: fatal alert.
+    // (Re)maps app_path + path in whole and returns begin. Null when the path is
+    // refused (a '\\' or ':', longer than io_max_path), the file cannot be
+    // opened, is not a regular file, or cannot be mapped. Each is logged but a
+    // failed open (missing, unreadable, a non-folder or a link loop on the
+    // way), which callers take as "no such file". An empty file maps as an
+    // empty range (begin == end, not null). A path that already holds a
+    // non-empty app_path is a program fault: fatal alert.
     const char* retry(const std::string& path);
 
     // Checks the header for type (io_text/io_binary; any other is a fatal
@@ -40,7 +41,7 @@ public:
     // Copies count bytes from cursor to dest and advances; with swap_bytes each
     // whole 4-byte word is reversed. 1 copied; 0 (logged, nothing moved) when
     // fewer than count bytes are left.
-    int read_n_rev(void* dest, std::size_t count);
+    [[nodiscard]] int read_n_rev(void* dest, std::size_t count);
 
     void TXT_xer_line(); // logs the cursor's line number and line, then flushes xer
 

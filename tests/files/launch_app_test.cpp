@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -93,6 +94,30 @@ TEST(LaunchApp, ProgramThatCannotStartIsReported)
     const std::string text = log.text();
     EXPECT_NE(text.find("Launching: " + dir / "missing with arg\n"), std::string::npos);
     EXPECT_NE(text.find("Launching failed: " + dir / "missing: No such file or directory"), std::string::npos);
+}
+
+TEST(LaunchApp, AFailedForkIsLogged)
+{
+    temp_dir dir;
+    xer_capture log;
+    const pid_t child = fork(); // the limit below must not reach the test process
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // No process may be added, so launch_app's own fork gets EAGAIN. Root
+        // is exempt from the limit: the child gives up root first.
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+        const rlimit no_more_processes{0, 0};
+        if (setrlimit(RLIMIT_NPROC, &no_more_processes) != 0) _exit(2);
+        const int err = launch_app(dir / "program", "");
+        xer.flush();
+        _exit(err == EAGAIN ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 2) GTEST_SKIP() << "cannot take away this process's right to fork";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_NE(log.text().find("Launching failed: " + dir / "program: " + error_str(EAGAIN)), std::string::npos);
 }
 
 // A 64-byte DOS header pointing at offset 64, then "PE\0\0" and a COFF header.

@@ -40,6 +40,20 @@ TEST(OufOpen, HeaderBytesAndTheReaderAgree)
     }
 }
 
+TEST(OufOpen, VersionIsDecimalWhateverFlagsTheStreamWasLeftWith)
+{
+    temp_dir dir;
+    ouf << std::hex << std::showpos; // left behind by an earlier writer
+    const int opened = ouf_open(dir / "f.txt", io_text, 9001, "no-copyright-string");
+    ouf.close();
+    ouf.unsetf(std::ios::basefield | std::ios::showpos);
+    ASSERT_EQ(opened, 1);
+    EXPECT_EQ(read_file(dir / "f.txt"), "I\n9001 version\n");
+    xmap_class m(dir / "f.txt");
+    const int versions[] = {9001, 0};
+    EXPECT_EQ(m.check_file(io_text, versions, nullptr, nullptr), 9001);
+}
+
 TEST(OufOpen, TextOpenPrintsFloatsFixed)
 {
     temp_dir dir;

@@ -163,20 +163,86 @@ TEST_F(InstallerPrefs, CommandLineOverridesWinAndAreSaved)
     EXPECT_NE(read_file(prefs_file()).find("_stream_count 2\n"), std::string::npos);
 }
 
-TEST_F(InstallerPrefs, ValueWithALineBreakIsNotWritten)
+TEST_F(InstallerPrefs, ValueWithALineEndIsNotWritten)
 {
+    // Each of these ends a line for the reader, so the rest would become a key of its own.
+    const std::string line_ends[] = {"\n", "\r", std::string(1, '\0')};
     xer_capture log;
-    v = bound_vars();
-    v.dest_dir_path = "/a\n_stream_count 4";
-    pref.IO_set(pref_set_installer, 1);
-    const std::string text = read_file(prefs_file());
-    EXPECT_EQ(text.find("_dest_dir_path"), std::string::npos);
-    EXPECT_NE(text.find("_proxy_port_int 7\n"), std::string::npos); // the other keys are written
-    EXPECT_NE(log.text().find("prefs: refused to save _dest_dir_path"), std::string::npos);
+    for (const std::string& line_end : line_ends) {
+        SCOPED_TRACE(static_cast<int>(line_end[0]));
+        const std::size_t logged_before = log.text().size();
+        v = bound_vars();
+        v.dest_dir_path = "/a" + line_end + "_stream_count 4";
+        pref.IO_set(pref_set_installer, 1);
+        const std::string text = read_file(prefs_file());
+        EXPECT_EQ(text.find("_dest_dir_path"), std::string::npos);
+        EXPECT_NE(text.find("_proxy_port_int 7\n"), std::string::npos); // the other keys are written
+        EXPECT_NE(log.text().substr(logged_before).find("prefs: refused to save _dest_dir_path"), std::string::npos);
 
+        v.stream_count = 1;
+        pref.IO_set(pref_set_installer, 0);
+        EXPECT_EQ(v.stream_count, 7);
+    }
+}
+
+TEST_F(InstallerPrefs, PathTheReaderRefusesIsNotSavedEither)
+{
+    const std::string before = header + "_stream_count 3\n";
+    for (const char* folder : {"a:b", "a\\b"}) {
+        SCOPED_TRACE(folder);
+        const std::string home = dir / folder;
+        mkdir(home.c_str(), 0755);
+        mkdir((home + "/.skylume").c_str(), 0755);
+        setenv("HOME", home.c_str(), 1);
+        write_file(prefs_file(), before);
+        xer_capture log;
+        alert_recorder alerts;
+
+        v.stream_count = 5;
+        pref.IO_set(pref_set_installer, 1);
+        EXPECT_EQ(read_file(prefs_file()), before); // written nowhere, the old file untouched
+        struct stat st;
+        EXPECT_NE(stat((prefs_file() + ".tmp").c_str(), &st), 0);
+        const std::string text = log.text();
+        EXPECT_NE(text.find("prefs: bad folder character in path: " + prefs_file()), std::string::npos);
+        EXPECT_NE(text.find("prefs: could not save "), std::string::npos);
+
+        pref.IO_set(pref_set_installer, 0);
+        EXPECT_EQ(v.stream_count, 5); // the read refuses it the same way
+        EXPECT_TRUE(alerts.alerts().empty());
+    }
+}
+
+TEST_F(InstallerPrefs, FailedOpenAlertNamesThePreferenceFile)
+{
+    const std::string before = header + "_stream_count 3\n";
+    write_file(prefs_file(), before);
+    mkdir((prefs_file() + ".tmp").c_str(), 0755); // the temporary file cannot be opened, even by root
+    alert_recorder alerts;
+    pref.IO_set(pref_set_installer, 1);
+    ASSERT_EQ(alerts.alerts().size(), 1u);
+    EXPECT_EQ(alerts.alerts()[0].lines.l1.rfind("I could not save the file!", 0), 0u);
+    EXPECT_EQ(alerts.alerts()[0].lines.l2, prefs_file());
+    EXPECT_EQ(read_file(prefs_file()), before);
+}
+
+TEST_F(InstallerPrefs, SaveThroughASymbolicLinkUpdatesItsTarget)
+{
+    const std::string target = dir / "elsewhere.prf";
+    write_file(target, header + "_stream_count 3\n");
+    ASSERT_EQ(symlink(target.c_str(), prefs_file().c_str()), 0);
+    v.stream_count = 4;
+    pref.IO_set(pref_set_installer, 1);
+
+    struct stat st;
+    ASSERT_EQ(lstat(prefs_file().c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_NE(read_file(target).find("_stream_count 4\n"), std::string::npos);
+    EXPECT_NE(stat((target + ".tmp").c_str(), &st), 0);
+    EXPECT_NE(stat((prefs_file() + ".tmp").c_str(), &st), 0);
     v.stream_count = 1;
     pref.IO_set(pref_set_installer, 0);
-    EXPECT_EQ(v.stream_count, 7);
+    EXPECT_EQ(v.stream_count, 4);
 }
 
 TEST_F(InstallerPrefs, FailedWriteKeepsThePreviousFile)
