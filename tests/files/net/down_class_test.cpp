@@ -43,7 +43,7 @@ TEST_F(down_fixture, TheRequestGoesOutByteExactStraightOrThroughTheProxy)
         {"straight, other bytes untouched", false, "/x%41+y?z=1", nullptr, "GET /x%41+y?z=1 HTTP/1.1\r\n" + tail + "\r\n"},
         {"through the proxy", true, "/a b.zip", nullptr,
          "GET http://dl.skylume.test/a%20b.zip HTTP/1.1\r\n" + tail + "\r\n"},
-        {"with a body", false, "/post", "abc", "POST /post HTTP/1.1\r\n" + tail + "Content-Length: 3\r\n\r\n"},
+        {"with a body", false, "/post", "abc", "POST /post HTTP/1.1\r\n" + tail + "Content-Length: 3\r\n\r\nabc"},
     };
     for (const request_case& c : cases) {
         SCOPED_TRACE(c.name);
