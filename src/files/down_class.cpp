@@ -1,7 +1,7 @@
 // down_class.cpp - one HTTP/1.1 transfer, stepped once per frame.
 //
 //   helpers        - request text, control-character guard, reply field readers
-//   life           - constructor (request, lookup, connect), destructor
+//   life           - constructors (request, lookup, connect), destructor
 //   step           - DoProcessing: send, receive, header lines, body to file
 //   queries        - IsDone, IsComplete, IsErr, GetStatus, GetOSError, GetResponse
 #include "http.h"
@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -41,7 +42,7 @@ bool request_is_clean(const std::string& server, const std::string& path,
     return true;
 }
 
-std::string request_text(const char* server, const char* path, bool post, bool proxied,
+std::string request_text(const std::string& server, const std::string& path, bool post, bool proxied,
                          const std::map<std::string, std::string>& headers, const char* body,
                          int body_length)
 {
@@ -49,11 +50,11 @@ std::string request_text(const char* server, const char* path, bool post, bool p
     if (proxied) {
         const auto host = headers.find("Host");
         req += "http://";
-        req += host != headers.end() ? host->second : std::string(server);
+        req += host != headers.end() ? host->second : server;
     }
-    for (const char* p = path; *p; ++p) {
-        if (*p == ' ') req += "%20";
-        else req += *p;
+    for (const char c : path) {
+        if (c == ' ') req += "%20";
+        else req += c;
     }
     req += " HTTP/1.1\r\n";
     for (const auto& h : headers) req += h.first + ": " + h.second + "\r\n";
@@ -80,6 +81,29 @@ std::uint64_t parse_content_length(const std::string& value)
     return n;
 }
 
+// Opens the destination for writing without ever waiting and without following
+// a link: a FIFO planted there would otherwise hold the frame until a reader
+// came, and a device is no file to download into. Returns the descriptor
+// (blocking again, for ordinary writes) or -1 with errno set; anything but a
+// regular file is refused with EINVAL.
+int open_destination(const std::string& path)
+{
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (fd < 0) return -1;
+    struct stat st{};
+    int err = 0;
+    if (fstat(fd, &st) != 0) err = errno;
+    else if (!S_ISREG(st.st_mode)) err = EINVAL;
+    else {
+        const int flags = fcntl(fd, F_GETFL);
+        if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) err = errno;
+    }
+    if (err == 0) return fd;
+    close(fd);
+    errno = err;
+    return -1;
+}
+
 bool is_status_line(const std::string& line) { return line.size() > 13 && line.compare(0, 5, "HTTP/") == 0; }
 
 int status_of(const std::string& line) { return std::atoi(line.substr(9, 3).c_str()); }
@@ -91,17 +115,24 @@ int status_of(const std::string& line) { return std::atoi(line.substr(9, 3).c_st
 down_class::down_class(const char* server, unsigned short port, const char* path, bool post,
                        const std::map<std::string, std::string>& headers, const char* body, int body_length,
                        const char* dest)
+    : down_class(std::string(server), port, std::string(path), post, headers, body, body_length, dest)
+{
+}
+
+down_class::down_class(const std::string& server, unsigned short port, const std::string& path, bool post,
+                       const std::map<std::string, std::string>& headers, const char* body, int body_length,
+                       const char* dest)
     : socket(nullptr), headers_done(false), status_code(0), out_file(nullptr),
       dest_path(dest ? app_path + dest : std::string()), error(0), content_length(down_length_unknown),
       bytes_written(0), last_activity(xtim.elapsed_time), header_bytes(0)
 {
-    const bool proxied = UseProxy(server, port);
+    const bool proxied = UseProxy(server.c_str(), port);
     if (!request_is_clean(server, path, headers, proxied)) {
         xer << "Refused a request whose server, path or header lines hold control characters.\n";
         error = EINVAL;
         return;
     }
-    const unsigned long address = PCSBSocket::LookupAddress(proxied ? http.proxy_host.c_str() : server);
+    const unsigned long address = PCSBSocket::LookupAddress(proxied ? http.proxy_host.c_str() : server.c_str());
     if (address == 0) {
         xer << "Translated server " << server << " to IP addy: 0.0.0.0 and port = " << port << "\n";
         error = err_net_no_server;
@@ -189,8 +220,8 @@ void down_class::end_header_block()
 {
     headers_done = true;
     if (!dest_path.empty()) {
-        // O_NOFOLLOW: a link planted at the destination is refused, never written through.
-        const int fd = open(dest_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+        // A link planted at the destination is refused, never written through.
+        const int fd = open_destination(dest_path);
         out_file = fd >= 0 ? fdopen(fd, "wb") : nullptr;
         if (!out_file) {
             error = errno;

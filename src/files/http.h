@@ -50,6 +50,11 @@ public:
     down_class(const char* server, unsigned short port, const char* path, bool post,
                const std::map<std::string, std::string>& headers, const char* body, int body_length,
                const char* dest);
+    // The same for texts that may hold a NUL, which would cut a C string short:
+    // a NUL refuses the request like any other control character.
+    down_class(const std::string& server, unsigned short port, const std::string& path, bool post,
+               const std::map<std::string, std::string>& headers, const char* body, int body_length,
+               const char* dest);
     ~down_class(); // closes the file (partial data stays on disk) and the socket
     down_class(const down_class&) = delete;
     down_class& operator=(const down_class&) = delete;
@@ -72,7 +77,8 @@ public:
     std::map<std::string, std::string> reply_headers; // first occurrence of each name wins
     std::FILE* out_file;               // destination, open from the header block's end to completion
     std::string dest_path;             // app_path + dest; empty without a destination
-    int error;                         // 0, err_net_no_server, err_net_bad_state, EINVAL or an errno
+    int error;                         // 0, err_net_no_server, err_net_bad_state, EINVAL or an errno;
+                                       // EINVAL also when the destination is not a regular file
     std::uint64_t content_length;      // announced body length; down_length_unknown while unknown
     std::uint64_t bytes_written;       // body bytes handed to the destination file
     float last_activity;               // xtim.elapsed_time at the start and at each body step, s

@@ -41,7 +41,9 @@ down_class* start_transfer(const std::string& server, const std::string& dir, co
 {
     const std::map<std::string, std::string> headers = {
         {"Host", server}, {"User-agent", agent_text()}, {"Connection", "close"}};
-    return new down_class(server.c_str(), http_port, dir.c_str(), false, headers, nullptr, 0, dest.c_str());
+    // The texts go whole: a NUL in them is refused by the transfer, logged like any
+    // other failure, instead of cutting the request short.
+    return new down_class(server, http_port, dir, false, headers, nullptr, 0, dest.c_str());
 }
 
 void log_failure(down_class& d, const std::string& server, const std::string& dir, const std::string& dest)
@@ -78,12 +80,6 @@ int http_class::net_check(int slot, std::string server, std::string dir, const s
     }
     if (!slots[slot]) {
         check_request_args(server, dir);
-        // A NUL would cut the text short when it becomes the request: refuse it
-        // like any other control character, before anything is sent.
-        if (server.find('\0') != std::string::npos || dir.find('\0') != std::string::npos) {
-            xer << "Refused a request whose server, path or header lines hold control characters.\n";
-            return net_failed;
-        }
         slots[slot] = start_transfer(server, dir, dest);
     }
     down_class& d = *slots[slot];

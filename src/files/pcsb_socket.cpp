@@ -137,7 +137,10 @@ int PCSBSocket::GetStatus()
     if (status != sock_connecting) return status; // settled: no system call
     const int n = poll_now(sock, POLLOUT | POLLPRI, &revents);
     if (n > 0) {
-        // The poll reports a refused or failed connect as an error or hang-up.
+        // The poll reports a connect refused after Connect returned as an error
+        // or hang-up condition; it ends closed at once, with no errno, where a
+        // refusal inside Connect ends failed. Deliberate: the download's verdict
+        // is the same either way (it ends without its bytes).
         const bool clean = (revents & POLLOUT) && !(revents & (POLLERR | POLLHUP | POLLPRI | POLLNVAL));
         status = clean ? sock_connected : sock_closed;
     } else if (n < 0 && errno != EINTR) {

@@ -43,7 +43,7 @@ TEST_F(down_fixture, TheRequestGoesOutByteExactStraightOrThroughTheProxy)
         {"straight, other bytes untouched", false, "/x%41+y?z=1", nullptr, "GET /x%41+y?z=1 HTTP/1.1\r\n" + tail + "\r\n"},
         {"through the proxy", true, "/a b.zip", nullptr,
          "GET http://dl.skylume.test/a%20b.zip HTTP/1.1\r\n" + tail + "\r\n"},
-        {"with a body", false, "/post", "abc", "POST /post HTTP/1.1\r\n" + tail + "Content-Length: 3\r\n\r\n"},
+        {"with a body", false, "/post", "abc", "POST /post HTTP/1.1\r\n" + tail + "Content-Length: 3\r\n\r\nabc"},
     };
     for (const request_case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -89,14 +89,15 @@ TEST_F(down_fixture, RefusedAndUnresolvedRequestsHaveNoSocket)
 {
     struct refuse_case {
         const char* name;
-        const char* server;
-        const char* path;
+        std::string server;
+        std::string path;
         std::map<std::string, std::string> headers;
         int error;
     };
     const refuse_case cases[] = {
         {"unknown server", "", "/a.zip", kSlotHeaders, err_net_no_server},
         {"CR in the path", "127.0.0.1", "/a\r.zip", kSlotHeaders, EINVAL},
+        {"NUL in the path", "127.0.0.1", std::string("/a.zip\0/b", 9), kSlotHeaders, EINVAL},
         {"LF in a header value", "127.0.0.1", "/a.zip", {{"Host", "x\nEvil: 1"}}, EINVAL},
     };
     for (const refuse_case& c : cases) {

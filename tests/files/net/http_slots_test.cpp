@@ -5,7 +5,13 @@
 
 #include "io_errors.h"
 
+#include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <optional>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -20,6 +26,45 @@ std::string ok(const std::string& body)
 {
     return reply("200 OK", "Content-Length: " + std::to_string(body.size()) + "\r\n", body);
 }
+
+// The failure log of a request refused before it was sent: no socket, EINVAL.
+std::string refused_log(const std::string& dest, const std::string& server, const std::string& path)
+{
+    return "Refused a request whose server, path or header lines hold control characters.\n"
+           "HTTP Error for " + dest + "\n"
+           "   server     =" + server + "\n"
+           "   file       =" + path + "\n"
+           "   IsDone     =0\n"
+           "   IsComplete =0\n"
+           "   IsErr      =1\n"
+           "   GetStat    =0\n"
+           "   GetOSErr   =" + std::to_string(EINVAL) + "\n"
+           "   response   = (#0)\n\n";
+}
+
+// Caps the size of every file this process writes, so that a write past the
+// cap fails with EFBIG (the signal it would raise is ignored meanwhile).
+class file_size_cap {
+public:
+    explicit file_size_cap(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &old_limit);
+        old_handler = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit cap{bytes, old_limit.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &cap);
+    }
+    ~file_size_cap()
+    {
+        setrlimit(RLIMIT_FSIZE, &old_limit);
+        std::signal(SIGXFSZ, old_handler);
+    }
+    file_size_cap(const file_size_cap&) = delete;
+    file_size_cap& operator=(const file_size_cap&) = delete;
+
+private:
+    rlimit old_limit{};
+    void (*old_handler)(int) = SIG_DFL;
+};
 
 using slots_fixture = net_fixture;
 
@@ -235,8 +280,10 @@ TEST_F(slots_fixture, ControlCharactersInServerOrPathAreNeverSent)
     use_proxy(srv.port());
     for (const inject_case& c : cases) {
         SCOPED_TRACE(c.name);
+        const std::size_t log_before = log().size();
         EXPECT_EQ(http.net_check(2, c.server, c.path, dir / "x.zip"), net_failed);
         EXPECT_EQ(http.slots[2], nullptr);
+        EXPECT_EQ(log().substr(log_before), refused_log(dir / "x.zip", c.server, c.path));
     }
     EXPECT_EQ(srv.connections(), 0);
     EXPECT_EQ(access((dir / "x.zip").c_str(), F_OK), -1);
@@ -248,28 +295,81 @@ TEST_F(slots_fixture, TheDestinationIsNeverWrittenThroughALinkAndItsCloseIsCheck
         const char* name;
         std::string dest;
         std::string body;
+        rlim_t size_cap; // 0: none
         int error;
     };
     write_file(dir / "victim", "precious");
     ASSERT_EQ(symlink((dir / "victim").c_str(), (dir / "link.zip").c_str()), 0);
     ASSERT_EQ(mkdir((dir / "folder.zip").c_str(), 0755), 0);
     const dest_case cases[] = {
-        {"symbolic link", dir / "link.zip", "hello", ELOOP},
-        {"a folder", dir / "folder.zip", "hello", EISDIR},
-        {"missing folder", dir / "none/a.zip", "hello", ENOENT},
-        {"disk full at the final flush", "/dev/full", "hello", ENOSPC},
-        {"disk full while writing", "/dev/full", std::string(200000, 'b'), ENOSPC},
+        {"symbolic link", dir / "link.zip", "hello", 0, ELOOP},
+        {"a folder", dir / "folder.zip", "hello", 0, EISDIR},
+        {"missing folder", dir / "none/a.zip", "hello", 0, ENOENT},
+        {"a device is no file", "/dev/null", "hello", 0, EINVAL},
+        {"no room at the final flush", dir / "capped1.zip", "hello", 4, EFBIG},
+        {"no room while writing", dir / "capped2.zip", std::string(200000, 'b'), 4, EFBIG},
     };
     for (const dest_case& c : cases) {
         SCOPED_TRACE(c.name);
         fault_server srv({send_bytes(ok(c.body)), step(fault_step::hold)});
         use_proxy(srv.port());
-        const std::size_t log_before = log().size();
+        const std::size_t log_before = log().size(); // flushes the log: nothing of it is written under the cap
+        std::optional<file_size_cap> cap;
+        if (c.size_cap) cap.emplace(c.size_cap);
         EXPECT_EQ(pump(2, kServer, "/a.zip", c.dest, &srv), net_failed);
+        cap.reset();
         EXPECT_NE(log().substr(log_before).find("   GetOSErr   =" + std::to_string(c.error) + "\n"), std::string::npos)
             << log().substr(log_before);
     }
     EXPECT_EQ(read_file(dir / "victim"), "precious");
+}
+
+TEST_F(slots_fixture, AFifoAtTheDestinationFailsTheDownloadWithoutWaitingForAReader)
+{
+    struct fifo_case {
+        const char* name;
+        bool reader; // a reader holds the FIFO open
+        int error;
+    };
+    const fifo_case cases[] = {
+        {"nobody reads: the open itself is refused", false, ENXIO},
+        {"someone reads: refused as no regular file", true, EINVAL},
+    };
+    int n = 0;
+    for (const fifo_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string dest = dir / ("fifo" + std::to_string(n++) + ".zip");
+        ASSERT_EQ(mkfifo(dest.c_str(), 0644), 0);
+        const int reader = c.reader ? open(dest.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC) : -1;
+        // Should the open wait after all, a late reader lets it go after 3 s,
+        // so the test fails instead of hanging.
+        std::atomic<bool> finished{false}, rescued{false};
+        std::thread watchdog([&] {
+            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+            while (!finished.load() && std::chrono::steady_clock::now() < until)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            if (finished.load()) return;
+            const int late = open(dest.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+            rescued.store(true);
+            while (!finished.load()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            if (late >= 0) close(late);
+        });
+        fault_server srv({send_bytes(ok("hello")), step(fault_step::hold)});
+        use_proxy(srv.port());
+        const std::size_t log_before = log().size();
+        const int verdict = pump(2, kServer, "/a.zip", dest, &srv);
+        finished.store(true);
+        watchdog.join();
+        EXPECT_FALSE(rescued.load()) << "the open waited for a reader";
+        EXPECT_EQ(verdict, net_failed);
+        EXPECT_NE(log().substr(log_before).find("   GetOSErr   =" + std::to_string(c.error) + "\n"), std::string::npos)
+            << log().substr(log_before);
+        if (reader >= 0) {
+            char byte;
+            EXPECT_LE(read(reader, &byte, 1), 0) << "bytes went into the FIFO"; // empty: EOF or would block
+            close(reader);
+        }
+    }
 }
 
 } // namespace

@@ -1,16 +1,18 @@
 // net_peers.cpp - loopback peers for the download tests.
 //
 //   helpers        - loopback sockets, bounded sleeps
-//   fault_server   - accept loop, request reader, script player
+//   fault_server   - accept loop, request reader (header and body), script player
 //   child_process  - spawn with parent-death signal, bounded stop
 //   nginx, proxy   - generated configs, start on a free port
 //   pattern files  - big files whose every byte depends on its offset
 #include "net_peers.h"
 
 #include <arpa/inet.h>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
@@ -61,6 +63,18 @@ bool send_all(int fd, const char* data, std::size_t size)
         size -= static_cast<std::size_t>(n);
     }
     return true;
+}
+
+// The body length a request's header announces; 0 without a readable one.
+std::size_t request_body_length(const std::string& header)
+{
+    const std::string name = "\r\ncontent-length:";
+    std::string lower = header;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::size_t at = lower.find(name);
+    if (at == std::string::npos) return 0;
+    const unsigned long long n = std::strtoull(header.c_str() + at + name.size(), nullptr, 10);
+    return static_cast<std::size_t>(std::min<unsigned long long>(n, 1 << 20)); // a test body is small
 }
 
 std::uint64_t pattern_word(std::uint64_t offset) { return (offset + 1) * 0x9E3779B97F4A7C15ull; }
@@ -130,20 +144,10 @@ void fault_server::serve(int fd)
 {
     const int one = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    std::string req;
-    char buf[4096];
-    const auto deadline = steady::now() + std::chrono::seconds(10);
-    while (req.find("\r\n\r\n") == std::string::npos && req.size() < 65536 && steady::now() < deadline &&
-           !stopping.load()) {
-        pollfd p{fd, POLLIN, 0};
-        if (poll(&p, 1, 10) <= 0) continue;
-        const ssize_t n = recv(fd, buf, sizeof buf, 0);
-        if (n <= 0) break;
-        req.append(buf, static_cast<std::size_t>(n));
-    }
+    const std::string req = read_request(fd);
     {
         std::lock_guard<std::mutex> g(lock);
-        last_request = req.substr(0, req.find("\r\n\r\n") + (req.find("\r\n\r\n") == std::string::npos ? 0 : 4));
+        last_request = req;
     }
     for (const fault_step& s : script) {
         if (!play(fd, s)) {
@@ -154,6 +158,28 @@ void fault_server::serve(int fd)
     ::shutdown(fd, SHUT_WR);
     ::close(fd);
     done.store(true);
+}
+
+// Reads through the header's empty line, then on for the body its
+// Content-Length announces; returns what arrived of both (no more), or
+// everything read when the header never ends.
+std::string fault_server::read_request(int fd)
+{
+    std::string req;
+    std::size_t wanted = 0; // header plus body once the header has ended
+    char buf[4096];
+    const auto deadline = steady::now() + std::chrono::seconds(10);
+    while ((wanted == 0 || req.size() < wanted) && req.size() < (2u << 20) && steady::now() < deadline &&
+           !stopping.load()) {
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, 10) <= 0) continue;
+        const ssize_t n = recv(fd, buf, sizeof buf, 0);
+        if (n <= 0) break;
+        req.append(buf, static_cast<std::size_t>(n));
+        const std::size_t end = req.find("\r\n\r\n");
+        if (wanted == 0 && end != std::string::npos) wanted = end + 4 + request_body_length(req.substr(0, end + 2));
+    }
+    return wanted == 0 ? req : req.substr(0, wanted);
 }
 
 bool fault_server::play(int fd, const fault_step& s)

@@ -32,7 +32,8 @@ fault_step send_bytes(std::string bytes, std::size_t chunk = 0, int gap_ms = 0);
 fault_step step(fault_step::kind_t kind);
 
 // Listens on 127.0.0.1 (any free port); each connection reads one request
-// (through its empty line) and then plays the script. A script without an
+// (through its empty line, then the body its Content-Length announces) and
+// then plays the script. A script without an
 // ending step ends with an orderly close.
 class fault_server {
 public:
@@ -42,7 +43,7 @@ public:
     fault_server& operator=(const fault_server&) = delete;
 
     unsigned short port() const { return port_; }
-    std::string request() const; // the last request's bytes up to its empty line
+    std::string request() const; // the last request's header and announced body, as far as they came
     int connections() const { return accepted.load(); }
     bool holding() const { return in_hold.load(); } // the script reached hold
     bool played() const { return done.load(); }     // the script has played out (hold or an end)
@@ -60,6 +61,7 @@ private:
 
     void run();
     void serve(int fd);
+    std::string read_request(int fd); // header, then the announced body; bounded in size and time
     bool play(int fd, const fault_step& s); // false: the connection has ended
     bool stopped_or(int ms);                // sleeps up to ms; true when stopping
 };

@@ -145,10 +145,13 @@ TEST(PCSBSocket, DescriptorsPastTheSelectLimitWork)
     const rlimit old = lim;
     lim.rlim_cur = 1300;
     ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &lim), 0);
-    std::vector<int> filler; // takes every low descriptor
-    for (int fd = open("/dev/null", O_RDONLY | O_CLOEXEC); fd >= 0 && fd < 1100;
-         fd = open("/dev/null", O_RDONLY | O_CLOEXEC))
+    std::vector<int> filler; // takes every low descriptor; the one that reaches 1100 too, to be closed
+    for (int i = 0; i < 1300; ++i) {
+        const int fd = open("/dev/null", O_RDONLY | O_CLOEXEC);
+        if (fd < 0) break;
         filler.push_back(fd);
+        if (fd >= 1100) break;
+    }
     {
         socket_pair p;
         p.connect_and_accept();
