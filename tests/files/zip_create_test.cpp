@@ -35,12 +35,11 @@ entry_facts read_entry(const std::string& zip_path)
     unz_global_info64 global;
     unzGetGlobalInfo64(uf, &global);
     facts.count = int(global.number_entry);
-    unz_file_info64 info;
-    char name[zip_name_size];
+    zip_entry entry;
     std::vector<char> work(zip_work_size);
-    if (unzGoToFirstFile(uf) == UNZ_OK && zip_fetch_entry_info(uf, info, name, work.data()) == UNZ_OK) {
-        facts.name = name;
-        facts.size = info.uncompressed_size;
+    if (unzGoToFirstFile(uf) == UNZ_OK && zip_fetch_entry_info(uf, entry, work.data()) == UNZ_OK) {
+        facts.name = entry.name;
+        facts.size = entry.info.uncompressed_size;
     }
     unzClose(uf);
     return facts;
