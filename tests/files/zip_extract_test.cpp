@@ -215,6 +215,41 @@ TEST(ZipToFile, ReplacesOldFilesAndLinksInPlace)
     EXPECT_TRUE(S_ISLNK(lstat_of(site.out("was_file")).st.st_mode));
 }
 
+// "__MACOSX" entries are skipped on the name as read, so one whose name would
+// fail the name checks (too long, a NUL) skips like the rest, writing nothing.
+TEST(ZipToFile, SkipsMacResourceEntriesWhateverTheirNames)
+{
+    zip_site site;
+    ASSERT_TRUE(make_zip(site.dir / "a.zip", {{"__MACOSX/" + std::string(300, 'n'), "fork", reg_file | 0644},
+                                             {"__MACOSX/evil\x01name", "fork", reg_file | 0644},
+                                             {"__MACOSX/link", "/etc", sym_link | 0777},
+                                             {"after.txt", "after", reg_file | 0644}}));
+    patch_file(site.dir / "a.zip", "evil\x01name", std::string("evil\0name", 9));
+    EXPECT_EQ(zip_to_file("a.zip", "out/", nullptr, 0), 0);
+    EXPECT_EQ(read_file(site.out("after.txt")), "after");
+    EXPECT_EQ(list_dir(site.out("")), std::vector<std::string>{"after.txt"});
+}
+
+// Files and links alike are made under a fresh temporary name: leftovers of an
+// earlier run under the names the next entries would take are stepped over and
+// kept. (ctest runs each test in a process of its own, so the names this
+// process numbers from 1 are the ones planted here.)
+TEST(ZipToFile, StepsOverLeftoverTemporaryNames)
+{
+    zip_site site;
+    const std::string pid = std::to_string(getpid());
+    for (int n = 1; n <= 50; ++n)
+        for (const char* scheme : {".sky-unzip-", ".sky-unlink-"})
+            write_file(site.out(scheme + pid + "-" + std::to_string(n)), "leftover");
+    ASSERT_EQ(site.extract({{"link", "file.txt", sym_link | 0777}, {"file.txt", "data", reg_file | 0644},
+                            {"link2", "file.txt", sym_link | 0777}}),
+              0);
+    EXPECT_EQ(read_file(site.out("link")), "data");
+    EXPECT_EQ(read_file(site.out("link2")), "data");
+    EXPECT_EQ(list_dir(site.out("")).size(), 3u + 100u);
+    EXPECT_EQ(read_file(site.out(".sky-unlink-" + pid + "-1")), "leftover");
+}
+
 TEST(ZipToFile, FlagWritesFirstEntryUnderTheCallersName)
 {
     zip_site site;
@@ -321,6 +356,8 @@ TEST(ZipToFile, DamagedEntryKeepsTheOldFile)
         {"longer than declared", {"data.txt", "damaged bytes", reg_file | 0644, 0, 0, 1, true, false, 3}, err_zip_read},
         {"link with bad CRC", {"data.txt", "elsewhere", sym_link | 0777, 0, 0, 1, true, true}, UNZ_CRCERROR},
         {"deflate stream cut short", cut_deflate_entry("data.txt", 100000), err_zip_read},
+        {"link target of 4096 bytes", {"data.txt", std::string(4096, 't'), sym_link | 0777}, err_zip_corrupt},
+        {"link target holding a NUL", {"data.txt", std::string("abc\0def", 7), sym_link | 0777}, err_zip_corrupt},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
