@@ -104,6 +104,29 @@ TEST(FileToZip, FailuresMakeNoArchive)
         EXPECT_EQ(file_to_zip(c.source, c.zip), c.code);
         EXPECT_NE(access((dir / "a.zip").c_str(), F_OK), 0);
     }
+    // Refused with a log line, whatever lies there.
+    for (const refused_source& c : make_refused_sources(dir.path())) {
+        SCOPED_TRACE(c.path);
+        xer_capture log;
+        EXPECT_EQ(file_to_zip(c.path, "a.zip"), err_file_open);
+        EXPECT_NE(access((dir / "a.zip").c_str(), F_OK), 0);
+        EXPECT_NE(log.text().find(std::string("file_to_zip: ") + c.log), std::string::npos) << log.text();
+    }
+}
+
+// While the case lookup is on, a source differing from the disk in letter case
+// only is packed; the entry keeps the name as the caller gave it.
+TEST(FileToZip, ResolvesLetterCaseWhileLookupIsOn)
+{
+    temp_dir dir;
+    app_path_guard prefix(dir.path() + "/");
+    mkdir((dir / "Bin").c_str(), 0755);
+    write_file(dir / "Bin/Tool", pattern_bytes(1000));
+    EXPECT_EQ(file_to_zip("bin/TOOL", "tool.zip"), err_file_open);
+    case_lookup_guard lookup(1);
+    ASSERT_EQ(file_to_zip("bin/TOOL", "tool.zip"), 0);
+    EXPECT_EQ(read_entry(dir / "tool.zip").name, "TOOL");
+    EXPECT_EQ(read_entry(dir / "tool.zip").size, 1000u);
 }
 
 // A sparse source past 4 GiB goes in whole (zip64), never cut at 32 bits.
