@@ -7,8 +7,10 @@
 #include "testkit.h"
 
 #include <cstddef>
+#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 // Sets app_path for its lifetime (the prefix every file call puts in front).
@@ -28,6 +30,17 @@ inline std::string pattern_bytes(std::size_t n)
     std::string s(n, '\0');
     for (std::size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i * 31 + 7) % 251);
     return s;
+}
+
+// A file of `size` bytes that are a hole, but for `tail` written at its end;
+// false when the file system refuses it (the test then skips).
+inline bool make_sparse_file(const std::string& path, off_t size, const std::string& tail = "")
+{
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) return false;
+    const ssize_t n = ssize_t(tail.size());
+    bool made = ftruncate(fd, size) == 0 && pwrite(fd, tail.data(), tail.size(), size - n) == n;
+    return close(fd) == 0 && made;
 }
 
 // Sets g_case_sensitive (the letter-case lookup of paths) for its lifetime.

@@ -169,11 +169,7 @@ TEST(CalcFileMd5, BitCountCarriesIntoHighWord)
 {
     temp_dir dir;
     const std::string path = dir / "big.bin";
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ASSERT_GE(fd, 0);
-    bool made = ftruncate(fd, (off_t(1) << 29) + 100) == 0;
-    close(fd);
-    if (!made) GTEST_SKIP() << "no sparse files here";
+    if (!make_sparse_file(path, (off_t(1) << 29) + 100)) GTEST_SKIP() << "no sparse files here";
     app_path_guard prefix("");
     std::string hex;
     ASSERT_EQ(calc_file_md5(path, hex), 0);
@@ -187,12 +183,7 @@ TEST(CalcFileMd5, FilesPastFourGiB)
 {
     if (!std::getenv("SKY_LARGE_TESTS")) GTEST_SKIP() << "set SKY_LARGE_TESTS=1 to run";
     temp_dir dir;
-    const off_t size = (off_t(1) << 32) + 123;
-    int fd = open((dir / "big.bin").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ASSERT_GE(fd, 0);
-    bool made = ftruncate(fd, size) == 0 && pwrite(fd, "tail", 4, size - 4) == 4;
-    close(fd);
-    if (!made) GTEST_SKIP() << "no sparse files here";
+    if (!make_sparse_file(dir / "big.bin", (off_t(1) << 32) + 123, "tail")) GTEST_SKIP() << "no sparse files here";
     app_path_guard prefix(dir.path() + "/");
     std::string hex;
     ASSERT_EQ(calc_file_md5("big.bin", hex), 0);

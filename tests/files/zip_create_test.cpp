@@ -137,11 +137,7 @@ TEST(FileToZip, SourcesPastFourGiB)
     temp_dir dir;
     app_path_guard prefix(dir.path() + "/");
     const off_t size = (off_t(4) << 30) + 12345;
-    int fd = open((dir / "big.bin").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ASSERT_GE(fd, 0);
-    bool made = ftruncate(fd, size) == 0 && pwrite(fd, "end", 3, size - 3) == 3;
-    close(fd);
-    if (!made) GTEST_SKIP() << "no sparse files here";
+    if (!make_sparse_file(dir / "big.bin", size, "end")) GTEST_SKIP() << "no sparse files here";
     ASSERT_EQ(file_to_zip("big.bin", "big.zip"), 0);
     EXPECT_EQ(read_entry(dir / "big.zip").size, ZPOS64_T(size));
     mkdir((dir / "out").c_str(), 0755);
