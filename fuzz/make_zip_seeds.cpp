@@ -1,5 +1,7 @@
 // Writes the fuzz target's seed archives into the folder given as argument:
-// folders, files, a link, a "__MACOSX" entry, stored and deflated data.
+// folders, files, a link, a "__MACOSX" entry, stored and deflated data, zip64
+// fields, and the hostile names the target watches for: "..", an absolute name,
+// and a link followed by an entry below it.
 #include "zip_builder.h"
 
 #include <cstdio>
@@ -20,5 +22,13 @@ int main(int argc, char** argv)
     ok = make_zip(dir + "stored.zip", {{"a.txt", "stored text, stored text", file, 0x20, 0, 3, true}}) && ok;
     ok = make_zip(dir + "deflated.zip", {{"d/e/f.txt", std::string(3000, 'x') + "tail", file}}) && ok;
     ok = make_zip(dir + "empty.zip", {}) && ok;
+    ok = make_zip(dir + "dotdot.zip", {{"ok.txt", "fine", file}, {"../up.txt", "escaped", file},
+                                       {"sub/../../up2.txt", "escaped", file}}) && ok;
+    // The fuzz target watches for this very name.
+    ok = make_zip(dir + "absolute.zip", {{"/tmp/sky-fuzz-escaped", "escaped", file}}) && ok;
+    ok = make_zip(dir + "link_then_entry.zip", {{"link", "..", link}, {"link/x", "escaped", file}}) && ok;
+    sparse_entry wide{"zip64.txt", 0, "every size and offset in the zip64 field"};
+    wide.zip64_always = true;
+    ok = make_sparse_zip64(dir + "zip64.zip", {wide, {"plain.txt", 0, "beside it"}}) && ok;
     return ok ? 0 : 1;
 }

@@ -1,11 +1,12 @@
 // md5.cpp - the MD5 core and the signature of a file.
 //   1. round steps and the block compression
 //   2. context functions
-//   3. calc_file_md5: the file read in chunks
+//   3. calc_file_md5: the file opened by the path rules, read in chunks
 #include "md5.h"
 
 #include "hl_types.h"
 #include "io_errors.h"
+#include "io_paths.h"
 
 #include <climits>
 
@@ -213,19 +214,32 @@ bool digest_fd(int fd, MD5Context* ctx)
 
 } // namespace
 
+int IO_open_regular(const std::string& path, struct stat& st, const char* who)
+{
+    const std::string full = app_path + path;
+    if (!IO_path_dirchars_ok(path, who) || !IO_path_length_ok(full, who)) return -1;
+    int fd = open(IO_case_resolved(full).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -1;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        IO_log(std::string(who) + ": not a regular file: " + path);
+        close(fd);
+        return -1;
+    }
+    // Reads of a regular file never wait anyway; plain blocking reads from here.
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
 int calc_file_md5(const std::string& path, std::string& hex)
 {
     if (path.empty()) return err_file_open;
-    int fd = open((app_path + path).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return err_file_open;
     struct stat st;
+    int fd = IO_open_regular(path, st, "calc_file_md5");
+    if (fd < 0) return err_file_open;
     MD5Context ctx;
     MD5Init(&ctx);
-    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    if (ok) {
-        posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-        ok = digest_fd(fd, &ctx);
-    }
+    posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    bool ok = digest_fd(fd, &ctx);
     close(fd);
     if (!ok) return err_file_open;
 

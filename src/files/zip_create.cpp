@@ -4,6 +4,7 @@
 
 #include "hl_types.h"
 #include "io_errors.h"
+#include "md5.h"
 
 #include <minizip/zip.h>
 
@@ -78,15 +79,15 @@ int write_archive(const std::string& zip_path, const std::string& entry_name, in
 
 int file_to_zip(std::string source_file, std::string zip_file)
 {
-    source_file = app_path + source_file;
+    const std::string full_source = app_path + source_file;
     zip_file = app_path + zip_file;
-    const std::string::size_type slash = source_file.rfind('/');
-    const std::string entry_name = slash == std::string::npos ? source_file : source_file.substr(slash + 1);
+    const std::string::size_type slash = full_source.rfind('/');
+    const std::string entry_name = slash == std::string::npos ? full_source : full_source.substr(slash + 1);
 
     int err = err_file_open;
     struct stat st;
-    int fd = open(source_file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    int fd = IO_open_regular(source_file, st, "file_to_zip");
+    if (fd >= 0) {
         err = write_archive(zip_file, entry_name, fd, st);
         // A half-written archive could pass for a good one: it goes.
         if (err && err != err_zip_create) unlink(zip_file.c_str());

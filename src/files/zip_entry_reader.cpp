@@ -1,7 +1,9 @@
-// zip_entry_reader.cpp - entry information with true sizes, and entry data
-// inflated and checked in bounded chunks.
-//   1. zip64 sizes from the central extra field
-//   2. the data: stored or deflated, size and CRC
+// zip_entry_reader.cpp - entry records with true sizes, and entry data read
+// straight from the archive, inflated and checked in bounded chunks.
+//   1. zip64 sizes and offset from the central extra field
+//   2. where the data lies: the local header
+//   3. the data: raw reads, stored or deflated, size and CRC
+//   4. the calls: the archive, an entry's record, its data
 #include "zip_entry_reader.h"
 
 #include "hl_types.h"
@@ -9,14 +11,13 @@
 
 #include <zlib.h>
 
+#include <cerrno>
 #include <cstdint>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
-
-// ---- 1. zip64 sizes ------------------------------------------------------------
-
-constexpr ZPOS64_T zip32_escape = 0xffffffffu; // a 32-bit field whose value lives in zip64
-constexpr unsigned zip64_tag = 0x0001;
 
 std::uint64_t load_le(const unsigned char* p, int bytes)
 {
@@ -25,20 +26,22 @@ std::uint64_t load_le(const unsigned char* p, int bytes)
     return v;
 }
 
-// Replaces escaped sizes by the zip64 block's values (uncompressed first, then
-// compressed, each present only when escaped); false when a value is missing or
-// the compressed size needs zip64, which minizip's raw reads cannot follow.
-bool apply_zip64_sizes(unz_file_info64& info, const unsigned char* extra, std::size_t length)
+// ---- 1. zip64 sizes and offset --------------------------------------------------
+
+constexpr ZPOS64_T zip32_escape = 0xffffffffu; // a 32-bit field whose value lives in zip64
+constexpr unsigned zip64_tag = 0x0001;
+
+// The zip64 block of a central extra field (its data and length); false when
+// there is none or a block header claims more than the field holds.
+bool find_zip64_block(const unsigned char* extra, std::size_t length, const unsigned char*& block,
+                      std::size_t& block_length)
 {
-    const bool need_u = info.uncompressed_size == zip32_escape;
-    const bool need_c = info.compressed_size == zip32_escape;
-    if (need_c) return false;
-    if (!need_u) return true;
-    for (std::size_t at = 0; at + 4 <= length;) {
+    for (std::size_t at = 0; length - at >= 4;) {
         const std::size_t id = load_le(extra + at, 2), size = load_le(extra + at + 2, 2);
-        if (at + 4 + size > length) break;
-        if (id == zip64_tag && size >= 8) {
-            info.uncompressed_size = load_le(extra + at + 4, 8);
+        if (size > length - at - 4) return false;
+        if (id == zip64_tag) {
+            block = extra + at + 4;
+            block_length = size;
             return true;
         }
         at += 4 + size;
@@ -46,10 +49,97 @@ bool apply_zip64_sizes(unz_file_info64& info, const unsigned char* extra, std::s
     return false;
 }
 
-// ---- 2. the data ----------------------------------------------------------------
+// The next 8-byte value of the block, when that many bytes are left.
+bool take_u64(const unsigned char*& p, std::size_t& left, ZPOS64_T& value)
+{
+    if (left < 8) return false;
+    value = load_le(p, 8);
+    p += 8;
+    left -= 8;
+    return true;
+}
+
+// The block holds, in order and each only when its 32-bit field is escaped, the
+// uncompressed size, the compressed size and the local header offset. The
+// offset's own field is not reported by minizip, so bytes left after the sizes
+// are the offset. False when an escaped size has no value.
+bool apply_zip64(zip_entry& entry, const unsigned char* extra, std::size_t length)
+{
+    unz_file_info64& info = entry.info;
+    const bool need_u = info.uncompressed_size == zip32_escape;
+    const bool need_c = info.compressed_size == zip32_escape;
+    const unsigned char* p = nullptr;
+    std::size_t left = 0;
+    if (!find_zip64_block(extra, length, p, left)) return !need_u && !need_c;
+    if (need_u && !take_u64(p, left, info.uncompressed_size)) return false;
+    if (need_c && !take_u64(p, left, info.compressed_size)) return false;
+    take_u64(p, left, entry.header_at);
+    return true;
+}
+
+// ---- 2. where the data lies -----------------------------------------------------
+
+constexpr std::uint32_t local_signature = 0x04034b50; // "PK\3\4"
+constexpr std::size_t local_header_size = 30;
+
+// Reads exactly size bytes at offset; false on a failure or an early end.
+bool read_at(int fd, void* buf, std::size_t size, ZPOS64_T offset)
+{
+    char* p = static_cast<char*>(buf);
+    while (size > 0) {
+        ssize_t got = pread(fd, p, size, off_t(offset));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        p += got;
+        size -= std::size_t(got);
+        offset += ZPOS64_T(got);
+    }
+    return true;
+}
+
+// The data behind the local header at `at`: its signature checked, its name
+// and extra field stepped over.
+int data_after_local_header(const zip_archive& za, ZPOS64_T at, ZPOS64_T& data_at)
+{
+    unsigned char h[local_header_size];
+    if (at > za.size || za.size - at < sizeof h || !read_at(za.fd, h, sizeof h, at)) {
+        xer << "UNZIP local header at " << at << " lies past the end of the archive\n";
+        return err_zip_read;
+    }
+    if (load_le(h, 4) != local_signature) {
+        xer << "UNZIP no local header signature at " << at << "\n";
+        return err_zip_read;
+    }
+    data_at = at + sizeof h + load_le(h + 26, 2) + load_le(h + 28, 2);
+    return 0;
+}
+
+// The entry's raw data position, checked to hold the compressed size.
+int locate_data(const zip_archive& za, const zip_entry& entry, ZPOS64_T& data_at)
+{
+    if (entry.header_at != zip_header_by_minizip) {
+        if (int err = data_after_local_header(za, entry.header_at, data_at)) return err;
+    } else {
+        // A raw open reads no data; minizip checks the local header against
+        // the central record on the way.
+        if (int err = unzOpenCurrentFile2(za.uf, nullptr, nullptr, 1)) return err;
+        data_at = unzGetCurrentFileZStreamPos64(za.uf);
+        if (int err = unzCloseCurrentFile(za.uf)) return err;
+    }
+    if (data_at > za.size || entry.info.compressed_size > za.size - data_at) {
+        xer << "UNZIP entry data of " << entry.info.compressed_size << " bytes at " << data_at
+            << " runs past the end of the archive\n";
+        return err_zip_read;
+    }
+    return 0;
+}
+
+// ---- 3. the data ----------------------------------------------------------------
 
 struct entry_stream {
-    unzFile uf;
+    int fd;
+    ZPOS64_T at;      // next raw byte in the archive
+    ZPOS64_T left;    // raw bytes not yet read
     const unz_file_info64& info;
     char* out;        // zip_out_chunk bytes
     char* in;         // zip_in_chunk bytes
@@ -58,6 +148,21 @@ struct entry_stream {
     ZPOS64_T total;   // bytes handed to the sink
     uLong crc;
 };
+
+// Up to `room` next raw bytes into buf: their count, 0 past the entry's data,
+// or -1 when the archive cannot be read there.
+long next_raw(entry_stream& s, char* buf, std::size_t room)
+{
+    const std::size_t want = s.left < room ? std::size_t(s.left) : room;
+    if (want == 0) return 0;
+    if (!read_at(s.fd, buf, want, s.at)) {
+        xer << "UNZIP cannot read " << want << " bytes of entry data at " << s.at << "\n";
+        return -1;
+    }
+    s.at += want;
+    s.left -= want;
+    return long(want);
+}
 
 // Hands one piece on, refusing data beyond the declared size before it lands.
 int deliver(entry_stream& s, const char* data, std::size_t size)
@@ -70,8 +175,13 @@ int deliver(entry_stream& s, const char* data, std::size_t size)
 
 int copy_stored(entry_stream& s)
 {
+    if (s.info.compressed_size != s.info.uncompressed_size) {
+        xer << "UNZIP stored entry declares " << s.info.compressed_size << " bytes packed and "
+            << s.info.uncompressed_size << " unpacked\n";
+        return err_zip_read;
+    }
     for (;;) {
-        int got = unzReadCurrentFile(s.uf, s.out, zip_out_chunk);
+        long got = next_raw(s, s.out, zip_out_chunk);
         if (got < 0) return err_zip_read;
         if (got == 0) return 0;
         if (int err = deliver(s, s.out, std::size_t(got))) return err;
@@ -83,7 +193,7 @@ int inflate_loop(entry_stream& s, z_stream& zs)
     bool input_done = false;
     for (;;) {
         if (zs.avail_in == 0 && !input_done) {
-            int got = unzReadCurrentFile(s.uf, s.in, zip_in_chunk);
+            long got = next_raw(s, s.in, zip_in_chunk);
             if (got < 0) return err_zip_read;
             input_done = got == 0;
             zs.next_in = reinterpret_cast<Bytef*>(s.in);
@@ -115,30 +225,60 @@ int inflate_deflated(entry_stream& s)
 
 } // namespace
 
-int zip_fetch_entry_info(unzFile uf, unz_file_info64& info, char (&name)[zip_name_size], char* work)
+// ---- 4. the calls ---------------------------------------------------------------
+
+int zip_open_archive(const std::string& path, zip_archive& za)
+{
+    za = zip_archive{nullptr, -1, 0};
+    za.uf = unzOpen64(path.c_str());
+    if (!za.uf) return err_zip_open;
+    struct stat st;
+    za.fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (za.fd >= 0 && fstat(za.fd, &st) == 0) {
+        za.size = ZPOS64_T(st.st_size);
+        return 0;
+    }
+    xer << "UNZIP cannot open the archive a second time for its data\n";
+    zip_close_archive(za);
+    return err_zip_open;
+}
+
+void zip_close_archive(zip_archive& za)
+{
+    if (za.uf) unzClose(za.uf);
+    if (za.fd >= 0) close(za.fd);
+    za = zip_archive{nullptr, -1, 0};
+}
+
+int zip_fetch_entry_info(unzFile uf, zip_entry& entry, char* work)
 {
     unsigned char* extra = reinterpret_cast<unsigned char*>(work + zip_out_chunk + zip_in_chunk);
+    entry.header_at = zip_header_by_minizip;
     // At most size - 1 bytes of the name are read, so it stays terminated.
-    name[zip_name_size - 1] = '\0';
-    int err = unzGetCurrentFileInfo64(uf, &info, name, zip_name_size - 1, extra, zip_extra_size, nullptr, 0);
+    entry.name[zip_name_size - 1] = '\0';
+    int err = unzGetCurrentFileInfo64(uf, &entry.info, entry.name, zip_name_size - 1, extra, zip_extra_size,
+                                      nullptr, 0);
     if (err != UNZ_OK) return err;
+    const unz_file_info64& info = entry.info;
     std::size_t extra_length = info.size_file_extra < zip_extra_size ? info.size_file_extra : zip_extra_size;
-    if (apply_zip64_sizes(info, extra, extra_length)) return 0;
-    xer << "UNZIP cannot read an entry whose zip64 sizes are missing or past the zip library's reach\n";
+    if (apply_zip64(entry, extra, extra_length)) return 0;
+    xer << "UNZIP entry sizes are escaped to zip64 but its extra field holds no value for them\n";
     return err_zip_read;
 }
 
-int zip_read_entry(unzFile uf, const unz_file_info64& info, char* work, zip_sink sink, void* target)
+int zip_read_entry(const zip_archive& za, const zip_entry& entry, char* work, zip_sink sink, void* target)
 {
-    int method = 0, level = 0;
-    if (int err = unzOpenCurrentFile2(uf, &method, &level, 1)) return err;
-    entry_stream s{uf, info, work, work + zip_out_chunk, sink, target, 0, crc32(0, nullptr, 0)};
+    const unz_file_info64& info = entry.info;
+    ZPOS64_T data_at = 0;
+    if (int err = locate_data(za, entry, data_at)) return err;
+    entry_stream s{za.fd, data_at, info.compressed_size, info, work, work + zip_out_chunk, sink, target, 0,
+                   crc32(0, nullptr, 0)};
+    const uLong method = info.compression_method;
     int err = method == Z_DEFLATED ? inflate_deflated(s) : method == 0 ? copy_stored(s) : UNZ_BADZIPFILE;
     if (!err && s.total != info.uncompressed_size) {
         xer << "UNZIP entry gave " << s.total << " of " << info.uncompressed_size << " bytes\n";
         err = err_zip_read;
     }
     if (!err && s.crc != info.crc) err = UNZ_CRCERROR;
-    int close_err = unzCloseCurrentFile(uf);
-    return err ? err : close_err;
+    return err;
 }

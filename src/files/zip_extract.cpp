@@ -42,11 +42,6 @@ const char* refused_name_reason(const char* name, unsigned long stored_length)
     return nullptr;
 }
 
-bool starts_with(const std::string& s, const char* prefix)
-{
-    return s.compare(0, std::strlen(prefix), prefix) == 0;
-}
-
 // ---- 2. folders below the output folder -------------------------------------------
 
 // Opens (making it when missing) one folder below dir_fd. A symbolic link or a
@@ -90,16 +85,33 @@ int open_parent(int root_fd, const std::string& rel, int& parent_fd, std::string
 
 // ---- 3. one entry ----------------------------------------------------------------
 
-// A name in the entry's folder that no archive entry and no other call uses.
-int create_temp_file(int dir_fd, std::string& temp_name)
+// Makes one thing under a fresh temporary name in dir_fd: `make` creates it and
+// fails with EEXIST when the name is taken, as by a leftover of an earlier run,
+// and the next name is tried. make's last result (negative: errno says why).
+template <typename Maker>
+int make_under_temp_name(int dir_fd, std::string& temp_name, Maker make)
 {
     static unsigned counter;
+    int result = -1;
     for (int attempt = 0; attempt < 100; ++attempt) {
         temp_name = ".sky-unzip-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
-        int fd = openat(dir_fd, temp_name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
+        result = make(dir_fd, temp_name.c_str());
+        if (result >= 0 || errno != EEXIST) return result;
     }
-    return -1;
+    return result;
+}
+
+int create_temp_file(int dir_fd, std::string& temp_name)
+{
+    return make_under_temp_name(dir_fd, temp_name, [](int dir, const char* name) {
+        return openat(dir, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    });
+}
+
+int create_temp_link(int dir_fd, const char* target, std::string& temp_name)
+{
+    return make_under_temp_name(dir_fd, temp_name,
+                                [target](int dir, const char* name) { return symlinkat(target, dir, name); });
 }
 
 int write_all(int fd, const char* data, std::size_t size)
@@ -150,9 +162,10 @@ int set_entry_time(int fd, const tm_unz& date)
 }
 
 // Data, CRC, mode and time into the open temporary file; 0 when all succeeded.
-int fill_temp_file(unzFile uf, int fd, const unz_file_info64& info, char* work)
+int fill_temp_file(const zip_archive& za, int fd, const zip_entry& entry, char* work)
 {
-    if (int err = zip_read_entry(uf, info, work, file_sink, &fd)) return err;
+    if (int err = zip_read_entry(za, entry, work, file_sink, &fd)) return err;
+    const unz_file_info64& info = entry.info;
     // An archiver that stores no Unix mode leaves the upper half zero; applying
     // it would make the file unreadable, so the file keeps ordinary permissions.
     if (info.external_fa >> 16) fchmod(fd, mode_t((info.external_fa >> 16) & 0777));
@@ -167,14 +180,14 @@ void log_entry_failure(const char* what, int err, const std::string& out_path)
 }
 
 // A regular file, renamed over any old one only once it is complete.
-int unzip_file(unzFile uf, int dir_fd, const std::string& leaf, const unz_file_info64& info, char* work,
+int unzip_file(const zip_archive& za, int dir_fd, const std::string& leaf, const zip_entry& entry, char* work,
                const std::string& out_path)
 {
     int err = 0;
     std::string temp_name;
     int fd = create_temp_file(dir_fd, temp_name);
     if (fd < 0) err = errno;
-    if (!err) err = fill_temp_file(uf, fd, info, work);
+    if (!err) err = fill_temp_file(za, fd, entry, work);
     if (fd >= 0 && close(fd) != 0 && !err) err = errno;
     if (!err && renameat(dir_fd, temp_name.c_str(), dir_fd, leaf.c_str()) != 0) err = errno;
     if (!err) return 0;
@@ -186,14 +199,14 @@ int unzip_file(unzFile uf, int dir_fd, const std::string& leaf, const unz_file_i
 
 // Reads the whole link target (its real length, terminated); err_zip_corrupt for
 // a target that cannot be a path.
-int read_link_target(unzFile uf, const unz_file_info64& info, char* work, char* target)
+int read_link_target(const zip_archive& za, const zip_entry& entry, char* work, char* target)
 {
-    if (info.uncompressed_size >= link_target_max) {
-        xer << "UNZIP refused a link target of " << info.uncompressed_size << " bytes\n";
+    if (entry.info.uncompressed_size >= link_target_max) {
+        xer << "UNZIP refused a link target of " << entry.info.uncompressed_size << " bytes\n";
         return err_zip_corrupt;
     }
     link_text link{target, 0};
-    if (int err = zip_read_entry(uf, info, work, link_sink, &link)) return err;
+    if (int err = zip_read_entry(za, entry, work, link_sink, &link)) return err;
     target[link.length] = '\0';
     if (std::strlen(target) == link.length) return 0;
     xer << "UNZIP refused a link target holding a NUL byte\n";
@@ -201,15 +214,14 @@ int read_link_target(unzFile uf, const unz_file_info64& info, char* work, char* 
 }
 
 // A symbolic link, made under a temporary name and renamed over any old entry.
-int unzip_symlink(unzFile uf, int dir_fd, const std::string& leaf, const unz_file_info64& info, char* work,
+int unzip_symlink(const zip_archive& za, int dir_fd, const std::string& leaf, const zip_entry& entry, char* work,
                   const std::string& out_path)
 {
     char target[link_target_max];
-    int err = read_link_target(uf, info, work, target);
+    int err = read_link_target(za, entry, work, target);
     if (!err) {
-        static unsigned counter;
-        std::string temp_name = ".sky-unlink-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
-        if (symlinkat(target, dir_fd, temp_name.c_str()) != 0) {
+        std::string temp_name;
+        if (create_temp_link(dir_fd, target, temp_name) != 0) {
             err = -1;
         } else if (renameat(dir_fd, temp_name.c_str(), dir_fd, leaf.c_str()) != 0) {
             unlinkat(dir_fd, temp_name.c_str(), 0);
@@ -225,30 +237,36 @@ int unzip_symlink(unzFile uf, int dir_fd, const std::string& leaf, const unz_fil
 // ---- 4. the walk over the archive --------------------------------------------------
 
 struct extraction {
-    unzFile uf;
+    zip_archive za;
     int root_fd;
     char* work;               // zip_work_size bytes
     std::string out_dir;      // app_path + out_directory
     std::string first_target; // name for the first entry when flag is set
 };
 
-// One entry, already fetched, under its checked relative name: made, written
-// or skipped; 0 or its failure code.
-int extract_entry(extraction& x, const std::string& rel, unsigned long stored_length, const unz_file_info64& info)
+// Mac OS X resource forks. The prefix is tested on the name as read, before the
+// name checks, so that a long or odd name in that tree skips like any other.
+bool skipped_entry(const char* name)
+{
+    return std::strncmp(name, "__MACOSX", 8) == 0;
+}
+
+// One entry, already fetched, under its relative name, checked here: made or
+// written; 0 or its failure code.
+int extract_entry(extraction& x, const std::string& rel, unsigned long stored_length, const zip_entry& entry)
 {
     if (const char* reason = refused_name_reason(rel.c_str(), stored_length)) {
         xer << "UNZIP refused entry \"" << rel << "\": its name " << reason << "\n";
         IO_SET_ERR_LOCATION();
         return err_zip_corrupt;
     }
-    if (starts_with(rel, "__MACOSX")) return 0;
     int dir_fd = -1;
     std::string leaf;
     int err = open_parent(x.root_fd, rel, dir_fd, leaf);
     if (err == 0 && !leaf.empty() && leaf != ".") {
-        bool is_link = ((info.external_fa >> 16) & unix_link_type) == unix_link_type;
-        err = is_link ? unzip_symlink(x.uf, dir_fd, leaf, info, x.work, x.out_dir + rel)
-                      : unzip_file(x.uf, dir_fd, leaf, info, x.work, x.out_dir + rel);
+        bool is_link = ((entry.info.external_fa >> 16) & unix_link_type) == unix_link_type;
+        err = is_link ? unzip_symlink(x.za, dir_fd, leaf, entry, x.work, x.out_dir + rel)
+                      : unzip_file(x.za, dir_fd, leaf, entry, x.work, x.out_dir + rel);
     } else if (err == ENOTDIR) {
         xer << "UNZIP refused entry \"" << rel << "\": a symbolic link or a file lies on its way\n";
     }
@@ -260,25 +278,26 @@ int extract_entry(extraction& x, const std::string& rel, unsigned long stored_le
 // Fetches and handles every entry; 0 at the end of the list, else the failure.
 int walk_entries(extraction& x, std::string* first_name)
 {
-    unzGoToFirstFile(x.uf); // an archive without entries fails at the first fetch
+    unzGoToFirstFile(x.za.uf); // an archive without entries fails at the first fetch
     for (bool first = true;; first = false) {
-        unz_file_info64 info;
-        char name[zip_name_size];
-        int err = zip_fetch_entry_info(x.uf, info, name, x.work);
+        zip_entry entry;
+        int err = zip_fetch_entry_info(x.za.uf, entry, x.work);
         if (err != UNZ_OK) {
             xer << "unzGetCurrentFileInfo err != UNZ_OK! err=" << err << "\n";
             IO_SET_ERR_LOCATION();
             return err;
         }
+        const unsigned long stored_length = entry.info.size_filename;
         bool renamed = first && !x.first_target.empty();
-        if (first && first_name && !refused_name_reason(name, info.size_filename)) *first_name = name;
-        err = renamed ? extract_entry(x, x.first_target, x.first_target.size(), info)
-                      : extract_entry(x, name, info.size_filename, info);
+        if (first && first_name && !refused_name_reason(entry.name, stored_length)) *first_name = entry.name;
+        if (skipped_entry(entry.name)) err = 0;
+        else if (renamed) err = extract_entry(x, x.first_target, x.first_target.size(), entry);
+        else err = extract_entry(x, entry.name, stored_length, entry);
         if (err) {
             xer << "UNZIP zip_to_file failed with err=" << err << "\n";
             return err;
         }
-        err = unzGoToNextFile(x.uf);
+        err = unzGoToNextFile(x.za.uf);
         if (err == UNZ_END_OF_LIST_OF_FILE) return 0;
         if (err != UNZ_OK) {
             IO_SET_ERR_LOCATION();
@@ -293,16 +312,14 @@ int zip_to_file(std::string zip_file, std::string out_directory, std::string* fi
 {
     zip_file = app_path + zip_file;
     out_directory = app_path + out_directory;
-    extraction x{nullptr, -1, nullptr, out_directory, flag && first_name ? *first_name : std::string()};
-    int err = 0;
-    x.uf = unzOpen64(zip_file.c_str());
-    if (!x.uf) {
+    extraction x{{nullptr, -1, 0}, -1, nullptr, out_directory, flag && first_name ? *first_name : std::string()};
+    int err = zip_open_archive(zip_file, x.za);
+    if (err) {
         xer << "OK I am about to report that I could not open a zip file for extraction!\n"
             << "That incoming file is " << zip_file << "\n"
             << "In c-form, it is " << zip_file.c_str() << "\n"
             << "The size is " << zip_file.size() << "\n";
         IO_SET_ERR_LOCATION();
-        err = err_zip_open;
     } else {
         x.root_fd = open(out_directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         x.work = new (std::nothrow) char[zip_work_size];
@@ -312,7 +329,7 @@ int zip_to_file(std::string zip_file, std::string out_directory, std::string* fi
         else err = walk_entries(x, first_name);
         delete[] x.work;
         if (x.root_fd >= 0) close(x.root_fd);
-        unzClose(x.uf);
+        zip_close_archive(x.za);
     }
     if (err)
         xer << "Zip to file failed with error err = " << err << ". file = " << sErrFile << " line = " << sErrLine

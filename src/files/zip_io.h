@@ -21,10 +21,11 @@
 int zip_to_file(std::string zip_file, std::string out_directory, std::string* first_name, int flag);
 
 // ---- creation --------------------------------------------------------------------
-// Packs app_path + source_file, read in chunks (any size; zip64 from 4 GiB), into a
-// new archive app_path + zip_file with one deflated entry named after the source's
-// last path component, carrying its modification time and Unix mode.
-// 0 ok; err_file_open (source missing, not a regular file, or unreadable; no
-// archive made); err_zip_create; err_zip_too_big (the source grew past 4 GiB while
+// Packs app_path + source_file, opened by IO_open_regular (md5.h: path rules,
+// letter case, never blocking) and read in chunks (any size; zip64 from 4 GiB),
+// into a new archive app_path + zip_file with one deflated entry named after the
+// source's last path component as given, carrying its modification time and
+// Unix mode. 0 ok; err_file_open (source refused, missing, not a regular file,
+// or unreadable; no archive made); err_zip_create; err_zip_too_big (the source grew past 4 GiB while
 // being read); or the negative minizip code of the failing call.
 int file_to_zip(std::string source_file, std::string zip_file);

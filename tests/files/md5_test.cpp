@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -130,13 +131,36 @@ TEST(CalcFileMd5, UnreadableLeavesHexAlone)
 {
     temp_dir dir;
     app_path_guard prefix(dir.path() + "/");
-    mkdir((dir / "folder").c_str(), 0755);
-    for (const char* path : {"", "missing.bin", "folder", "folder/"}) {
+    for (const char* path : {"", "missing.bin", "folder/"}) {
         SCOPED_TRACE(path);
         std::string hex = "marker";
         EXPECT_EQ(calc_file_md5(path, hex), err_file_open);
         EXPECT_EQ(hex, "marker");
     }
+    // Refused with a log line, whatever lies there.
+    for (const refused_source& c : make_refused_sources(dir.path())) {
+        SCOPED_TRACE(c.path);
+        xer_capture log;
+        std::string hex = "marker";
+        EXPECT_EQ(calc_file_md5(c.path, hex), err_file_open);
+        EXPECT_EQ(hex, "marker");
+        EXPECT_NE(log.text().find(std::string("calc_file_md5: ") + c.log), std::string::npos) << log.text();
+    }
+}
+
+// While the case lookup is on, a path differing from the disk in letter case
+// only reads the file; with it off, the same path is missing.
+TEST(CalcFileMd5, ResolvesLetterCaseWhileLookupIsOn)
+{
+    temp_dir dir;
+    app_path_guard prefix(dir.path() + "/");
+    mkdir((dir / "Data").c_str(), 0755);
+    write_file(dir / "Data/Sig.BIN", "abc");
+    std::string hex;
+    EXPECT_EQ(calc_file_md5("data/sig.bin", hex), err_file_open);
+    case_lookup_guard lookup(1);
+    ASSERT_EQ(calc_file_md5("data/sig.bin", hex), 0);
+    EXPECT_EQ(hex, "900150983cd24fb0d6963f7d28e17f72");
 }
 
 // Past 2^32 bits (512 MiB) the bit count needs its high word. A sparse file
@@ -145,15 +169,25 @@ TEST(CalcFileMd5, BitCountCarriesIntoHighWord)
 {
     temp_dir dir;
     const std::string path = dir / "big.bin";
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ASSERT_GE(fd, 0);
-    bool made = ftruncate(fd, (off_t(1) << 29) + 100) == 0;
-    close(fd);
-    if (!made) GTEST_SKIP() << "no sparse files here";
+    if (!make_sparse_file(path, (off_t(1) << 29) + 100)) GTEST_SKIP() << "no sparse files here";
     app_path_guard prefix("");
     std::string hex;
     ASSERT_EQ(calc_file_md5(path, hex), 0);
     EXPECT_EQ(hex, "2fd298086ae19f076b408e275af7598c");
+}
+
+// Past 4 GiB every byte still counts: a sparse file of 4 GiB + 123 bytes whose
+// last four are "tail" (digest from md5sum). Slow: only on request with
+// SKY_LARGE_TESTS=1.
+TEST(CalcFileMd5, FilesPastFourGiB)
+{
+    if (!std::getenv("SKY_LARGE_TESTS")) GTEST_SKIP() << "set SKY_LARGE_TESTS=1 to run";
+    temp_dir dir;
+    if (!make_sparse_file(dir / "big.bin", (off_t(1) << 32) + 123, "tail")) GTEST_SKIP() << "no sparse files here";
+    app_path_guard prefix(dir.path() + "/");
+    std::string hex;
+    ASSERT_EQ(calc_file_md5("big.bin", hex), 0);
+    EXPECT_EQ(hex, "8a449aeb1145378dcbae25040eeff8e3");
 }
 
 } // namespace

@@ -25,3 +25,20 @@ bool make_zip(const std::string& path, const std::vector<zip_entry_spec>& entrie
 
 // MS-DOS date and time word as zip headers store them.
 unsigned long dos_date(int year, int month, int day, int hour, int minute, int second);
+
+// One stored entry of a hand-written zip64 archive.
+struct sparse_entry {
+    std::string name;
+    std::uint64_t size = 0;        // bytes of zeros that are never written (a hole), when data is empty
+    std::string data;              // written as it is, when not empty
+    std::uint64_t skip_before = 0; // unused bytes between the previous entry and this local header
+    unsigned long mode = 0100644;  // Unix mode for the upper attribute half
+    bool zip64_always = false;     // sizes and offset escaped to zip64 even when small
+};
+
+// Writes an archive of stored entries laid out in order, headers written by
+// hand: a size or offset of 0xffffffff and more (any, with zip64_always) is
+// escaped to the zip64 extra field, and the directory ends with the zip64 records. The zeros and skipped
+// bytes are holes, so sizes past 4 GiB cost no disk. False when the file
+// system refuses such a file (the test then skips).
+bool make_sparse_zip64(const std::string& path, const std::vector<sparse_entry>& entries);

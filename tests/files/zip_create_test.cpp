@@ -35,12 +35,11 @@ entry_facts read_entry(const std::string& zip_path)
     unz_global_info64 global;
     unzGetGlobalInfo64(uf, &global);
     facts.count = int(global.number_entry);
-    unz_file_info64 info;
-    char name[zip_name_size];
+    zip_entry entry;
     std::vector<char> work(zip_work_size);
-    if (unzGoToFirstFile(uf) == UNZ_OK && zip_fetch_entry_info(uf, info, name, work.data()) == UNZ_OK) {
-        facts.name = name;
-        facts.size = info.uncompressed_size;
+    if (unzGoToFirstFile(uf) == UNZ_OK && zip_fetch_entry_info(uf, entry, work.data()) == UNZ_OK) {
+        facts.name = entry.name;
+        facts.size = entry.info.uncompressed_size;
     }
     unzClose(uf);
     return facts;
@@ -105,6 +104,29 @@ TEST(FileToZip, FailuresMakeNoArchive)
         EXPECT_EQ(file_to_zip(c.source, c.zip), c.code);
         EXPECT_NE(access((dir / "a.zip").c_str(), F_OK), 0);
     }
+    // Refused with a log line, whatever lies there.
+    for (const refused_source& c : make_refused_sources(dir.path())) {
+        SCOPED_TRACE(c.path);
+        xer_capture log;
+        EXPECT_EQ(file_to_zip(c.path, "a.zip"), err_file_open);
+        EXPECT_NE(access((dir / "a.zip").c_str(), F_OK), 0);
+        EXPECT_NE(log.text().find(std::string("file_to_zip: ") + c.log), std::string::npos) << log.text();
+    }
+}
+
+// While the case lookup is on, a source differing from the disk in letter case
+// only is packed; the entry keeps the name as the caller gave it.
+TEST(FileToZip, ResolvesLetterCaseWhileLookupIsOn)
+{
+    temp_dir dir;
+    app_path_guard prefix(dir.path() + "/");
+    mkdir((dir / "Bin").c_str(), 0755);
+    write_file(dir / "Bin/Tool", pattern_bytes(1000));
+    EXPECT_EQ(file_to_zip("bin/TOOL", "tool.zip"), err_file_open);
+    case_lookup_guard lookup(1);
+    ASSERT_EQ(file_to_zip("bin/TOOL", "tool.zip"), 0);
+    EXPECT_EQ(read_entry(dir / "tool.zip").name, "TOOL");
+    EXPECT_EQ(read_entry(dir / "tool.zip").size, 1000u);
 }
 
 // A sparse source past 4 GiB goes in whole (zip64), never cut at 32 bits.
@@ -115,11 +137,7 @@ TEST(FileToZip, SourcesPastFourGiB)
     temp_dir dir;
     app_path_guard prefix(dir.path() + "/");
     const off_t size = (off_t(4) << 30) + 12345;
-    int fd = open((dir / "big.bin").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ASSERT_GE(fd, 0);
-    bool made = ftruncate(fd, size) == 0 && pwrite(fd, "end", 3, size - 3) == 3;
-    close(fd);
-    if (!made) GTEST_SKIP() << "no sparse files here";
+    if (!make_sparse_file(dir / "big.bin", size, "end")) GTEST_SKIP() << "no sparse files here";
     ASSERT_EQ(file_to_zip("big.bin", "big.zip"), 0);
     EXPECT_EQ(read_entry(dir / "big.zip").size, ZPOS64_T(size));
     mkdir((dir / "out").c_str(), 0755);

@@ -17,6 +17,7 @@
 #include <csignal>
 #include <ctime>
 #include <dirent.h>
+#include <fcntl.h>
 #include <fstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -94,6 +95,24 @@ void patch_file(const std::string& path, const std::string& from, const std::str
     for (std::size_t at = bytes.find(from); at != std::string::npos; at = bytes.find(from, at + 1))
         bytes.replace(at, from.size(), to);
     write_file(path, bytes);
+}
+
+// The same in the last 64 KiB only, read and written in place, for sparse
+// archives that reading whole would fill in.
+void patch_file_tail(const std::string& path, const std::string& from, const std::string& to)
+{
+    ASSERT_EQ(from.size(), to.size());
+    int fd = open(path.c_str(), O_RDWR);
+    ASSERT_GE(fd, 0);
+    struct stat st;
+    ASSERT_EQ(fstat(fd, &st), 0);
+    const off_t at = st.st_size > 65536 ? st.st_size - 65536 : 0;
+    std::string tail(std::size_t(st.st_size - at), '\0');
+    ASSERT_EQ(pread(fd, &tail[0], tail.size(), at), ssize_t(tail.size()));
+    for (std::size_t i = tail.find(from); i != std::string::npos; i = tail.find(from, i + 1))
+        tail.replace(i, from.size(), to);
+    ASSERT_EQ(pwrite(fd, tail.data(), tail.size(), at), ssize_t(tail.size()));
+    close(fd);
 }
 
 // Captures the log stream for its lifetime.
@@ -194,6 +213,41 @@ TEST(ZipToFile, ReplacesOldFilesAndLinksInPlace)
     EXPECT_FALSE(S_ISLNK(lstat_of(site.out("victim")).st.st_mode));
     EXPECT_EQ(read_file(site.dir / "outside/victim.txt"), "keep me");
     EXPECT_TRUE(S_ISLNK(lstat_of(site.out("was_file")).st.st_mode));
+}
+
+// "__MACOSX" entries are skipped on the name as read, so one whose name would
+// fail the name checks (too long, a NUL) skips like the rest, writing nothing.
+TEST(ZipToFile, SkipsMacResourceEntriesWhateverTheirNames)
+{
+    zip_site site;
+    ASSERT_TRUE(make_zip(site.dir / "a.zip", {{"__MACOSX/" + std::string(300, 'n'), "fork", reg_file | 0644},
+                                             {"__MACOSX/evil\x01name", "fork", reg_file | 0644},
+                                             {"__MACOSX/link", "/etc", sym_link | 0777},
+                                             {"after.txt", "after", reg_file | 0644}}));
+    patch_file(site.dir / "a.zip", "evil\x01name", std::string("evil\0name", 9));
+    EXPECT_EQ(zip_to_file("a.zip", "out/", nullptr, 0), 0);
+    EXPECT_EQ(read_file(site.out("after.txt")), "after");
+    EXPECT_EQ(list_dir(site.out("")), std::vector<std::string>{"after.txt"});
+}
+
+// Files and links alike are made under a fresh temporary name: leftovers of an
+// earlier run under the names the next entries would take are stepped over and
+// kept. (ctest runs each test in a process of its own, so the names this
+// process numbers from 1 are the ones planted here.)
+TEST(ZipToFile, StepsOverLeftoverTemporaryNames)
+{
+    zip_site site;
+    const std::string pid = std::to_string(getpid());
+    for (int n = 1; n <= 50; ++n)
+        for (const char* scheme : {".sky-unzip-", ".sky-unlink-"})
+            write_file(site.out(scheme + pid + "-" + std::to_string(n)), "leftover");
+    ASSERT_EQ(site.extract({{"link", "file.txt", sym_link | 0777}, {"file.txt", "data", reg_file | 0644},
+                            {"link2", "file.txt", sym_link | 0777}}),
+              0);
+    EXPECT_EQ(read_file(site.out("link")), "data");
+    EXPECT_EQ(read_file(site.out("link2")), "data");
+    EXPECT_EQ(list_dir(site.out("")).size(), 3u + 100u);
+    EXPECT_EQ(read_file(site.out(".sky-unlink-" + pid + "-1")), "leftover");
 }
 
 TEST(ZipToFile, FlagWritesFirstEntryUnderTheCallersName)
@@ -302,6 +356,8 @@ TEST(ZipToFile, DamagedEntryKeepsTheOldFile)
         {"longer than declared", {"data.txt", "damaged bytes", reg_file | 0644, 0, 0, 1, true, false, 3}, err_zip_read},
         {"link with bad CRC", {"data.txt", "elsewhere", sym_link | 0777, 0, 0, 1, true, true}, UNZ_CRCERROR},
         {"deflate stream cut short", cut_deflate_entry("data.txt", 100000), err_zip_read},
+        {"link target of 4096 bytes", {"data.txt", std::string(4096, 't'), sym_link | 0777}, err_zip_corrupt},
+        {"link target holding a NUL", {"data.txt", std::string("abc\0def", 7), sym_link | 0777}, err_zip_corrupt},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -384,6 +440,80 @@ TEST(ZipToFile, MemoryStaysFlatForLargeEntries)
     getrusage(RUSAGE_SELF, &after);
     EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 32 * 1024); // KiB
     EXPECT_EQ(lstat_of(site.out("zeros.bin")).st.st_size, off_t(chunks * 64 * 1024));
+}
+
+constexpr std::uint64_t four_gib = std::uint64_t(1) << 32;
+
+std::string le64(std::uint64_t v)
+{
+    std::string s;
+    for (int i = 0; i < 8; ++i) s += static_cast<char>(v >> (8 * i) & 0xff);
+    return s;
+}
+
+// Sizes and offsets found only in the zip64 field: escaped although small, and
+// a local header past 4 GiB, reachable only through its zip64 offset. The bytes
+// before it are a hole, so this costs no disk.
+TEST(ZipToFile, Zip64SizesAndOffsetsAreFollowed)
+{
+    zip_site site;
+    sparse_entry first{"first.txt", 0, "one"}, far{"far/second.txt", 0, "two", four_gib + 100, reg_file | 0600};
+    sparse_entry third{"third.txt", 0, "three"};
+    first.zip64_always = third.zip64_always = true;
+    if (!make_sparse_zip64(site.dir / "a.zip", {first, far, third})) GTEST_SKIP() << "no sparse files here";
+    ASSERT_EQ(zip_to_file("a.zip", "out/", nullptr, 0), 0);
+    EXPECT_EQ(read_file(site.out("first.txt")), "one");
+    EXPECT_EQ(read_file(site.out("far/second.txt")), "two");
+    EXPECT_EQ(lstat_of(site.out("far/second.txt")).st.st_mode & 0777, 0600u);
+    EXPECT_EQ(read_file(site.out("third.txt")), "three");
+}
+
+// A stored entry of 4 GiB + 10 bytes: both sizes live only in the zip64 field
+// and the entry after it only has a zip64 offset. The archive is a hole, but
+// the extracted file is written in full: about 20 s, so only on request with
+// SKY_LARGE_TESTS=1 (the reader's own test covers the entry in the normal run).
+TEST(ZipToFile, StoredEntryPastFourGiB)
+{
+    if (!std::getenv("SKY_LARGE_TESTS")) GTEST_SKIP() << "set SKY_LARGE_TESTS=1 to run";
+    zip_site site;
+    const std::uint64_t size = four_gib + 10;
+    if (!make_sparse_zip64(site.dir / "a.zip", {{"huge.bin", size, ""}, {"after.txt", 0, "after"}}))
+        GTEST_SKIP() << "no sparse files here";
+    ASSERT_EQ(zip_to_file("a.zip", "out/", nullptr, 0), 0); // size and CRC checked on the way
+    EXPECT_EQ(lstat_of(site.out("huge.bin")).st.st_size, off_t(size));
+    EXPECT_EQ(read_file(site.out("after.txt")), "after");
+}
+
+// zip64 records that lie: each fails the archive with its own log line, keeps
+// the entries before it and writes nothing of its own.
+TEST(ZipToFile, LyingZip64RecordsFail)
+{
+    const std::uint64_t far_at = 30 + 9 + 3 + four_gib + 100; // after first.txt's header, name and data
+    const std::string far_block = std::string("\x01\x00\x08\x00", 4) + le64(far_at);
+    // far's central sizes (3 and 3), name length 3 and extra length 12.
+    const std::string far_sizes("\x03\0\0\0\x03\0\0\0\x03\0\x0c\0", 12);
+    const struct {
+        const char* what;
+        std::string from, to;
+        const char* log;
+    } cases[] = {
+        {"offset past the end", far_block, far_block.substr(0, 4) + le64(far_at << 4), "past the end of the archive"},
+        {"offset beside the header", far_block, far_block.substr(0, 4) + le64(far_at + 1), "no local header signature"},
+        {"escaped sizes without values", far_sizes, std::string(8, '\xff') + far_sizes.substr(8), "holds no value"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        zip_site site;
+        log_capture log(site.dir);
+        if (!make_sparse_zip64(site.dir / "a.zip", {{"first.txt", 0, "one"}, {"far", 0, "two", four_gib + 100}}))
+            GTEST_SKIP() << "no sparse files here";
+        patch_file_tail(site.dir / "a.zip", c.from, c.to);
+        EXPECT_EQ(zip_to_file("a.zip", "out/", nullptr, 0), err_zip_read);
+        EXPECT_EQ(read_file(site.out("first.txt")), "one");
+        EXPECT_FALSE(lstat_of(site.out("far")).exists);
+        site.expect_no_temporaries();
+        EXPECT_NE(log.text().find(c.log), std::string::npos) << log.text();
+    }
 }
 
 // Entries past 2 GiB and 4 GiB (zip64): slow and disk-hungry, so only on request
