@@ -4,6 +4,9 @@
 #include "find_path.h"
 #include "hl_types.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 void IO_log(const std::string& line)
 {
     if (xer.is_open()) xer << line << "\n";
@@ -27,4 +30,20 @@ std::string IO_case_resolved(std::string full)
 {
     if (g_case_sensitive) findPath(full);
     return full;
+}
+
+int IO_open_regular(const std::string& path, struct stat& st, const char* who)
+{
+    const std::string full = app_path + path;
+    if (!IO_path_dirchars_ok(path, who) || !IO_path_length_ok(full, who)) return -1;
+    int fd = open(IO_case_resolved(full).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -1;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        IO_log(std::string(who) + ": not a regular file: " + path);
+        close(fd);
+        return -1;
+    }
+    // Reads of a regular file never wait anyway; plain blocking reads from here.
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
 }

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <string>
 
+#include <sys/stat.h>
+
 // Longest full path (program folder prefix included) the file layer takes, in bytes.
 constexpr std::size_t io_max_path = 499;
 
@@ -21,3 +23,10 @@ int IO_path_dirchars_ok(const std::string& path, const char* who);
 
 // full, with its letter case resolved through findPath while g_case_sensitive is set.
 std::string IO_case_resolved(std::string full);
+
+// Opens app_path + path for reading by the rules above: a path holding
+// '\\' or ':', or too long, is refused with a log line; its letter case is
+// resolved while g_case_sensitive is set. The open never blocks (a FIFO in the
+// file's place), and anything but a regular file is refused with a log line
+// "<who>: not a regular file: <path>". A descriptor (st filled), or -1.
+int IO_open_regular(const std::string& path, struct stat& st, const char* who);

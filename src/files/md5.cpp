@@ -214,22 +214,6 @@ bool digest_fd(int fd, MD5Context* ctx)
 
 } // namespace
 
-int IO_open_regular(const std::string& path, struct stat& st, const char* who)
-{
-    const std::string full = app_path + path;
-    if (!IO_path_dirchars_ok(path, who) || !IO_path_length_ok(full, who)) return -1;
-    int fd = open(IO_case_resolved(full).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return -1;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        IO_log(std::string(who) + ": not a regular file: " + path);
-        close(fd);
-        return -1;
-    }
-    // Reads of a regular file never wait anyway; plain blocking reads from here.
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return fd;
-}
-
 int calc_file_md5(const std::string& path, std::string& hex)
 {
     if (path.empty()) return err_file_open;

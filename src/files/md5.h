@@ -21,16 +21,8 @@ void MD5UpdateWide(MD5Context* context, const unsigned char* input, unsigned int
 void MD5Final(MD5Context* context);                                                 // pads; fills digest
 
 // ---- file signature (main thread) -------------------------------------------------
-// Reads app_path + path, opened by IO_open_regular, in bounded chunks (any size,
+// Reads app_path + path, opened by IO_open_regular (io_paths.h), in bounded chunks (any size,
 // also 4 GiB and more). 0 with hex = the 32-digit signature; err_file_open with
 // hex untouched when the path is refused, or the file is missing, is not a
 // regular file, or a read fails.
 int calc_file_md5(const std::string& path, std::string& hex);
-
-// ---- opening a file to read whole (main thread) -------------------------------------
-// Opens app_path + path for reading by the rules of io_paths.h: a path holding
-// '\\' or ':', or too long, is refused with a log line; its letter case is
-// resolved while g_case_sensitive is set. The open never blocks (a FIFO in the
-// file's place), and anything but a regular file is refused with a log line
-// "<who>: not a regular file: <path>". A descriptor (st filled), or -1.
-int IO_open_regular(const std::string& path, struct stat& st, const char* who);

@@ -4,7 +4,7 @@
 
 #include "hl_types.h"
 #include "io_errors.h"
-#include "md5.h"
+#include "io_paths.h"
 
 #include <minizip/zip.h>
 

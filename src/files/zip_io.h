@@ -21,7 +21,7 @@
 int zip_to_file(std::string zip_file, std::string out_directory, std::string* first_name, int flag);
 
 // ---- creation --------------------------------------------------------------------
-// Packs app_path + source_file, opened by IO_open_regular (md5.h: path rules,
+// Packs app_path + source_file, opened by IO_open_regular (io_paths.h: path rules,
 // letter case, never blocking) and read in chunks (any size; zip64 from 4 GiB),
 // into a new archive app_path + zip_file with one deflated entry named after the
 // source's last path component as given, carrying its modification time and
