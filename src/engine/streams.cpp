@@ -16,6 +16,7 @@
 #include "xtim.h"
 #include "zip_io.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
