@@ -10,6 +10,7 @@
 #include "install_records.h"
 #include "md5.h"
 #include "stg.h"
+#include "text_scan.h"
 #include "xmap.h"
 
 #include <cstdint>
@@ -19,71 +20,33 @@ namespace {
 const int manifest_versions[] = {840, 900, 0};
 int file_lines_seen; // never reset: the progress cadence runs across readings
 
-// A forward reader over the mapped body; never reads past end.
-struct body_scanner {
-    const char* p;
-    const char* end;
-
-    bool at_end() const { return p >= end; }
-    static bool is_blank(char c) { return c == ' ' || c == '\t'; }
-    static bool is_line_end(char c) { return c == '\r' || c == '\n' || c == '\0'; }
-    bool at_blank() const { return !at_end() && is_blank(*p); }
-    bool at_line_end() const { return at_end() || is_line_end(*p); }
-
-    void skip_blanks()
-    {
-        while (at_blank()) ++p;
-    }
-    void skip_blanks_and_line_ends()
-    {
-        while (!at_end() && (is_blank(*p) || is_line_end(*p))) ++p;
-    }
-    void skip_line()
-    {
-        while (!at_line_end()) ++p;
-    }
+// The body's read position: the shared text reader with the manifest's own
+// keyword rule (a keyword counts only when a blank follows it).
+struct body_scanner : text_cursor {
     // True and steps over the keyword when it stands here followed by a blank.
-    bool keyword(const char* word)
+    bool keyword(const char* kw)
     {
         const char* q = p;
-        for (; *word; ++word, ++q)
-            if (q >= end || *q != *word) return false;
-        if (q >= end || !is_blank(*q)) return false;
+        for (; *kw; ++kw, ++q)
+            if (q >= end || *q != *kw) return false;
+        if (q >= end || !TXT_is_blank(*q)) return false;
         p = q;
         return true;
     }
-    std::string rest_of_line()
+    std::string field() // a word after optional blanks
     {
         skip_blanks();
-        const char* start = p;
-        skip_line();
-        return std::string(start, p);
+        return word();
     }
-    std::string word()
+    std::string name() // the rest of the line after optional blanks
     {
         skip_blanks();
-        const char* start = p;
-        while (!at_line_end() && !is_blank(*p)) ++p;
-        return std::string(start, p);
+        return rest_of_line();
     }
-    // Every character counts as a digit (c - '0'), in 32-bit wrap-around.
-    int integer()
+    int integer() // after optional blanks; a lone '-' at the end of the data is 0
     {
         skip_blanks();
-        bool negative = false;
-        if (!at_end() && *p == '-') {
-            negative = true;
-            ++p;
-            if (at_end()) return 0;
-        }
-        if (!at_end() && *p == '+') {
-            negative = false;
-            ++p;
-        }
-        std::uint32_t value = 0;
-        while (!at_line_end() && !is_blank(*p)) value = value * 10u + static_cast<std::uint32_t>(*p++ - 48);
-        if (negative) value = 0u - value;
-        return static_cast<int>(value);
+        return loose_integer();
     }
 };
 
@@ -109,8 +72,8 @@ file_version_struct read_file_line(body_scanner& s, const std::string& folder, s
     v.aux_code = s.integer();
     v.download_kb = static_cast<float>(s.integer());
     v.disk_kb = static_cast<float>(s.integer());
-    v.sig_want = s.word();
-    name = s.rest_of_line();
+    v.sig_want = s.field();
+    name = s.name();
     v.path = folder + name;
     return v;
 }
@@ -153,13 +116,13 @@ void examine_disk(const std::string& title)
 
 int ENG_parse_manifest_body(const char* begin, const char* end, const char* file_start, const std::string& title)
 {
-    body_scanner s{begin, end};
+    body_scanner s{{begin, end}};
     std::string folder, previous_path, name;
     int lines = 0;
     s.skip_blanks();
     while (!s.at_end()) {
         if (s.keyword("DIR")) {
-            folder = s.rest_of_line();
+            folder = s.name();
         } else if (s.keyword("FILE")) {
             file_version_struct v = read_file_line(s, folder, name);
             if (!dropped_by_network_build(name)) take_entry(std::move(v), previous_path);
@@ -170,7 +133,7 @@ int ENG_parse_manifest_body(const char* begin, const char* end, const char* file
         } else {
             s.skip_line();
         }
-        s.skip_blanks_and_line_ends();
+        s.skip_space();
     }
     return lines;
 }

@@ -4,6 +4,8 @@
 //   IO_set     walking a set's keys in file order
 #include "pref_files.h"
 
+#include "text_scan.h"
+
 #include "cmdline.h"
 #include "hl_types.h"
 #include "io_paths.h"
@@ -116,23 +118,17 @@ int clamp_res(int v, int fallback) { return v < 600 || v > 9999 ? fallback : v; 
 
 // ---- scan -----------------------------------------------------------------
 
-bool is_line_end(char c) { return c == '\r' || c == '\n' || c == '\0'; }
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
-
 // Parses the lines after the header: key, blanks, value up to the line end.
 void read_pairs(const char* p, const char* end, std::map<std::string, std::string>& values)
 {
-    while (p < end) {
-        while (p < end && is_blank(*p)) ++p;
-        const char* key = p;
-        while (p < end && !is_blank(*p) && !is_line_end(*p)) ++p;
-        if (p == key) break;
-        const char* key_end = p;
-        while (p < end && is_blank(*p)) ++p;
-        const char* value = p;
-        while (p < end && !is_line_end(*p)) ++p;
-        values[std::string(key, key_end)] = std::string(value, p);
-        while (p < end && (is_blank(*p) || is_line_end(*p))) ++p;
+    text_cursor line{p, end};
+    while (!line.at_end()) {
+        line.skip_blanks();
+        const std::string key = line.word();
+        if (key.empty()) break;
+        line.skip_blanks();
+        values[key] = line.rest_of_line();
+        line.skip_space();
     }
 }
 

@@ -5,6 +5,8 @@
 //   combined   io_file_open, io_file_close
 #include "xmap.h"
 
+#include "text_scan.h"
+
 #include "hl_types.h"
 #include "hooks.h"
 #include "io_paths.h"
@@ -26,41 +28,15 @@ namespace {
 // The non-null address of every empty mapping; never read, never unmapped.
 const char empty_range[1] = {0};
 
-bool is_line_end(char c) { return c == '\r' || c == '\n' || c == '\0'; }
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
-bool is_space(char c) { return is_line_end(c) || is_blank(c); }
-
-// A read position that never passes its end.
-struct header_scan {
-    const char* p;
-    const char* end;
-
-    bool at_end() const { return p >= end; }
-    void skip_space() { while (!at_end() && is_space(*p)) ++p; }
-    void skip_blanks() { while (!at_end() && is_blank(*p)) ++p; }
-    void skip_to_line_end() { while (!at_end() && !is_line_end(*p)) ++p; }
-
-    // Sign and characters up to a blank or line end; each character counts as a
-    // digit (c - '0'), with 32-bit wrap-around, as the writer's readers always did.
-    int version()
-    {
-        bool negative = false;
-        if (!at_end() && *p == '-') { negative = true; ++p; }
-        if (!at_end() && *p == '+') { negative = false; ++p; }
-        std::uint32_t value = 0;
-        for (; !at_end() && !is_space(*p); ++p)
-            value = value * 10u + static_cast<std::uint32_t>(static_cast<unsigned char>(*p) - '0');
-        if (negative) value = 0u - value;
-        return static_cast<int>(value);
-    }
-
+// The header's read position: the shared text reader with the keyword test.
+struct header_scan : text_cursor {
     // Matches the keyword as a whole word; on a mismatch p stays at the word.
-    bool keyword(const char* word)
+    bool keyword(const char* kw)
     {
-        const std::size_t n = std::strlen(word);
+        const std::size_t n = std::strlen(kw);
         const std::size_t left = static_cast<std::size_t>(end - p);
-        if (left < n || std::memcmp(p, word, n) != 0) return false;
-        if (left > n && !is_space(p[n])) return false;
+        if (left < n || std::memcmp(p, kw, n) != 0) return false;
+        if (left > n && !TXT_is_space(p[n])) return false;
         p += n;
         return true;
     }
@@ -153,7 +129,7 @@ int xmap_class::check_file(int type, const int* versions, const char* keyword, s
         MACIBM_alert(0, "Bad check_file type!", file_name, "", "", t_exit);
     if (!begin || begin == end) return 0;
     cursor = begin;
-    header_scan s{begin, end};
+    header_scan s{{begin, end}};
     int version = 0;
     if (type == io_binary) {
         if (*s.p != 'a' && *s.p != 'i') return 0;
@@ -163,12 +139,12 @@ int xmap_class::check_file(int type, const int* versions, const char* keyword, s
         s.p += 5;
     } else {
         if (*s.p != 'A' && *s.p != 'I') return 0;
-        s.skip_to_line_end();
+        s.skip_line();
         s.skip_space();
-        version = s.version();
+        version = s.loose_integer();
         s.skip_blanks();
         const char* rest_start = s.p;
-        s.skip_to_line_end();
+        s.skip_line();
         if (rest) rest->assign(rest_start, s.p);
         s.skip_space();
     }
@@ -179,7 +155,7 @@ int xmap_class::check_file(int type, const int* versions, const char* keyword, s
     s.skip_blanks();
     cursor = s.p;
     if (!s.keyword(keyword)) return 0;
-    s.skip_to_line_end();
+    s.skip_line();
     s.skip_space();
     cursor = s.p;
     return version;
