@@ -1,6 +1,6 @@
 // The clock step runs once per frame; it must stay far below a frame's budget.
-#include "hl_types.h"
-#include "xtim.h"
+#include "foundation/hl_types.h"
+#include "foundation/xtim.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,8 @@
 // Download throughput of the polled client against a local nginx, polled in a
 // tight loop (the full-speed mode), beside `curl -o` of the same file in the
 // same run. Each client benchmark reports its rate as a ratio to curl's.
-#include "http.h"
-#include "net_peers.h"
+#include "files/http.h"
+#include "support/net_peers.h"
 
 #include <benchmark/benchmark.h>
 

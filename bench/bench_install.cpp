@@ -11,16 +11,16 @@
 // 10^6 bytes). Smaller sets for quick runs: SKY_BENCH_INSTALL_MB (default 400)
 // and SKY_BENCH_TINY_FILES (default 20000). Everything is made below TMPDIR
 // (default /tmp) and removed at the end.
-#include "decisions.h"
-#include "disc_fixture.h"
-#include "folders.h"
-#include "hl_types.h"
-#include "install_records.h"
-#include "manifest.h"
-#include "stg.h"
-#include "streams.h"
-#include "testkit.h"
-#include "zip_io.h"
+#include "engine/decisions.h"
+#include "support/disc_fixture.h"
+#include "engine/folders.h"
+#include "foundation/hl_types.h"
+#include "engine/install_records.h"
+#include "engine/manifest.h"
+#include "engine/stg.h"
+#include "engine/streams.h"
+#include "support/testkit.h"
+#include "files/zip_io.h"
 
 #include <benchmark/benchmark.h>
 #include <gtest/gtest.h>

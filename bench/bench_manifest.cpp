@@ -8,10 +8,10 @@
 // size, SKY_BENCH_FILES (default 50000) the number of manifest entries; smaller
 // values give a quick run. The tree is written once and read back before timing,
 // so both sides hash from the page cache.
-#include "engine_hooks.h"
-#include "install_records.h"
-#include "manifest.h"
-#include "stg.h"
+#include "engine/engine_hooks.h"
+#include "engine/install_records.h"
+#include "engine/manifest.h"
+#include "engine/stg.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,8 @@
 // calc_file_md5 on a 1 GiB file against coreutils md5sum on the same file, in
 // the same run, from a warm page cache; prints the throughput ratio.
 #include "bench_tools.h"
-#include "hl_types.h"
-#include "md5.h"
+#include "foundation/hl_types.h"
+#include "files/md5.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,9 +2,9 @@
 // data) against Info-ZIP unzip extracting the same set, in the same run; prints
 // the throughput ratio and both peak memory figures, each from a fresh process.
 #include "bench_tools.h"
-#include "hl_types.h"
-#include "zip_builder.h"
-#include "zip_io.h"
+#include "foundation/hl_types.h"
+#include "support/zip_builder.h"
+#include "files/zip_io.h"
 
 #include <benchmark/benchmark.h>
 

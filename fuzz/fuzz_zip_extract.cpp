@@ -4,7 +4,7 @@
 // nothing outside the output folder: the target aborts when scratch or
 // scratch/a holds anything besides the input archive and a/out, or when the
 // absolute name the seeds use appears.
-#include "zip_io.h"
+#include "files/zip_io.h"
 
 #include <cstdint>
 #include <cstdio>

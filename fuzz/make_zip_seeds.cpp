@@ -2,7 +2,7 @@
 // folders, files, a link, a "__MACOSX" entry, stored and deflated data, zip64
 // fields, and the hostile names the target watches for: "..", an absolute name,
 // and a link followed by an entry below it.
-#include "zip_builder.h"
+#include "support/zip_builder.h"
 
 #include <cstdio>
 #include <string>

@@ -1,10 +1,10 @@
 // decisions.cpp - the install decision per file, with per-folder answers.
-#include "decisions.h"
+#include "engine/decisions.h"
 
-#include "engine_hooks.h"
-#include "hl_types.h"
-#include "install_records.h"
-#include "stg.h"
+#include "engine/engine_hooks.h"
+#include "foundation/hl_types.h"
+#include "engine/install_records.h"
+#include "engine/stg.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,8 +1,8 @@
 // engine_hooks.cpp - default screen hooks of the engine: without a window the
 // engine draws nothing, and a modified file is never touched unasked.
-#include "engine_hooks.h"
+#include "engine/engine_hooks.h"
 
-#include "decisions.h"
+#include "engine/decisions.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // engine_prefs.cpp - the installer's own preference keys.
-#include "engine_prefs.h"
+#include "engine/engine_prefs.h"
 
-#include "install_records.h"
-#include "pref_files.h"
-#include "stg.h"
+#include "engine/install_records.h"
+#include "files/pref_files.h"
+#include "engine/stg.h"
 
 std::string ENG_prefs_path()
 {

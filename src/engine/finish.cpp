@@ -1,11 +1,11 @@
 // finish.cpp - cleanup of emptied folders and the rename of the product folder.
-#include "finish.h"
+#include "engine/finish.h"
 
-#include "hl_types.h"
-#include "install_records.h"
-#include "io_utils.h"
-#include "opensave.h"
-#include "stg.h"
+#include "foundation/hl_types.h"
+#include "engine/install_records.h"
+#include "files/io_utils.h"
+#include "files/opensave.h"
+#include "engine/stg.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

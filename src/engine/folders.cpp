@@ -1,12 +1,12 @@
 // folders.cpp - product folders and the progress bar.
-#include "folders.h"
+#include "engine/folders.h"
 
-#include "hl_types.h"
-#include "hooks.h"
-#include "install_records.h"
-#include "io_errors.h"
-#include "io_utils.h"
-#include "stg.h"
+#include "foundation/hl_types.h"
+#include "foundation/hooks.h"
+#include "engine/install_records.h"
+#include "files/io_errors.h"
+#include "files/io_utils.h"
+#include "engine/stg.h"
 
 #include <set>
 

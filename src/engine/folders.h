@@ -2,7 +2,7 @@
 // reading. Main thread only.
 #pragma once
 
-#include "engine_hooks.h"
+#include "engine/engine_hooks.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 // install_records.cpp - the engine's shared records and path helpers.
-#include "install_records.h"
+#include "engine/install_records.h"
 
-#include "program_folder.h"
+#include "foundation/program_folder.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -2,16 +2,16 @@
 //   body scanner: lines, keywords, the integer rule
 //   entries into histories, with path checks and progress
 //   read_directory: header, body, disk examination
-#include "manifest.h"
+#include "engine/manifest.h"
 
-#include "folders.h"
-#include "hl_types.h"
-#include "hooks.h"
-#include "install_records.h"
-#include "md5.h"
-#include "stg.h"
-#include "text_scan.h"
-#include "xmap.h"
+#include "engine/folders.h"
+#include "foundation/hl_types.h"
+#include "foundation/hooks.h"
+#include "engine/install_records.h"
+#include "files/md5.h"
+#include "engine/stg.h"
+#include "files/text_scan.h"
+#include "files/xmap.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 // stg.cpp - settings record, build constants, platform filter.
-#include "stg.h"
+#include "engine/stg.h"
 
-#include "install_records.h"
+#include "engine/install_records.h"
 
 stg_class stg;
 

@@ -3,18 +3,18 @@
 //   one stream's turn: hand-out, paths, the action
 //   disc and network installs, extraction
 //   stream control and the server switch
-#include "streams.h"
+#include "engine/streams.h"
 
-#include "finish.h"
-#include "hl_types.h"
-#include "hooks.h"
-#include "http.h"
-#include "install_records.h"
-#include "io_errors.h"
-#include "io_utils.h"
-#include "stg.h"
-#include "xtim.h"
-#include "zip_io.h"
+#include "engine/finish.h"
+#include "foundation/hl_types.h"
+#include "foundation/hooks.h"
+#include "files/http.h"
+#include "engine/install_records.h"
+#include "files/io_errors.h"
+#include "files/io_utils.h"
+#include "engine/stg.h"
+#include "foundation/xtim.h"
+#include "files/zip_io.h"
 
 #include <algorithm>
 #include <cmath>

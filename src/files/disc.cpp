@@ -1,10 +1,10 @@
 // disc.cpp - disc discovery.
-#include "disc.h"
+#include "files/disc.h"
 
-#include "hl_types.h"
-#include "hooks.h"
-#include "xmap.h"
-#include "xtim.h"
+#include "foundation/hl_types.h"
+#include "foundation/hooks.h"
+#include "files/xmap.h"
+#include "foundation/xtim.h"
 
 #include <mntent.h>
 

@@ -4,12 +4,12 @@
 //   life           - constructors (request, lookup, connect), destructor
 //   step           - DoProcessing: send, receive, header lines, body to file
 //   queries        - IsDone, IsComplete, IsErr, GetStatus, GetOSError, GetResponse
-#include "http.h"
+#include "files/http.h"
 
-#include "hl_types.h"
-#include "io_errors.h"
-#include "pcsb_socket.h"
-#include "xtim.h"
+#include "foundation/hl_types.h"
+#include "files/io_errors.h"
+#include "files/pcsb_socket.h"
+#include "foundation/xtim.h"
 
 #include <algorithm>
 #include <cerrno>

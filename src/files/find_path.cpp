@@ -1,5 +1,5 @@
 // find_path.cpp - the component walk of the case-insensitive lookup.
-#include "find_path.h"
+#include "files/find_path.h"
 
 #include <dirent.h>
 #include <sys/stat.h>

@@ -1,8 +1,8 @@
 // http_prefs.cpp - proxy settings bound to the installer's preference set.
-#include "http_prefs.h"
+#include "files/http_prefs.h"
 
-#include "http.h"
-#include "pref_files.h"
+#include "files/http.h"
+#include "files/pref_files.h"
 
 void HTTP_bind_prefs()
 {

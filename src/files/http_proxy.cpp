@@ -1,5 +1,5 @@
 // http_proxy.cpp - which requests go through the user's HTTP proxy.
-#include "http.h"
+#include "files/http.h"
 
 #include <cstring>
 

@@ -1,11 +1,11 @@
 // http_slots.cpp - the six numbered download slots of the global `http`:
 // start, step, verdict, failure log and the idle time-out.
-#include "http.h"
+#include "files/http.h"
 
-#include "hl_types.h"
-#include "hooks.h"
-#include "pcsb_socket.h"
-#include "xtim.h"
+#include "foundation/hl_types.h"
+#include "foundation/hooks.h"
+#include "files/pcsb_socket.h"
+#include "foundation/xtim.h"
 
 const char* const http_product_version = "Skylume 9.00 Beta-19";
 

@@ -1,5 +1,5 @@
 // io_errors.cpp - the error-message table.
-#include "io_errors.h"
+#include "files/io_errors.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,8 +1,8 @@
 // io_paths.cpp - path refusal rules and the case-resolving step.
 #include "io_paths.h"
 
-#include "find_path.h"
-#include "hl_types.h"
+#include "files/find_path.h"
+#include "foundation/hl_types.h"
 
 #include <fcntl.h>
 #include <unistd.h>

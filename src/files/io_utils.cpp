@@ -1,11 +1,11 @@
 // io_utils.cpp - folders and files, existence questions.
-#include "io_utils.h"
+#include "files/io_utils.h"
 
-#include "find_path.h"
-#include "hl_types.h"
-#include "io_errors.h"
+#include "files/find_path.h"
+#include "foundation/hl_types.h"
+#include "files/io_errors.h"
 #include "io_paths.h"
-#include "hooks.h"
+#include "foundation/hooks.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

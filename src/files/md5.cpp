@@ -2,10 +2,10 @@
 //   1. round steps and the block compression
 //   2. context functions
 //   3. calc_file_md5: the file opened by the path rules, read in chunks
-#include "md5.h"
+#include "files/md5.h"
 
-#include "hl_types.h"
-#include "io_errors.h"
+#include "foundation/hl_types.h"
+#include "files/io_errors.h"
 #include "io_paths.h"
 
 #include <climits>

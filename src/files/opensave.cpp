@@ -2,11 +2,11 @@
 //   takeit    suffix kinds and the picker rules
 //   sort      the fast sort and the exchange procedure it must agree with
 //   getitems  reading the folder or the command registry
-#include "opensave.h"
+#include "files/opensave.h"
 
-#include "cmnd.h"
-#include "hl_types.h"
-#include "hooks.h"
+#include "foundation/cmnd.h"
+#include "foundation/hl_types.h"
+#include "foundation/hooks.h"
 
 #include <dirent.h>
 #include <sys/stat.h>

@@ -1,11 +1,11 @@
 // ouf_file.cpp - opening the output stream and writing the common header.
-#include "ouf_file.h"
+#include "files/ouf_file.h"
 
-#include "hl_types.h"
-#include "hooks.h"
+#include "foundation/hl_types.h"
+#include "foundation/hooks.h"
 #include "io_paths.h"
-#include "io_utils.h"
-#include "xmap.h"
+#include "files/io_utils.h"
+#include "files/xmap.h"
 
 #include <cstdint>
 #include <utility>

@@ -4,7 +4,7 @@
 //   class-wide   - start-up hooks, address lookup
 //   life         - constructors, destructor
 //   operations   - status, connect, receive, send, shutdown, accept, addresses
-#include "pcsb_socket.h"
+#include "files/pcsb_socket.h"
 
 #include <arpa/inet.h>
 #include <cerrno>

@@ -2,15 +2,15 @@
 //   sets       the key lists of sets 10 and 11 and their bindings
 //   scan       reading a file into key/value pairs, the safe write
 //   IO_set     walking a set's keys in file order
-#include "pref_files.h"
+#include "files/pref_files.h"
 
-#include "text_scan.h"
+#include "files/text_scan.h"
 
-#include "cmdline.h"
-#include "hl_types.h"
+#include "foundation/cmdline.h"
+#include "foundation/hl_types.h"
 #include "io_paths.h"
-#include "ouf_file.h"
-#include "xmap.h"
+#include "files/ouf_file.h"
+#include "files/xmap.h"
 
 #include <fcntl.h>
 #include <unistd.h>

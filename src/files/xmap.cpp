@@ -3,14 +3,14 @@
 //   header     the text and binary header parsers behind check_file
 //   reading    read_n_rev, TXT_xer_line
 //   combined   io_file_open, io_file_close
-#include "xmap.h"
+#include "files/xmap.h"
 
-#include "text_scan.h"
+#include "files/text_scan.h"
 
-#include "hl_types.h"
-#include "hooks.h"
+#include "foundation/hl_types.h"
+#include "foundation/hooks.h"
 #include "io_paths.h"
-#include "ouf_file.h"
+#include "files/ouf_file.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>

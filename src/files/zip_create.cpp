@@ -1,9 +1,9 @@
 // zip_create.cpp - file_to_zip: one file packed into a new archive, read in
 // bounded chunks so that sizes of 4 GiB and more go in whole (zip64).
-#include "zip_io.h"
+#include "files/zip_io.h"
 
-#include "hl_types.h"
-#include "io_errors.h"
+#include "foundation/hl_types.h"
+#include "files/io_errors.h"
 #include "io_paths.h"
 
 #include <minizip/zip.h>

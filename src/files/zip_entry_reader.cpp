@@ -6,8 +6,8 @@
 //   4. the calls: the archive, an entry's record, its data
 #include "zip_entry_reader.h"
 
-#include "hl_types.h"
-#include "io_errors.h"
+#include "foundation/hl_types.h"
+#include "files/io_errors.h"
 
 #include <zlib.h>
 

@@ -5,10 +5,10 @@
 //   4. the walk over the archive
 // Every byte of an archive is hostile: it may come damaged from a disc or a
 // plain-HTTP download, or be made to climb out of the output folder.
-#include "zip_io.h"
+#include "files/zip_io.h"
 
-#include "hl_types.h"
-#include "io_errors.h"
+#include "foundation/hl_types.h"
+#include "files/io_errors.h"
 #include "zip_entry_reader.h"
 
 #include <cerrno>

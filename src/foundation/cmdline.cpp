@@ -1,8 +1,8 @@
 // cmdline.cpp - command-line option store.
-#include "cmdline.h"
+#include "foundation/cmdline.h"
 
-#include "cmnd.h"
-#include "hl_types.h"
+#include "foundation/cmnd.h"
+#include "foundation/hl_types.h"
 
 #include <cctype>
 #include <cstdio>

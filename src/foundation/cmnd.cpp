@@ -1,5 +1,5 @@
 // cmnd.cpp - command registry.
-#include "cmnd.h"
+#include "foundation/cmnd.h"
 
 #include <set>
 

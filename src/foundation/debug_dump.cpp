@@ -1,5 +1,5 @@
 // debug_dump.cpp - address lines, stack traces, hex dumps.
-#include "debug_dump.h"
+#include "foundation/debug_dump.h"
 
 #include <cctype>
 #include <csignal>

@@ -1,9 +1,9 @@
 // exce.cpp - the error record and its two ways of being reported.
-#include "exce.h"
+#include "foundation/exce.h"
 
-#include "hl_thread.h"
-#include "hl_types.h"
-#include "hooks.h"
+#include "foundation/hl_thread.h"
+#include "foundation/hl_types.h"
+#include "foundation/hooks.h"
 
 #include <cstdlib>
 #include <utility>

@@ -2,11 +2,11 @@
 //
 // Sections: module state; start-up; thread launch; the worker loop and jobs;
 // error records; shutdown.
-#include "hl_thread.h"
+#include "foundation/hl_thread.h"
 
-#include "exce.h"
-#include "hl_types.h"
-#include "hooks.h"
+#include "foundation/exce.h"
+#include "foundation/hl_types.h"
+#include "foundation/hooks.h"
 
 #include <cxxabi.h>
 #if defined(__SANITIZE_ADDRESS__)

@@ -8,7 +8,7 @@
 // returns 1, then THREAD_cleanup.
 #pragma once
 
-#include "utl_thread.h"
+#include "foundation/utl_thread.h"
 
 class exce_class;
 

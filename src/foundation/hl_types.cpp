@@ -1,5 +1,5 @@
 // hl_types.cpp - definitions of the global objects, in their build order.
-#include "hl_types.h"
+#include "foundation/hl_types.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,11 +1,11 @@
 // hooks.cpp - default handlers of the upward calls, and their switches.
-#include "hooks.h"
+#include "foundation/hooks.h"
 
-#include "exce.h"
-#include "hl_thread.h"
-#include "cmdline.h"
-#include "hl_types.h"
-#include "utl_memory.h"
+#include "foundation/exce.h"
+#include "foundation/hl_thread.h"
+#include "foundation/cmdline.h"
+#include "foundation/hl_types.h"
+#include "foundation/utl_memory.h"
 
 #include <cstdio>
 #include <cstdlib>

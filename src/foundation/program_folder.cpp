@@ -1,5 +1,5 @@
 // program_folder.cpp - the executable's folder from /proc.
-#include "program_folder.h"
+#include "foundation/program_folder.h"
 
 #include <unistd.h>
 

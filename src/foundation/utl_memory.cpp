@@ -2,10 +2,10 @@
 // the byte-count formatting.
 //
 // Sections: the two core routines; the global operators; the report; formatting.
-#include "utl_memory.h"
+#include "foundation/utl_memory.h"
 
-#include "hl_types.h"
-#include "utl_remote.h"
+#include "foundation/hl_types.h"
+#include "foundation/utl_remote.h"
 
 #include <atomic>
 #include <cstdio>

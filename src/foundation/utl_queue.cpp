@@ -1,5 +1,5 @@
 // utl_queue.cpp - message queues: unbounded FIFO of pointers between threads.
-#include "utl_thread.h"
+#include "foundation/utl_thread.h"
 
 #include <cerrno>
 

@@ -1,5 +1,5 @@
 // utl_remote.cpp - the remote-command list.
-#include "utl_remote.h"
+#include "foundation/utl_remote.h"
 
 // Constant-initialised, so commands of any unit may register during static initialisation.
 UTL_remote_cmd* UTL_remote_cmd::cmd_list = nullptr;

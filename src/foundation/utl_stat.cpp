@@ -1,5 +1,5 @@
 // utl_stat.cpp - the statistics registry.
-#include "utl_stat.h"
+#include "foundation/utl_stat.h"
 
 #include <map>
 

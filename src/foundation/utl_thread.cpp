@@ -1,10 +1,10 @@
 // utl_thread.cpp - threads, sleeping, the processor count and critical sections.
 //
 // Sections: the OS-error alert; threads; the processor count; critical sections.
-#include "utl_thread.h"
+#include "foundation/utl_thread.h"
 
-#include "hl_types.h"
-#include "hooks.h"
+#include "foundation/hl_types.h"
+#include "foundation/hooks.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -3,10 +3,10 @@
 //   microsecond reading and stopwatch
 //   xtim_update: period tracks, tick flags, mouse timing, pulse
 //   profiler and calendar helpers
-#include "xtim.h"
+#include "foundation/xtim.h"
 
-#include "hl_types.h"
-#include "hooks.h"
+#include "foundation/hl_types.h"
+#include "foundation/hooks.h"
 
 #include <cmath>
 #include <ctime>

@@ -1,9 +1,9 @@
 // Install decisions: the decision table, the per-folder answers and cancel.
-#include "decisions.h"
+#include "engine/decisions.h"
 #include "engine_fixture.h"
-#include "hl_types.h"
-#include "install_records.h"
-#include "stg.h"
+#include "foundation/hl_types.h"
+#include "engine/install_records.h"
+#include "engine/stg.h"
 
 namespace {
 

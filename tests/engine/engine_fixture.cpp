@@ -1,9 +1,9 @@
 // engine_fixture.cpp
 #include "engine_fixture.h"
 
-#include "hl_types.h"
-#include "install_records.h"
-#include "stg.h"
+#include "foundation/hl_types.h"
+#include "engine/install_records.h"
+#include "engine/stg.h"
 
 #include <filesystem>
 

@@ -3,8 +3,8 @@
 // and a manifest writer.
 #pragma once
 
-#include "engine_hooks.h"
-#include "testkit.h"
+#include "engine/engine_hooks.h"
+#include "support/testkit.h"
 
 #include <gtest/gtest.h>
 

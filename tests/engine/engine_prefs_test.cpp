@@ -1,12 +1,12 @@
 // The installer's preference file: what start-up reads and the ordered exit
 // writes, with the download client's proxy settings beside the engine's.
 #include "engine_fixture.h"
-#include "engine_prefs.h"
-#include "http.h"
-#include "http_prefs.h"
-#include "install_records.h"
-#include "pref_files.h"
-#include "stg.h"
+#include "engine/engine_prefs.h"
+#include "files/http.h"
+#include "files/http_prefs.h"
+#include "engine/install_records.h"
+#include "files/pref_files.h"
+#include "engine/stg.h"
 
 #include <cstdlib>
 

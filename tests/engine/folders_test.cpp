@@ -1,8 +1,8 @@
 // Product folders and the geometry of the progress bar.
 #include "engine_fixture.h"
-#include "folders.h"
-#include "install_records.h"
-#include "stg.h"
+#include "engine/folders.h"
+#include "engine/install_records.h"
+#include "engine/stg.h"
 
 #include <sys/stat.h>
 

@@ -1,11 +1,11 @@
 // Manifest reading: the body's lines and fields, the examination of the
 // product folder, and what a damaged or hostile manifest does.
-#include "disc_fixture.h"
+#include "support/disc_fixture.h"
 #include "engine_fixture.h"
-#include "hl_types.h"
-#include "install_records.h"
-#include "manifest.h"
-#include "stg.h"
+#include "foundation/hl_types.h"
+#include "engine/install_records.h"
+#include "engine/manifest.h"
+#include "engine/stg.h"
 
 namespace {
 

@@ -1,18 +1,18 @@
 // The network build of the engine, end to end against a real nginx on
 // 127.0.0.1 reached through the proxy setting: one server fails, the streams
 // switch to the other, every file arrives and the downloads are cleaned up.
-#include "decisions.h"
-#include "disc_fixture.h"
+#include "engine/decisions.h"
+#include "support/disc_fixture.h"
 #include "engine_fixture.h"
-#include "folders.h"
-#include "hl_types.h"
-#include "http.h"
-#include "install_records.h"
-#include "manifest.h"
-#include "net_peers.h"
-#include "stg.h"
-#include "streams.h"
-#include "zip_io.h"
+#include "engine/folders.h"
+#include "foundation/hl_types.h"
+#include "files/http.h"
+#include "engine/install_records.h"
+#include "engine/manifest.h"
+#include "support/net_peers.h"
+#include "engine/stg.h"
+#include "engine/streams.h"
+#include "files/zip_io.h"
 
 #include <chrono>
 #include <cstdlib>

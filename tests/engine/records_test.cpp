@@ -1,8 +1,8 @@
 // Install records: path helpers, the platform filter and the path check that
 // keeps manifest paths inside the product folder.
 #include "engine_fixture.h"
-#include "install_records.h"
-#include "stg.h"
+#include "engine/install_records.h"
+#include "engine/stg.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

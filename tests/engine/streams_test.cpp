@@ -1,18 +1,18 @@
 // The whole engine, headless, on a fixture disc: read the manifest, make the
 // folders, decide, and run the install step until it ends; then the tree is
 // checked byte for byte. Also the failure paths and the stream control.
-#include "decisions.h"
-#include "disc_fixture.h"
+#include "engine/decisions.h"
+#include "support/disc_fixture.h"
 #include "engine_fixture.h"
-#include "finish.h"
-#include "folders.h"
-#include "hl_types.h"
-#include "install_records.h"
-#include "manifest.h"
-#include "stg.h"
-#include "streams.h"
-#include "zip_builder.h"
-#include "zip_io.h"
+#include "engine/finish.h"
+#include "engine/folders.h"
+#include "foundation/hl_types.h"
+#include "engine/install_records.h"
+#include "engine/manifest.h"
+#include "engine/stg.h"
+#include "engine/streams.h"
+#include "support/zip_builder.h"
+#include "files/zip_io.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

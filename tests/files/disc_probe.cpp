@@ -1,7 +1,7 @@
 // disc_probe - looks for the product disc the way start-up does and prints
 // what it found: "found <dvd_path>" or "none".
-#include "disc.h"
-#include "hl_types.h"
+#include "files/disc.h"
+#include "foundation/hl_types.h"
 
 #include <cstdio>
 

@@ -1,10 +1,10 @@
 // Disc discovery: the mount table, the fixed folders, the version file's
 // header, the UDF notice, and the re-scan interval. The last test mounts a
 // fixture disc for real in a private mount namespace.
-#include "disc.h"
-#include "hl_types.h"
-#include "testkit.h"
-#include "xtim.h"
+#include "files/disc.h"
+#include "foundation/hl_types.h"
+#include "support/testkit.h"
+#include "foundation/xtim.h"
 
 #include <gtest/gtest.h>
 

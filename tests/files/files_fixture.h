@@ -2,9 +2,9 @@
 // temporary folder, and deterministic fixture bytes.
 #pragma once
 
-#include "find_path.h"
-#include "hl_types.h"
-#include "testkit.h"
+#include "files/find_path.h"
+#include "foundation/hl_types.h"
+#include "support/testkit.h"
 
 #include <cstddef>
 #include <fcntl.h>

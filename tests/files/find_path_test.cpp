@@ -1,7 +1,7 @@
 // Case-insensitive path lookup on a small temporary tree.
-#include "find_path.h"
+#include "files/find_path.h"
 
-#include "testkit.h"
+#include "support/testkit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Which hosts go through the user's proxy, and to which port.
-#include "http.h"
+#include "files/http.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The error-message table: own codes, errno values, and codes without a row.
-#include "io_errors.h"
+#include "files/io_errors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // Folders and files: making, renaming, deleting, and asking whether they exist.
-#include "io_utils.h"
+#include "files/io_utils.h"
 
-#include "find_path.h"
-#include "hl_types.h"
-#include "io_errors.h"
-#include "testkit.h"
+#include "files/find_path.h"
+#include "foundation/hl_types.h"
+#include "files/io_errors.h"
+#include "support/testkit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // Launching another program in place of this one, and patching a PE header.
-#include "io_utils.h"
+#include "files/io_utils.h"
 
-#include "hl_types.h"
-#include "hooks.h"
-#include "io_errors.h"
-#include "testkit.h"
+#include "foundation/hl_types.h"
+#include "foundation/hooks.h"
+#include "files/io_errors.h"
+#include "support/testkit.h"
 
 #include <gtest/gtest.h>
 

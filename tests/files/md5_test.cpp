@@ -1,10 +1,10 @@
 // MD5 digests: the RFC 1321 vectors, inputs split at every kind of boundary,
 // files around the block and read-chunk sizes, and the failure contract.
-#include "md5.h"
+#include "files/md5.h"
 
 #include "files_fixture.h"
-#include "io_errors.h"
-#include "testkit.h"
+#include "files/io_errors.h"
+#include "support/testkit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Folder listing for pickers: which entries, which kinds, in which order.
-#include "opensave.h"
+#include "files/opensave.h"
 
-#include "cmnd.h"
-#include "hl_types.h"
-#include "testkit.h"
+#include "foundation/cmnd.h"
+#include "foundation/hl_types.h"
+#include "support/testkit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The output stream and the header it writes, read back by the mapped-file reader.
-#include "ouf_file.h"
+#include "files/ouf_file.h"
 
-#include "hl_types.h"
-#include "testkit.h"
-#include "xmap.h"
+#include "foundation/hl_types.h"
+#include "support/testkit.h"
+#include "files/xmap.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // Preference files: the installer set in a temporary HOME with stand-in
 // variables bound the way the installer and the download client bind theirs,
 // command-line overrides, odd lines, safe writing, and the display set.
-#include "pref_files.h"
+#include "files/pref_files.h"
 
-#include "cmdline.h"
-#include "hl_types.h"
-#include "testkit.h"
+#include "foundation/cmdline.h"
+#include "foundation/hl_types.h"
+#include "support/testkit.h"
 
 #include <gtest/gtest.h>
 

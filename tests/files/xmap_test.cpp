@@ -1,9 +1,9 @@
 // The mapped-file reader: mapping, refusals, the common header, word reads.
-#include "xmap.h"
+#include "files/xmap.h"
 
-#include "find_path.h"
-#include "hl_types.h"
-#include "testkit.h"
+#include "files/find_path.h"
+#include "foundation/hl_types.h"
+#include "support/testkit.h"
 
 #include <gtest/gtest.h>
 

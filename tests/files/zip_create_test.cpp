@@ -1,11 +1,11 @@
 // Zip creation: one file in, the same bytes, mode and date back out through
 // extraction; a source that cannot be read makes no archive.
-#include "zip_io.h"
+#include "files/zip_io.h"
 
 #include "files_fixture.h"
-#include "io_errors.h"
-#include "testkit.h"
-#include "zip_entry_reader.h"
+#include "files/io_errors.h"
+#include "support/testkit.h"
+#include "files/zip_entry_reader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // Zip extraction: what a good archive restores, what a damaged or hostile one
 // must never do (write outside the folder, leave half files or temporary files,
 // replace a good file with a bad one), and memory that stays flat.
-#include "zip_io.h"
+#include "files/zip_io.h"
 
 #include "files_fixture.h"
-#include "io_errors.h"
-#include "testkit.h"
-#include "zip_builder.h"
+#include "files/io_errors.h"
+#include "support/testkit.h"
+#include "support/zip_builder.h"
 
 #include <gtest/gtest.h>
 

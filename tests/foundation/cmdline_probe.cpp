@@ -1,7 +1,7 @@
 // cmdline_probe - runs the option parser on its own arguments the way start-up
 // does, then prints "parsed"; the informational options end it before that.
-#include "cmdline.h"
-#include "hl_types.h"
+#include "foundation/cmdline.h"
+#include "foundation/hl_types.h"
 
 #include <cstdio>
 

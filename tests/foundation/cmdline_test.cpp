@@ -1,8 +1,8 @@
 // Option store: parsing, the log lines it writes, and the informational options
 // run in a child process so that their exit and bytes are seen as a user sees them.
-#include "cmdline.h"
-#include "hl_types.h"
-#include "testkit.h"
+#include "foundation/cmdline.h"
+#include "foundation/hl_types.h"
+#include "support/testkit.h"
 
 #include <gtest/gtest.h>
 

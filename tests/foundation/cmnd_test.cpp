@@ -1,5 +1,5 @@
 // Command registry: look-ups and the level-by-level listing.
-#include "cmnd.h"
+#include "foundation/cmnd.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Debug dumps: trace walking and the hex dump layout.
-#include "debug_dump.h"
+#include "foundation/debug_dump.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Global records: start values, the start-up tables, and the alert and exit hooks.
-#include "cmdline.h"
-#include "hl_types.h"
-#include "hooks.h"
-#include "testkit.h"
+#include "foundation/cmdline.h"
+#include "foundation/hl_types.h"
+#include "foundation/hooks.h"
+#include "support/testkit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // Worker-thread layer and error records: the pool's start and stop, jobs and
 // their cookies, exceptions and alerts on other threads travelling to the main
 // thread, the unwind that ends a thread, and the loader-context hooks.
-#include "exce.h"
-#include "hl_thread.h"
-#include "hl_types.h"
-#include "testkit.h"
+#include "foundation/exce.h"
+#include "foundation/hl_thread.h"
+#include "foundation/hl_types.h"
+#include "support/testkit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Allocation operators, the memory report and its file, byte-count units, and
 // the remote-command list that triggers the report.
-#include "hl_types.h"
-#include "testkit.h"
-#include "utl_memory.h"
-#include "utl_remote.h"
+#include "foundation/hl_types.h"
+#include "support/testkit.h"
+#include "foundation/utl_memory.h"
+#include "foundation/utl_remote.h"
 
 #include <gtest/gtest.h>
 

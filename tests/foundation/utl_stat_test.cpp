@@ -1,6 +1,6 @@
 // Statistics switches: registration before and after the registry is ready,
 // also from static construction, and the reset of own values only.
-#include "utl_stat.h"
+#include "foundation/utl_stat.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Thread primitives and message queues: the processor count, sleeping and
 // cancelling, joins, recursive critical sections, the three read modes of a
 // queue and its deadlines.
-#include "testkit.h"
-#include "utl_thread.h"
+#include "support/testkit.h"
+#include "foundation/utl_thread.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Frame clock driven by a stepped time source: no test here sleeps.
-#include "hl_types.h"
-#include "hooks.h"
-#include "testkit.h"
-#include "xtim.h"
+#include "foundation/hl_types.h"
+#include "foundation/hooks.h"
+#include "support/testkit.h"
+#include "foundation/xtim.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // them, straight or through the proxy, and the reply fields it keeps.
 #include "net_fixture.h"
 
-#include "io_errors.h"
-#include "pcsb_socket.h"
+#include "files/io_errors.h"
+#include "files/pcsb_socket.h"
 
 #include <cerrno>
 

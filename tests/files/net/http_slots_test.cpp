@@ -3,7 +3,7 @@
 // of reply, what lands on disk, the failure log and the idle time-out.
 #include "net_fixture.h"
 
-#include "io_errors.h"
+#include "files/io_errors.h"
 
 #include <atomic>
 #include <cerrno>

@@ -3,11 +3,11 @@
 // pump that polls a slot to its verdict under a count and time bound.
 #pragma once
 
-#include "hl_types.h"
-#include "http.h"
-#include "net_peers.h"
-#include "testkit.h"
-#include "xtim.h"
+#include "foundation/hl_types.h"
+#include "files/http.h"
+#include "support/net_peers.h"
+#include "support/testkit.h"
+#include "foundation/xtim.h"
 
 #include <gtest/gtest.h>
 

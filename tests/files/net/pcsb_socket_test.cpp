@@ -1,7 +1,7 @@
 // The non-blocking socket against its own listener on this machine: connect,
 // data both ways, the peer's close, refusals, failed set-up, and descriptors
 // beyond the fixed-size select sets.
-#include "pcsb_socket.h"
+#include "files/pcsb_socket.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // zip_builder.cpp - fixture archives through minizip's zip API.
-#include "zip_builder.h"
+#include "support/zip_builder.h"
 
 #include <minizip/zip.h>
 #include <zlib.h>

@@ -5,7 +5,7 @@
 //   child_process  - spawn with parent-death signal, bounded stop
 //   nginx, proxy   - generated configs, start on a free port
 //   pattern files  - big files whose every byte depends on its offset
-#include "net_peers.h"
+#include "support/net_peers.h"
 
 #include <arpa/inet.h>
 #include <cctype>

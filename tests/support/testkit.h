@@ -2,8 +2,8 @@
 // fatal alert into an exception, a stepped clock, and temporary folders.
 #pragma once
 
-#include "hooks.h"
-#include "xtim.h"
+#include "foundation/hooks.h"
+#include "foundation/xtim.h"
 
 #include <cstdint>
 #include <string>

@@ -1,7 +1,7 @@
 // testkit.cpp - shared test helpers.
-#include "testkit.h"
+#include "support/testkit.h"
 
-#include "hl_types.h"
+#include "foundation/hl_types.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // disc_fixture.cpp
-#include "disc_fixture.h"
+#include "support/disc_fixture.h"
 
-#include "md5.h"
-#include "testkit.h"
-#include "zip_builder.h"
+#include "files/md5.h"
+#include "support/testkit.h"
+#include "support/zip_builder.h"
 
 #include <gtest/gtest.h>
 
