@@ -11,18 +11,22 @@ int g_case_sensitive;
 
 namespace {
 
-// The first entry of folder whose name equals name without regard to ASCII
-// case, in the order the system lists them; "" when none (or no folder).
-std::string first_case_match(const std::string& folder, const std::string& name)
+// The entry of folder named name: the exact name when it is there, else the
+// first entry equal to it without regard to ASCII case, in the order the
+// system lists them; "" when none (or no folder). Preferring the exact name
+// keeps "a.txt" from being read as its twin "A.txt".
+std::string best_case_match(const std::string& folder, const std::string& name)
 {
     DIR* dir = opendir(folder.c_str());
     if (!dir) return {};
     std::string found;
     while (dirent* e = readdir(dir)) {
-        if (strcasecmp(e->d_name, name.c_str()) == 0) {
-            found = e->d_name;
+        if (strcasecmp(e->d_name, name.c_str()) != 0) continue;
+        if (name == e->d_name) {
+            found = name;
             break;
         }
+        if (found.empty()) found = e->d_name;
     }
     closedir(dir);
     return found;
@@ -45,7 +49,7 @@ void findPath(std::string& path)
         std::string::size_type end = path.find('/', pos);
         if (end == std::string::npos) end = path.size();
 
-        const std::string match = first_case_match(folder, path.substr(pos, end - pos));
+        const std::string match = best_case_match(folder, path.substr(pos, end - pos));
         if (match.size() != end - pos) return; // no entry matched, or no folder
         path.replace(pos, end - pos, match);
         pos = end;

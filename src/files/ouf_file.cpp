@@ -61,12 +61,13 @@ std::string ouf_target_path(const std::string& path)
 int ouf_open(std::string path, int type, int version, std::string text)
 {
     const std::string full = ouf_target_path(path);
-    return ouf_open_full(full, full, type, version, std::move(text));
+    return ouf_open_full(full, full, type, version, std::move(text), path);
 }
 
-int ouf_open_full(const std::string& full, const std::string& shown, int type, int version, std::string text)
+int ouf_open_full(const std::string& full, const std::string& shown, int type, int version, std::string text,
+                  const std::string& received)
 {
-    if (type != io_binary && type != io_text) MACIBM_alert(0, "Bad ouf_open type!", shown, "", "", t_exit);
+    if (type != io_binary && type != io_text) MACIBM_alert(0, "Bad ouf_open type!", received, "", "", t_exit);
     if (IO_path_length_ok(full, "ouf_open")) {
         if (attempt(full, type, version, text)) return 1;
         make_folder(folder_part(full));
@@ -74,6 +75,12 @@ int ouf_open_full(const std::string& full, const std::string& shown, int type, i
     }
     ouf.close();
     ouf.setstate(std::ios::failbit);
+    ouf_alert_cannot_save(shown);
+    return 0;
+}
+
+void ouf_alert_cannot_save(const std::string& shown)
+{
     MACIBM_alert(0,
                  "I could not save the file! Could the directory that the file sits in be missing? Or flagged as "
                  "READ-ONLY by the operating system? (Windows machines typically do this).",
@@ -81,5 +88,4 @@ int ouf_open_full(const std::string& full, const std::string& shown, int type, i
                  "Try putting this app in the background and then flag the file as NOT read-only, or creating "
                  "the folder listed in the path above.",
                  t_alert);
-    return 0;
 }

@@ -16,8 +16,13 @@ int ouf_open(std::string path, int type, int version, std::string text);
 
 // ouf_open on full taken as it is (no app_path, no lower-casing), for a writer
 // that fills a temporary file and renames it: a failure's alert names shown,
-// the file the user knows, in place of full.
-int ouf_open_full(const std::string& full, const std::string& shown, int type, int version, std::string text);
+// the file the user knows, in place of full. A bad type's fatal alert names
+// received, the path as the caller gave it.
+int ouf_open_full(const std::string& full, const std::string& shown, int type, int version, std::string text,
+                  const std::string& received);
+
+// The t_alert of a file that cannot be saved, naming shown (the full path).
+void ouf_alert_cannot_save(const std::string& shown);
 
 // The file ouf_open(path, ...) writes: app_path + path, its last three characters lower-cased.
 std::string ouf_target_path(const std::string& path);

@@ -13,6 +13,7 @@
 #include "files/xmap.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -154,6 +155,20 @@ std::string save_target(const std::string& path)
     return resolved;
 }
 
+// Whether a save may replace final: a file the user may not write (made
+// read-only) keeps its bytes, with the cannot-save alert the user knows from a
+// failed open. kept_mode receives the existing file's permission bits.
+bool may_replace(const std::string& final, int& kept_mode)
+{
+    struct stat st;
+    if (stat(final.c_str(), &st) != 0) return true; // not there yet: the save creates it
+    kept_mode = static_cast<int>(st.st_mode & 07777);
+    if (access(final.c_str(), W_OK) == 0 || (errno != EACCES && errno != EROFS)) return true;
+    IO_log("prefs: " + final + " is read-only; not saved");
+    ouf_alert_cannot_save(final);
+    return false;
+}
+
 int to_int(const std::string& text)
 {
     const long v = std::strtol(text.c_str(), nullptr, 10);
@@ -171,8 +186,9 @@ scan_class::scan_class(const std::string& path, int mode) : mode(mode)
     if (mode == 1) {
         final_path = save_target(path);
         temp_path = final_path + ".tmp";
-        if (path_ok)
-            opened = ouf_open_full(temp_path, final_path, io_text, pref_file_version, "no-copyright-string") == 1;
+        if (path_ok && may_replace(final_path, kept_mode))
+            opened = ouf_open_full(temp_path, final_path, io_text, pref_file_version, "no-copyright-string",
+                                   path) == 1;
         return;
     }
     if (!path_ok) return;
@@ -188,6 +204,8 @@ scan_class::~scan_class()
     bool ok = opened && ouf.good();
     ouf.close();
     ok = ok && !ouf.fail() && sync_file(temp_path);
+    // The rename puts a new file in place: give it the old one's permissions.
+    ok = ok && (kept_mode < 0 || chmod(temp_path.c_str(), static_cast<mode_t>(kept_mode)) == 0);
     if (ok && std::rename(temp_path.c_str(), final_path.c_str()) == 0) return;
     if (opened) unlink(temp_path.c_str());
     IO_log("prefs: could not save " + final_path + "; the previous file is kept");

@@ -31,7 +31,10 @@ public:
     // file (a symbolic link followed to its target) through ouf_open, whose
     // failure alert names the file; the destructor renames it over the file
     // only when every write succeeded, else removes it and keeps the old file
-    // (logged). A path holding '\\' or ':' is refused in both modes (logged).
+    // (logged); the new file keeps the old one's permission bits. An existing
+    // file the user may not write (read-only) is not replaced: the cannot-save
+    // alert, nothing written. A path holding '\\' or ':' is refused in both
+    // modes (logged).
     scan_class(const std::string& path, int mode);
     ~scan_class();
     scan_class(const scan_class&) = delete;
@@ -50,6 +53,7 @@ private:
     std::string final_path; // write mode: app_path-prefixed file (a link resolved) that the rename replaces
     std::string temp_path;  // write mode: the file written first
     bool opened = false;    // write mode: the temporary file was opened
+    int kept_mode = -1;     // write mode: permission bits of the file replaced, -1 when new
 };
 
 // ---- the sets -------------------------------------------------------------

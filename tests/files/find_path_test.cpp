@@ -12,7 +12,8 @@
 
 namespace {
 
-// Tree: Data/Sub/file.txt, Data/readme.TXT, Data/README.txt, Other/
+// Tree: Data/Sub/file.txt, Data/readme.TXT, Data/README.txt, Other/,
+// Twins/Case.txt, Twins/case.TXT
 class FindPath : public ::testing::Test {
 protected:
     void SetUp() override
@@ -23,6 +24,9 @@ protected:
         write_file(dir / "Data/Sub/file.txt", "x");
         write_file(dir / "Data/readme.TXT", "x");
         write_file(dir / "Data/README.txt", "x");
+        mkdir((dir / "Twins").c_str(), 0755);
+        write_file(dir / "Twins/Case.txt", "x");
+        write_file(dir / "Twins/case.TXT", "x");
     }
     std::string resolved(std::string path)
     {
@@ -47,6 +51,10 @@ TEST_F(FindPath, AbsolutePaths)
         {"/data/nothing/SUB/FILE.TXT", "/Data/nothing/SUB/FILE.TXT"}, // stops at the first miss
         {"/data//sub/file.TXT", "/Data//Sub/file.txt"},   // a doubled slash stays in its folder
         {"/data/sub/", "/Data/Sub/"},
+        // A twin named exactly is taken whichever the folder lists first: one
+        // of these two would read the other file if the first match won.
+        {"/twins/Case.txt", "/Twins/Case.txt"},
+        {"/twins/case.TXT", "/Twins/case.TXT"},
     };
     for (const path_case& c : cases) {
         SCOPED_TRACE(c.in);

@@ -106,8 +106,24 @@ TEST(OufOpen, OverlongPathIsRefusedNotFatal)
     EXPECT_EQ(alerts.alerts()[0].type, t_alert);
     EXPECT_NE(log.text().find("ouf_open: path too long"), std::string::npos);
 
-    EXPECT_THROW(ouf_open("f", 3, 1, ""), fatal_alert);
-    EXPECT_EQ(alerts.alerts().back().lines.l1, "Bad ouf_open type!");
+}
+
+// The fatal alert names the path the caller gave: no app_path in front, its
+// suffix not lower-cased.
+TEST(OufOpen, BadTypeAlertNamesThePathAsReceived)
+{
+    alert_recorder alerts;
+    const std::string saved = app_path;
+    app_path = "/prefix/";
+    EXPECT_THROW(ouf_open("Prefs/Some File.PRF", 3, 1, ""), fatal_alert);
+    app_path = saved;
+    ASSERT_EQ(alerts.alerts().size(), 1u);
+    const recorded_alert& a = alerts.alerts()[0];
+    EXPECT_EQ(a.type, t_exit);
+    EXPECT_EQ(a.lines.l1, "Bad ouf_open type!");
+    EXPECT_EQ(a.lines.l2, "Prefs/Some File.PRF");
+    EXPECT_EQ(a.lines.l3, "");
+    EXPECT_EQ(a.lines.l4, "");
 }
 
 } // namespace

@@ -226,6 +226,56 @@ TEST_F(InstallerPrefs, FailedOpenAlertNamesThePreferenceFile)
     EXPECT_EQ(read_file(prefs_file()), before);
 }
 
+// A save by a user who may not write the preference file (made read-only)
+// fails with the cannot-save alert and leaves it as it was; a save that may
+// replace it keeps its permission bits. Run as an unprivileged user, since
+// root may write any file.
+TEST_F(InstallerPrefs, ReadOnlyFileIsKeptAndModesSurviveASave)
+{
+    const uid_t nobody = 65534;
+    struct mode_case {
+        mode_t mode;
+        bool saved; // false: the alert, and the old bytes
+    };
+    const mode_case cases[] = {{0444, false}, {0400, false}, {0640, true}, {0600, true}, {0664, true}};
+    ASSERT_EQ(chown(dir.path().c_str(), nobody, nobody), 0);
+    ASSERT_EQ(chown((dir / ".skylume").c_str(), nobody, nobody), 0);
+    for (const mode_case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        const std::string before = header + "_stream_count 3\n";
+        write_file(prefs_file(), before);
+        ASSERT_EQ(chown(prefs_file().c_str(), nobody, nobody), 0);
+        ASSERT_EQ(chmod(prefs_file().c_str(), c.mode), 0);
+        v.stream_count = 4;
+
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (setgid(nobody) != 0 || setuid(nobody) != 0) _exit(2);
+            alert_recorder alerts;
+            pref.IO_set(pref_set_installer, 1);
+            const auto& a = alerts.alerts();
+            const bool alerted = a.size() == 1 && a[0].lines.l1.rfind("I could not save the file!", 0) == 0 &&
+                                 a[0].lines.l2 == prefs_file() && a[0].type == t_alert;
+            _exit(alerted == !c.saved && (c.saved || a.size() == 1) ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "2: could not become unprivileged; 1: wrong alerts";
+
+        struct stat st;
+        ASSERT_EQ(stat(prefs_file().c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, c.mode);
+        const std::string after = read_file(prefs_file());
+        if (c.saved)
+            EXPECT_NE(after.find("_stream_count 4\n"), std::string::npos);
+        else
+            EXPECT_EQ(after, before);
+        EXPECT_NE(stat((prefs_file() + ".tmp").c_str(), &st), 0);
+    }
+}
+
 TEST_F(InstallerPrefs, SaveThroughASymbolicLinkUpdatesItsTarget)
 {
     const std::string target = dir / "elsewhere.prf";
