@@ -14,7 +14,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
+#include <limits>
 
 namespace {
 
@@ -38,7 +40,9 @@ text_view host_text(OGLE_Rec* r)
     const char* e = nullptr;
     r->cb.GetText(r, &b, &e);
     if (b == nullptr || e == nullptr || e < b) return {"", 0};
-    return {b, static_cast<int>(e - b)};
+    // Offsets are ints: a text past their range is edited in its first part.
+    const std::ptrdiff_t most = std::numeric_limits<int>::max() - 1;
+    return {b, static_cast<int>(std::min<std::ptrdiff_t>(e - b, most))};
 }
 
 int clamp_pos(int pos, int length) { return std::clamp(pos, 0, length); }
