@@ -52,6 +52,7 @@ struct mnw_class {
     int lang;                 // language index 0 English .. 6 Korean
     int profile_on;           // flag: frame-stage profiler on
     int keys_to_text;         // flag: keys pass through as text
+    int key_char;             // character of the last key press that had one; keyboard layer
     int time_rate_mode;       // time-rate selector of the frame clock
     int keylist_up;           // key list shown; start-up sets 1; display preferences
     int prefs_found;          // flag: display preferences were saved by this program
