@@ -76,13 +76,41 @@ void count_installed(file_version_struct& v)
     v.up_to_date = 1;
 }
 
+int usable_server_count() { return std::clamp(stg.server_count, 1, max_servers); }
+
+void clear_back_off(int s)
+{
+    next.failed_servers[s] = 0;
+    next.retry_wait[s] = 0;
+    next.retry_at[s] = 0;
+}
+
+// Once the stream's file has failed on every server, the next round waits,
+// so that a file no server can give is tried (and logged) a few times a
+// minute instead of once a frame.
+void back_off_when_every_server_failed(int s, const std::string& source)
+{
+    const int every = (1 << usable_server_count()) - 1;
+    if ((next.failed_servers[s] & every) != every) return;
+    const float wait = next.retry_wait[s] > 0 ? std::min(next.retry_wait[s] * 2, retry_max_wait) : retry_first_wait;
+    next.failed_servers[s] = 0;
+    next.retry_wait[s] = wait;
+    next.retry_at[s] = xtim.elapsed_time + wait;
+    xer << "Download of " << source << " failed on every server; next try in " << wait << " s.\n";
+}
+
 // A failed download: every stream moves to a server drawn at random, and the
 // hand-out restarts at the failed file.
-void switch_server(int s)
+void switch_server(int s, const std::string& source)
 {
     stg.net_retry = 1;
     if (next.stream_file[s] < next.next_file) next.next_file = next.stream_file[s];
+    const int failed = next.download_server[s];
+    if (failed >= 0 && failed < max_servers) next.failed_servers[s] |= 1 << failed;
     stg.server_index = ENG_pick_server(static_cast<float>(std::rand()) * 4.656613e-10f, stg.server_count);
+    xer << "Download of " << source << " failed on server " << failed << "; server " << stg.server_index
+        << " is next.\n";
+    back_off_when_every_server_failed(s, source);
 }
 
 int wanted_streams()
@@ -136,7 +164,12 @@ bool install_from_disc(int s, file_version_struct& v, const file_paths& p)
 bool install_from_network(int s, file_version_struct& v, const file_paths& p)
 {
     const int slot = slot_first_stream + s;
-    const int r = http.net_check(slot, server_name[stg.server_index], p.source, temp_archive(s));
+    if (!http.slots[slot]) {
+        if (xtim.elapsed_time < next.retry_at[s]) return false; // backing off: no new download yet
+        next.download_server[s] = stg.server_index;
+    }
+    const int r = http.net_check(slot, server_name[stg.server_index], p.source, temp_archive(s),
+                                 ENG_listed_download_limit(v.download_kb));
     if (r == net_running) {
         const float f = http.percent_done(slot) * 0.01f; // -0.01 while the length is unknown
         stg.done_ratio = f;
@@ -149,7 +182,7 @@ bool install_from_network(int s, file_version_struct& v, const file_paths& p)
         count_installed(v);
         return true;
     }
-    if (r == net_failed) switch_server(s);
+    if (r == net_failed) switch_server(s, p.source);
     return false;
 }
 
@@ -171,6 +204,7 @@ void take_turn(int s)
         next.stream_file[s] = next.next_file;
         next.next_file = std::min(next.next_file + 1, history_count());
         if (next.next_file < 0) next.next_file = 0;
+        clear_back_off(s);
     }
     if (next.stream_file[s] >= history_count()) return;
     file_version_struct& v = current(next.stream_file[s]);
@@ -210,6 +244,8 @@ void next_class::reset_all_streams()
         stream_on[s] = s == 0;
         stream_state[s] = s == 0 ? stream_wants_file : stream_busy;
         stream_file[s] = 0;
+        download_server[s] = failed_servers[s] = 0;
+        retry_wait[s] = retry_at[s] = 0;
     }
     start_time = xtim.elapsed_time;
     download_kb_in_flight = download_kb_done = disk_kb_done = 0;
@@ -222,6 +258,13 @@ int ENG_pick_server(float r, int server_count)
     const float p = r > 0.0f ? std::pow(r, 1.5f) : 0.0f; // lower indices come up more often
     const int index = static_cast<int>(p * static_cast<float>(count));
     return index < 0 ? 0 : index > count - 1 ? count - 1 : index;
+}
+
+std::uint64_t ENG_listed_download_limit(float kb)
+{
+    if (!(kb > 0.0f)) return 0;
+    if (kb >= 1e15f) return UINT64_MAX; // past any real file: bounded only by the type
+    return (static_cast<std::uint64_t>(std::ceil(kb)) + 1) * 1024;
 }
 
 int grab_files()

@@ -2,10 +2,16 @@
 // frame: delete, skip or install one file per running stream. Main thread only.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 constexpr int max_streams = 4;
 enum { stream_busy = 0, stream_wants_file = 1 };
+
+// A file whose download failed on every server waits before its next try:
+// the first wait, doubled after each further round, never more than the cap.
+constexpr float retry_first_wait = 1.0f; // s
+constexpr float retry_max_wait = 60.0f;  // s
 
 class next_class {
 public:
@@ -18,6 +24,11 @@ public:
     double download_kb_in_flight = 0;     // kB of the downloads running in this step
     double download_kb_done = 0;          // kB downloaded for the files installed in this run
     double disk_kb_done = 0;              // kB on disk of the files installed in this run
+    // Back-off of each stream's current file; cleared when the stream takes a file and by the reset.
+    int download_server[max_streams] = {}; // server index the stream's running download started from
+    int failed_servers[max_streams] = {};  // bit i: the file failed on server i since its last wait
+    float retry_wait[max_streams] = {};    // the file's last wait, s; 0: none yet
+    float retry_at[max_streams] = {};      // xtim.elapsed_time before which no new download starts, s
 
     // Back to the start state: stream 0 running and wanting a file, counters 0.
     // Downloads still running are cancelled and their temporary archives deleted.
@@ -37,6 +48,10 @@ void extract_and_delete_file(std::string archive, std::string dest_file);
 // The server a failed download moves to, for r in [0, 1): r^1.5 of the server
 // count, so lower indices come up more often; always a valid table index.
 int ENG_pick_server(float r, int server_count);
+
+// The most bytes a download listed at kb may take: the manifest lists whole
+// kB, so up to the next kB is allowed. 0 (no bound) for a listed size of 0.
+std::uint64_t ENG_listed_download_limit(float kb);
 
 // The installer's private temporary folder: made fresh for the run (mode
 // 0700) and set as temp_path; removed with its contents at the end. Start-up

@@ -104,6 +104,30 @@ int open_destination(const std::string& path)
     return -1;
 }
 
+std::string lower_trimmed(const std::string& text)
+{
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return std::string();
+    const std::size_t last = text.find_last_not_of(" \t");
+    std::string out = text.substr(first, last - first + 1);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+// True for a header line that names a transfer coding this client cannot undo.
+// The name is matched without regard to case or blanks around it, and a line
+// without the blank after its colon counts too: a server that chunks its body
+// must never have the chunk framing written into the file as data.
+bool names_unread_encoding(const std::string& line)
+{
+    const std::size_t colon = line.find(':');
+    if (colon == std::string::npos || lower_trimmed(line.substr(0, colon)) != "transfer-encoding") return false;
+    return lower_trimmed(line.substr(colon + 1)) != "identity";
+}
+
+bool is_success(int status) { return status >= 200 && status <= 299; }
+
 bool is_status_line(const std::string& line) { return line.size() > 13 && line.compare(0, 5, "HTTP/") == 0; }
 
 int status_of(const std::string& line) { return std::atoi(line.substr(9, 3).c_str()); }
@@ -124,7 +148,7 @@ down_class::down_class(const std::string& server, unsigned short port, const std
                        const char* dest)
     : socket(nullptr), headers_done(false), status_code(0), out_file(nullptr),
       dest_path(dest ? app_path + dest : std::string()), error(0), content_length(down_length_unknown),
-      bytes_written(0), last_activity(xtim.elapsed_time), header_bytes(0)
+      bytes_written(0), last_activity(xtim.elapsed_time), body_limit(0), header_bytes(0), encoded_body(false)
 {
     const bool proxied = UseProxy(server.c_str(), port);
     if (!request_is_clean(server, path, headers, proxied)) {
@@ -198,8 +222,7 @@ bool down_class::parse_header_lines()
     // instead of growing without bound.
     if (header_bytes + recv_bytes.size() > down_header_limit) {
         xer << "HTTP reply header longer than " << down_header_limit << " bytes; transfer stopped.\n";
-        error = err_net_bad_state;
-        socket->Disconnect();
+        stop(err_net_bad_reply);
     }
     return false;
 }
@@ -211,6 +234,7 @@ void down_class::take_header_line(const std::string& line)
         status_text = line.substr(13);
         return;
     }
+    if (names_unread_encoding(line)) encoded_body = true;
     const std::size_t colon = line.find(": ");
     if (colon == std::string::npos) return; // a malformed line is dropped
     reply_headers.emplace(line.substr(0, colon), line.substr(colon + 2));
@@ -219,22 +243,60 @@ void down_class::take_header_line(const std::string& line)
 void down_class::end_header_block()
 {
     headers_done = true;
-    if (!dest_path.empty()) {
-        // A link planted at the destination is refused, never written through.
-        const int fd = open_destination(dest_path);
-        out_file = fd >= 0 ? fdopen(fd, "wb") : nullptr;
-        if (!out_file) {
-            error = errno;
-            if (fd >= 0) close(fd);
-        }
-    }
     const auto length = reply_headers.find("Content-Length");
     if (length != reply_headers.end()) content_length = parse_content_length(length->second);
+    if (body_refused() || dest_path.empty()) return;
+    // The destination is created or truncated only now, for a body that will be
+    // taken, so that a refused reply leaves an existing file as it was. A link
+    // planted at the destination is refused, never written through.
+    const int fd = open_destination(dest_path);
+    out_file = fd >= 0 ? fdopen(fd, "wb") : nullptr;
+    if (!out_file) {
+        error = errno;
+        if (fd >= 0) close(fd);
+    }
+}
+
+bool down_class::body_refused()
+{
+    if (encoded_body) {
+        xer << "HTTP reply body has a Transfer-Encoding that is not decoded here; transfer stopped.\n";
+        stop(err_net_transfer_encoding);
+        return true;
+    }
+    if (body_limit != 0 && content_length != down_length_unknown && content_length > body_limit) {
+        xer << "HTTP reply announces " << content_length << " bytes, more than the " << body_limit
+            << " allowed; transfer stopped.\n";
+        stop(err_net_too_large);
+        return true;
+    }
+    // An error or redirect reply to a download has no file to give: it ends
+    // here, and the status tells why. Without a destination the body is kept
+    // for the owner, whatever the status.
+    if (!dest_path.empty() && !is_success(status_code)) {
+        stop(0);
+        return true;
+    }
+    return false;
+}
+
+void down_class::stop(int why)
+{
+    if (why != 0 && error == 0) error = why;
+    recv_bytes.clear();
+    socket->Disconnect();
 }
 
 void down_class::handle_body()
 {
     last_activity = xtim.elapsed_time;
+    // Without an announced length the limit is checked on what came; an
+    // announced length was checked against it with the header.
+    if (body_limit != 0 && content_length == down_length_unknown && bytes_written + recv_bytes.size() > body_limit) {
+        xer << "HTTP reply body longer than the " << body_limit << " bytes allowed; transfer stopped.\n";
+        stop(err_net_too_large);
+        return;
+    }
     const bool known = content_length != down_length_unknown;
     if (known && recv_bytes.size() >= content_length - bytes_written) socket->Disconnect();
     if (out_file && !recv_bytes.empty()) write_body();

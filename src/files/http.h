@@ -75,20 +75,25 @@ public:
     int status_code;                   // 0 unresolved/refused; -1 until a status line; then the status
     std::string status_text;           // reason phrase of the last status line
     std::map<std::string, std::string> reply_headers; // first occurrence of each name wins
-    std::FILE* out_file;               // destination, open from the header block's end to completion
+    std::FILE* out_file;               // destination, open from the end of a 2xx header block to completion
     std::string dest_path;             // app_path + dest; empty without a destination
-    int error;                         // 0, err_net_no_server, err_net_bad_state, EINVAL or an errno;
+    int error;                         // 0, err_net_no_server, err_net_bad_reply, err_net_too_large,
+                                       // err_net_transfer_encoding, EINVAL or an errno;
                                        // EINVAL also when the destination is not a regular file
     std::uint64_t content_length;      // announced body length; down_length_unknown while unknown
     std::uint64_t bytes_written;       // body bytes handed to the destination file
     float last_activity;               // xtim.elapsed_time at the start and at each body step, s
+    std::uint64_t body_limit;          // most body bytes the owner takes (set before the first step); 0: no bound
 
 private:
     std::size_t header_bytes;          // bytes consumed by header blocks so far
+    bool encoded_body;                 // a Transfer-Encoding line named an encoding not decoded here
 
     bool parse_header_lines();         // true when the final header block ended in this step
     void take_header_line(const std::string& line);
     void end_header_block();
+    bool body_refused();               // the final block rules the body out; the transfer is stopped
+    void stop(int why);                // drops what came, disconnects; why (if non-zero) becomes error
     void handle_body();
     void write_body();
     void close_out_file();             // checked close: a failed flush is a failed transfer
@@ -116,9 +121,13 @@ public:
     // proxy) into dest when the slot is free, then advances it one step. Returns
     // net_running, net_done (2xx, every announced byte written and the file closed)
     // or net_failed (logged to xer, or silent after 30 s of frame-clock time
-    // without body data). Bad slot, server ending in '/' or dir without a leading
-    // '/' are fatal alerts.
-    int net_check(int slot, std::string server, std::string dir, const std::string& dest);
+    // without body data). dest is created or truncated only for a 2xx reply whose
+    // body may be taken: an error or redirect reply leaves it untouched. A body
+    // longer than max_bytes (0: no bound; used only when the transfer starts)
+    // fails as soon as that shows. Bad slot, server ending in '/' or dir without
+    // a leading '/' are fatal alerts.
+    int net_check(int slot, std::string server, std::string dir, const std::string& dest,
+                  std::uint64_t max_bytes = 0);
     float percent_done(int slot) const; // 0 free; -1 length unknown; else percent written
 
     void reset(); // for tests: deletes every transfer, empties the proxy settings and gProxyExclude

@@ -37,13 +37,16 @@ void check_request_args(const std::string& server, const std::string& dir)
                      dir, t_exit);
 }
 
-down_class* start_transfer(const std::string& server, const std::string& dir, const std::string& dest)
+down_class* start_transfer(const std::string& server, const std::string& dir, const std::string& dest,
+                           std::uint64_t max_bytes)
 {
     const std::map<std::string, std::string> headers = {
         {"Host", server}, {"User-agent", agent_text()}, {"Connection", "close"}};
     // The texts go whole: a NUL in them is refused by the transfer, logged like any
     // other failure, instead of cutting the request short.
-    return new down_class(server, http_port, dir, false, headers, nullptr, 0, dest.c_str());
+    down_class* d = new down_class(server, http_port, dir, false, headers, nullptr, 0, dest.c_str());
+    d->body_limit = max_bytes;
+    return d;
 }
 
 void log_failure(down_class& d, const std::string& server, const std::string& dir, const std::string& dest)
@@ -61,7 +64,8 @@ void log_failure(down_class& d, const std::string& server, const std::string& di
 
 } // namespace
 
-int http_class::net_check(int slot, std::string server, std::string dir, const std::string& dest)
+int http_class::net_check(int slot, std::string server, std::string dir, const std::string& dest,
+                          std::uint64_t max_bytes)
 {
     static int inited_any = 0;
     static int soc_inited = 0;
@@ -80,7 +84,7 @@ int http_class::net_check(int slot, std::string server, std::string dir, const s
     }
     if (!slots[slot]) {
         check_request_args(server, dir);
-        slots[slot] = start_transfer(server, dir, dest);
+        slots[slot] = start_transfer(server, dir, dest, max_bytes);
     }
     down_class& d = *slots[slot];
     d.DoProcessing();

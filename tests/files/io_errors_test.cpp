@@ -80,7 +80,7 @@ TEST(ErrorStr, CodesWithoutARowGetTheUnknownText)
         {0, "Unknown error occurred (0)"},
         {-100, "Unknown error occurred (-100)"},
         {err_exe_not_mz, "Unknown error occurred (20013)"},
-        {ETIMEDOUT, "Unknown error occurred (110)"},
+        {ETIMEDOUT, "The connection to the download server timed out"},
     };
     for (const code_case& c : cases) {
         SCOPED_TRACE(c.code);

@@ -38,7 +38,7 @@ TEST_F(nginx_fixture, FilesArriveWholeAndMissingOnesFail)
     const file_case cases[] = {
         {"/files/a b.zip", net_done, 3u << 20},
         {"/empty.txt", net_done, 0},
-        {"/files/missing.zip", net_failed, 0},
+        {"/files/missing.zip", net_failed, 0}, // nginx's error page is no file: none is made
     };
     int n = 0;
     for (const file_case& c : cases) {
@@ -48,11 +48,41 @@ TEST_F(nginx_fixture, FilesArriveWholeAndMissingOnesFail)
         if (c.size) {
             EXPECT_TRUE(check_pattern_file(dest, c.size));
         }
-        EXPECT_EQ(access(dest.c_str(), F_OK), 0);
+        EXPECT_EQ(access(dest.c_str(), F_OK) == 0, c.verdict == net_done);
     }
     EXPECT_EQ(read_file(dir / "got1"), "");
     EXPECT_NE(log().find("   file       =/files/missing.zip\n"), std::string::npos);
     EXPECT_NE(log().find("   response   =Not Found (#404)\n"), std::string::npos);
+}
+
+TEST_F(nginx_fixture, ARedirectAnErrorOrAnOversizedFileLeavesTheExistingFileAlone)
+{
+    struct keep_case {
+        const char* path;
+        std::uint64_t max_bytes;
+        const char* response; // the failure log's response line
+    };
+    const keep_case cases[] = {
+        {"/files", 0, "Moved Permanently (#301)"}, // a folder without its slash: nginx redirects
+        {"/files/missing.zip", 0, "Not Found (#404)"},
+        {"/files/stream1.zip", 1024 * 1024, "OK (#200)"}, // 1 MiB is allowed, the file is 1000 bytes more
+    };
+    for (const keep_case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const std::string dest = dir / "kept.zip";
+        write_file(dest, "the file of the last run");
+        const std::size_t log_before = log().size();
+        int r = net_running;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        for (long i = 0; r == net_running && std::chrono::steady_clock::now() < deadline; ++i) {
+            r = http.net_check(2, "dl.skylume.test", c.path, dest, c.max_bytes);
+            if (i % 64 == 63) std::this_thread::yield();
+        }
+        EXPECT_EQ(r, net_failed); // the frame clock stands still: no time-out ends these
+        EXPECT_TRUE(read_file(dest) == "the file of the last run"); // no dump of a wrongly written MiB
+        EXPECT_NE(log().substr(log_before).find(std::string("   response   =") + c.response + "\n"), std::string::npos)
+            << log().substr(log_before);
+    }
 }
 
 TEST_F(nginx_fixture, FourStreamsDownloadSideBySide)
