@@ -471,10 +471,11 @@ def icon_globe(c, w, h):
     c.poly([(7, 6.5), (10, 6), (9.5, 9.5), (7.5, 10)], (90, 180, 110))
 
 
-def icon_wpn(c, w, h):  # missile
-    c.poly([(1, 10), (8.5, 2.5), (11.2, 0.8), (9.5, 3.5), (2, 11)], (110, 120, 135))
-    c.poly([(1, 10), (0.5, 7.5), (3, 8)], (200, 80, 60))
-    c.poly([(2, 11), (4.5, 11.5), (4, 9)], (200, 80, 60))
+def icon_wpn(c, w, h):  # missile, nose up and to the right
+    body = [(1.5, 10.5), (9.5, 2.5)]
+    c.lines(body, (120, 130, 146), 2.6)
+    c.poly([(8.4, 1.8), (11.6, 0.4), (10.2, 3.6)], (200, 80, 60))
+    c.poly([(0.4, 8.2), (3.2, 8.8), (2.2, 11.6), (0.4, 11.6)], (200, 80, 60))
 
 
 def icon_sit(c, w, h):  # disc
@@ -544,16 +545,26 @@ def double_arrow_shape(vertical):
 
 
 def rotate_shape(clockwise):
+    """Three quarters of a circle with a head at its end; the counter-clockwise
+    shape is the clockwise one mirrored."""
     def shape(c, rim, face):
         pts = []
-        for i in range(13):
-            a = math.radians(-60 + i * 20) if clockwise else math.radians(240 - i * 20)
-            pts.append((15 + math.cos(a) * 8, 16 + math.sin(a) * 8))
+        for i in range(27):
+            th = math.radians(-200 + i * 10)  # y down: growing angles turn clockwise
+            pts.append((15 + 8 * math.cos(th), 16 + 8 * math.sin(th)))
+        th = math.radians(60)
+        d = (-math.sin(th), math.cos(th))
         end = pts[-1]
-        a = math.radians(180) if clockwise else math.radians(0)
-        head = [(end[0] - 5, end[1] - 2), end, (end[0] - 1, end[1] - 6)] if clockwise else \
-               [(end[0] + 5, end[1] - 2), end, (end[0] + 1, end[1] - 6)]
-        del a
+        head = []
+        for turn in (-40, 40):
+            r = math.radians(180 + turn)
+            hx = d[0] * math.cos(r) - d[1] * math.sin(r)
+            hy = d[0] * math.sin(r) + d[1] * math.cos(r)
+            head.append((end[0] + 6 * hx, end[1] + 6 * hy))
+        head = [head[0], end, head[1]]
+        if not clockwise:
+            pts = [(30 - x, y) for x, y in pts]
+            head = [(30 - x, y) for x, y in head]
         rim(pts)
         rim(head)
         face(pts)
@@ -818,27 +829,59 @@ def draw_installer(cells):
 
 
 # ---- backgrounds -----------------------------------------------------------
-def sky(w, h, top, low, seed, cloud_alpha):
-    """A sky gradient with soft, flat-bottomed cumulus."""
-    y = np.linspace(0.0, 1.0, h)[:, None]
-    f = y ** 1.6
+def sky_gradient(w, h, top, low, power=1.6):
+    f = np.linspace(0.0, 1.0, h)[:, None] ** power
     img = np.empty((h, w, 3), np.float32)
     for i in range(3):
         img[..., i] = top[i] + (low[i] - top[i]) * f
-    rng = np.random.default_rng(seed)
-    clouds = Image.new("L", (w, h), 0)
-    d = ImageDraw.Draw(clouds)
-    for _ in range(22):
-        cx, cy = rng.uniform(0, w), rng.uniform(h * 0.35, h * 0.9)
-        scale = rng.uniform(0.5, 1.3) * (0.5 + cy / h)
-        for _ in range(9):
-            dx, dy = rng.normal(0, 34 * scale), rng.normal(0, 7 * scale)
-            rx, ry = rng.uniform(22, 46) * scale, rng.uniform(10, 20) * scale
-            d.ellipse([cx + dx - rx, cy + dy - ry, cx + dx + rx, min(cy + 6 * scale, cy + dy + ry)], fill=255)
-    clouds = clouds.filter(ImageFilter.GaussianBlur(9))
-    a = np.asarray(clouds).astype(np.float32)[..., None] / 255.0 * cloud_alpha
-    img = img * (1 - a) + 255.0 * a
     return img
+
+
+def cumulus(w, h, rng, count, y_range, size_range, shadow):
+    """Cloud cover: coverage (0..1) and brightness (0..1) per pixel. Each cloud
+    is a heap of round puffs over a flat base, lit from above."""
+    field = np.zeros((h, w), np.float32)
+    light = np.zeros((h, w), np.float32)
+    for _ in range(count):
+        cy = rng.uniform(*y_range)                        # the base line
+        size = rng.uniform(*size_range) * (0.55 + 0.45 * cy / h)  # nearer the horizon, smaller
+        cx = rng.uniform(-0.1 * w, 1.1 * w)
+        width = size * rng.uniform(2.5, 5.0)
+        x0, x1 = int(max(0, cx - width)), int(min(w, cx + width))
+        y0, y1 = int(max(0, cy - 4.0 * size)), int(min(h, cy + 0.3 * size))
+        if x1 <= x0 or y1 <= y0:
+            continue
+        yy, xx = np.mgrid[y0:y1, x0:x1].astype(np.float32)
+        local = np.zeros_like(xx)
+        for _ in range(int(rng.integers(10, 18))):
+            px = cx + rng.uniform(-1.0, 1.0) * width * 0.55
+            edge = 1.0 - abs(px - cx) / (width * 0.55)
+            r = size * rng.uniform(0.55, 0.9) * (0.45 + 0.55 * edge)
+            py = cy - r * rng.uniform(0.5, 1.0) * (0.5 + 0.7 * edge)
+            local += np.exp(-((xx - px) ** 2 + (yy - py) ** 2) / (r * r))
+        local = np.clip(local * 0.7, 0.0, 1.0)
+        base = np.clip((cy - yy) / (0.25 * size) + 1.0, 0.0, 1.0)  # flat underside
+        local *= base
+        field[y0:y1, x0:x1] = np.maximum(field[y0:y1, x0:x1], local)
+        lit = np.clip((cy - yy) / (1.3 * size), 0.0, 1.0) ** 0.8
+        light[y0:y1, x0:x1] = np.where(local > field[y0:y1, x0:x1] - 1e-6, lit, light[y0:y1, x0:x1])
+    cover = np.clip((field - 0.35) * 2.5, 0.0, 1.0)
+    cover = np.asarray(Image.fromarray((cover * 255).astype(np.uint8)).filter(ImageFilter.GaussianBlur(2.0)),
+                       np.float32) / 255.0
+    bright = 1.0 - shadow * (1.0 - light)
+    return cover, bright
+
+
+def sky(w, h, top, low, seed, cloud_alpha, count=16, y_range=None, cloud_shade=(150, 166, 190)):
+    """A sky gradient with a few calm fair-weather cumulus."""
+    img = sky_gradient(w, h, top, low)
+    rng = np.random.default_rng(seed)
+    y_range = y_range or (h * 0.35, h * 0.85)
+    cover, bright = cumulus(w, h, rng, count, y_range, (26, 48), 0.55)
+    shade = np.array(cloud_shade, np.float32)
+    colour = shade + (255.0 - shade) * bright[..., None]
+    a = (cover * cloud_alpha)[..., None]
+    return img * (1 - a) + colour * a
 
 
 def stripes(w, h, base, step=3, delta=5):
@@ -878,13 +921,21 @@ def draw_brand(pic, x, y):
 
 
 def draw_background_2():
+    """Dusk over a distant, hazy horizon: the same palette, no bands."""
     w, h = 1024, 768
-    img = sky(w, h, (34, 52, 92), (236, 214, 196), 11, 0.55)
-    # a faint horizon haze and a low, distant ridge
-    x = np.arange(w)
-    ridge = (h - 120 + 18 * np.sin(x / 97.0) + 9 * np.sin(x / 31.0 + 1.3)).astype(int)
-    for col in range(w):
-        img[ridge[col]:, col] = (img[ridge[col]:, col] * 0.35 + np.array((70, 82, 104)) * 0.65)
+    horizon = h - 150
+    img = sky(w, h, (30, 46, 82), (232, 206, 188), 11, 0.55, count=12, y_range=(h * 0.3, h * 0.7),
+              cloud_shade=(120, 120, 150))
+    x = np.arange(w, dtype=np.float32)
+    ridge = horizon + 6 * np.sin(x / 173.0) + 3 * np.sin(x / 41.0 + 1.3)
+    y = np.arange(h, dtype=np.float32)[:, None]
+    ground_f = np.clip((y - ridge[None, :]) / (h - horizon), 0.0, 1.0)
+    far, near = np.array((96, 104, 128), np.float32), np.array((40, 52, 72), np.float32)
+    ground = far + (near - far) * ground_f[..., None] ** 0.7
+    edge = np.clip(y - ridge[None, :] + 0.5, 0.0, 1.0)[..., None]  # antialiased skyline
+    img = img * (1 - edge) + ground * edge
+    haze = np.exp(-((y - horizon) / 26.0) ** 2)[..., None] * 0.35  # glow along the horizon
+    img = img * (1 - haze) + np.array((236, 210, 190), np.float32) * haze
     return Image.fromarray(img.clip(0, 255).astype(np.uint8), "RGB").convert("RGBA")
 
 
