@@ -229,8 +229,33 @@ GLYPH_SIZE = 10.6   # pixel size of the interface font
 GLYPH_HR = 8        # render glyphs at this many times their size
 
 
+# Characters whose outline thins to a grey smear when squeezed into two
+# columns are drawn texel by texel instead: (rows from the top, rows below the
+# baseline). The slashes take their whole advance of three: a diagonal meets
+# its neighbours at a corner at most.
+PIXEL_GLYPHS = {
+    "/": (["--#", "--#", "-+%", "-#-", "-#-", "-#-", "%+-", "#--", "#--"], 1),
+    "\\": (["#--", "#--", "%+-", "-#-", "-#-", "-#-", "-+%", "--#", "--#"], 1),
+    "`": (["#-", "%+", "-%"], -6),
+    "\u00b0": (["%%", "%%"], -7),
+}
+PIXEL_LEVEL = {"#": 255, "%": 200, "+": 90, "-": 0}
+
+
+def pixel_glyph(ch):
+    rows, below = PIXEL_GLYPHS[ch]
+    cell = Image.new("L", (GLYPH_W, GLYPH_H), 0)
+    bottom = GLYPH_H - BASELINE + below  # PIL row just under the glyph
+    for r, row in enumerate(rows):
+        for c, mark in enumerate(row):
+            cell.putpixel((c, bottom - len(rows) + r), PIXEL_LEVEL[mark])
+    return cell
+
+
 def glyph_image(ch, font):
     """One glyph, white with coverage in alpha, fitted into its advance."""
+    if ch in PIXEL_GLYPHS:
+        return pixel_glyph(ch)
     adv = ADVANCE[ch]
     hr = GLYPH_HR
     big = Image.new("L", (40 * hr, 30 * hr), 0)
