@@ -324,9 +324,11 @@ def push_button(lit):
 
 
 def dark_bar(top, bottom, line):
+    """Bars across a window. Their cells are addressed one row past the atlas
+    edge (t 512); that row is off screen, and whether it wraps to the blank
+    bottom row of the glyph sheet or repeats the top row, nothing shows."""
     def paint(c, w, h):
-        # one row short of the cell: the cell's 26th row lies past the atlas
-        c.grad_rrect(0, 1, w, h, 0, top, bottom)
+        c.grad_rrect(0, 0, w, h, 0, top, bottom)
         c.rrect(0, h - 1, w, h, 0, line)
         c.rrect(0, 1, w, 2, 0, (255, 255, 255), 40)
     return paint
@@ -924,8 +926,10 @@ def draw_background_1():
     img[top_band - 1] = (170, 182, 198)
     img[h - bottom_band:] = stripes(w, bottom_band, (226, 231, 238))
     img[h - bottom_band] = (170, 182, 198)
-    img[top_band:h - bottom_band, :124] = SLATE
-    img[top_band:h - bottom_band, 123] = (34, 48, 66)
+    column = sky_gradient(124, h - bottom_band - top_band, (58, 76, 98), (40, 54, 72), 1.0)
+    column[::4] += 3  # the same fine stripes as the bands, barely there
+    img[top_band:h - bottom_band, :124] = column
+    img[top_band:h - bottom_band, 123] = (28, 40, 56)
     pic = Image.fromarray(img.clip(0, 255).astype(np.uint8), "RGB").convert("RGBA")
     draw_brand(pic, 1024 - 330, 20)
     return pic
