@@ -938,9 +938,13 @@ def draw_background_1():
 def draw_brand(pic, x, y):
     """The product's own mark in the top band: an aircraft and its name."""
     c = Cell(310, 50)
-    plane = [(8, 25), (38, 22), (50, 6), (58, 6), (54, 22), (78, 21), (86, 14), (91, 14), (89, 24),
-             (91, 34), (86, 34), (78, 27), (54, 26), (58, 42), (50, 42), (38, 27), (8, 25)]
-    c.poly([(x0 + 2, y0) for x0, y0 in plane], SLATE_2)
+    # an airliner seen from above, nose to the right; upper half, mirrored
+    cy = 25
+    half = [(6, 0), (8, 2.2), (16, 2.6), (8, 13), (12.5, 13), (23, 2.8), (46, 3), (34, 22), (41, 22),
+            (62, 3.2), (84, 2.8), (90, 1.8), (94, 0)]
+    upper = [(x, cy - y) for x, y in half]
+    lower = [(x, cy + y) for x, y in reversed(half)]
+    c.poly(upper + lower, SLATE_2)
     lay = c.layer()
     d = ImageDraw.Draw(lay)
     font = ImageFont.truetype(FONT_DIR + "DejaVuSans-Bold.ttf", 28 * SS)
