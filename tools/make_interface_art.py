@@ -182,22 +182,22 @@ def read_cells():
 
 def bleed(img, rounds=3):
     """Give transparent texels the colour of their visible neighbours, so that
-    filtering at the edge of a shape never pulls in black."""
+    filtering at the edge of a shape never pulls in black. Neighbours count by
+    their alpha: a faint shadow must not darken the rim of a light panel."""
     a = np.asarray(img).astype(np.float32)
     rgb, alpha = a[..., :3].copy(), a[..., 3]
-    known = alpha > 0
+    weight = alpha.copy()
     for _ in range(rounds):
         acc = np.zeros_like(rgb)
         cnt = np.zeros(alpha.shape, np.float32)
         for dy in (-1, 0, 1):
             for dx in (-1, 0, 1):
-                k = np.roll(np.roll(known, dy, 0), dx, 1)
-                c = np.roll(np.roll(rgb, dy, 0), dx, 1)
-                acc += c * k[..., None]
-                cnt += k
-        fill = (~known) & (cnt > 0)
+                wgt = np.roll(np.roll(weight, dy, 0), dx, 1)
+                acc += np.roll(np.roll(rgb, dy, 0), dx, 1) * wgt[..., None]
+                cnt += wgt
+        fill = (weight == 0) & (cnt > 0)
         rgb[fill] = acc[fill] / cnt[fill][:, None]
-        known = known | fill
+        weight = np.where(fill, 1.0, weight)  # filled texels pass their colour on, faintly
     out = np.dstack([rgb, alpha]).clip(0, 255).astype(np.uint8)
     return Image.fromarray(out, "RGBA")
 
@@ -757,13 +757,11 @@ def draw_atlas(cells):
         else:
             art = painters[name](rect)
         atlas.place(rect, art)
-    img = bleed(atlas.img)
-    atlas.img = img
     for col, row, rgb in COLOUR_SAMPLES.values():
         for dt in range(-2, 3):
             for ds in range(-2, 3):
                 atlas.set_texel(col + ds, row + dt, rgba(rgb))
-    return atlas.img
+    return bleed(atlas.img)
 
 
 # ---- installer picture -------------------------------------------------------

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -141,6 +142,36 @@ TEST(BuiltinImages, ThreeLookButtonsDifferBetweenLooks)
             }
         EXPECT_GT(differ_hover, b.w * b.h / 4);
         EXPECT_GT(differ_pressed, b.w * b.h / 4);
+    }
+}
+
+TEST(BuiltinImages, TransparentEdgesCarryTheColourOfTheirShape)
+{
+    // Filtering blends a shape's edge with the transparent texels beside it;
+    // black there would draw a dark rim around every widget. A transparent
+    // texel beside visible ones must carry about their (mean) colour.
+    for (const picture* p : {&atlas, &installer}) {
+        int rims = 0, dark_rims = 0;
+        for (int t = 1; t + 1 < p->dy; ++t)
+            for (int s = 1; s + 1 < p->dx; ++s) {
+                const unsigned char* px = p->at(s, t);
+                if (px[3] != 0) continue;
+                const unsigned char* next[4] = {p->at(s - 1, t), p->at(s + 1, t), p->at(s, t - 1), p->at(s, t + 1)};
+                int sum[3] = {0, 0, 0}, strong = 0;
+                for (const unsigned char* n : next) {
+                    if (n[3] < 128) continue;
+                    ++strong;
+                    for (int k = 0; k < 3; ++k) sum[k] += n[k];
+                }
+                const bool rim = strong > 0;
+                int d = 0;
+                for (int k = 0; rim && k < 3; ++k) d += std::abs(px[k] - sum[k] / strong);
+                const bool close = d <= 150;
+                rims += rim;
+                dark_rims += rim && !close;
+            }
+        EXPECT_GT(rims, 1000);
+        EXPECT_EQ(dark_rims, 0);
     }
 }
 
