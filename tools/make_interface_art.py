@@ -34,7 +34,6 @@ NAVY_DEEP = (13, 27, 44)
 NAVY = (26, 40, 58)
 SLATE = (51, 67, 86)
 SLATE_2 = (70, 90, 114)
-STEEL = (120, 138, 160)
 BORDER = (146, 158, 176)
 BORDER_DARK = (96, 110, 130)
 PANEL = (241, 244, 248)
@@ -43,7 +42,6 @@ WHITE = (255, 255, 255)
 MINT = (127, 220, 175)
 TEAL = (40, 166, 126)
 TEAL_DARK = (24, 120, 92)
-TEXT_DARK = (34, 41, 53)
 SKY_TOP = (58, 108, 170)
 SKY_LOW = (214, 230, 244)
 
@@ -412,7 +410,7 @@ def close_box(alt):
     return paint
 
 
-def chevron(up, size_w, size_h, colour=SLATE, plate=True):
+def chevron(up, colour=SLATE, plate=True):
     def paint(c, w, h):
         if plate:
             c.framed(1, 1, w - 1, h - 1, 3, BORDER, WHITE, PANEL_2)
@@ -537,7 +535,7 @@ def icon_obj(c, w, h):  # building
 # cursors, 30 x 30, light with a dark rim so they show on any background
 def cursor(shape):
     def paint(c, w, h):
-        shape(c, lambda pts, wd=0: c.lines(pts, NAVY_DEEP, 5.2), lambda pts, wd=0: c.lines(pts, WHITE, 2.6))
+        shape(c, lambda pts: c.lines(pts, NAVY_DEEP, 5.2), lambda pts: c.lines(pts, WHITE, 2.6))
     return paint
 
 
@@ -650,10 +648,10 @@ def atlas_painters():
         "radio_on": lambda r: bar(r, radio(True)),
         "close_box": lambda r: bar(r, close_box(False)),
         "close_box_alt": lambda r: bar(r, close_box(True)),
-        "digit_down": lambda r: bar(r, chevron(False, 14, 18)),
-        "digit_up": lambda r: bar(r, chevron(True, 14, 18)),
-        "vslider_up": lambda r: bar(r, chevron(True, 18, 22)),
-        "vslider_down": lambda r: bar(r, chevron(False, 18, 22)),
+        "digit_down": lambda r: bar(r, chevron(False)),
+        "digit_up": lambda r: bar(r, chevron(True)),
+        "vslider_up": lambda r: bar(r, chevron(True)),
+        "vslider_down": lambda r: bar(r, chevron(False)),
         "vslider_thumb": lambda r: bar(r, vslider_thumb),
         "hslider_knob": lambda r: bar(r, hslider_knob),
         "dial": lambda r: bar(r, dial),
@@ -765,7 +763,7 @@ def draw_atlas(cells):
 
 
 # ---- installer picture -------------------------------------------------------
-def lettering(text, size=12):
+def lettering_font(size=12):
     return ImageFont.truetype(FONT_DIR + "DejaVuSansCondensed-Bold.ttf", size * SS)
 
 
@@ -782,7 +780,7 @@ def image_button(text, look):
             c.rrect(2, 1, w - 2, 2, 0, WHITE, 60)
         lay = c.layer()
         d = ImageDraw.Draw(lay)
-        font = lettering(text)
+        font = lettering_font()
         dy = 1 if look == 2 else 0
         d.text((w * SS / 2, (h / 2 + 0.5 + dy) * SS), text, font=font, fill=rgba(inks[look]), anchor="mm")
         c.put(lay)
