@@ -1,9 +1,11 @@
 // builtin_images_test.cpp - the built-in pictures as the drawing code addresses
-// them: every cell of art/cells.txt painted, frames that stretch without seams,
-// the glyph sheet against the advance table, the interface colours at their
-// sampling texels, opaque backgrounds the right way up, and the staging into
-// scratch_array. Also writes contact sheets of the pictures for review
-// (build folder, art_sheets/).
+// them, and their staging into scratch_array.
+//
+// Sections: the cell table (art/cells.txt: every cell inside its picture,
+// painted, button looks distinct, rims without black); frames and panels that
+// stretch without seams; the glyph sheet against the advance table; the
+// interface colours at their sampling texels and the backgrounds; staging;
+// contact sheets for review (written to <build>/art_sheets/).
 #include "graphics/builtin_images.h"
 
 #include "foundation/hl_types.h"
