@@ -4,11 +4,14 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     googletest libgtest-dev libgmock-dev libbenchmark-dev
-    zlib1g-dev libminizip-dev
+    zlib1g-dev libminizip-dev libpng-dev
     libx11-dev
     nginx-light curl tinyproxy
     clang libclang-rt-14-dev
     unzip
+    # Only for tools/make_interface_art.py, which draws art/*.png; the build
+    # itself embeds the PNG files without Python.
+    python3-pil python3-numpy fonts-dejavu-core
 )
 missing=()
 for p in "${packages[@]}"; do
