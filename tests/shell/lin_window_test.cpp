@@ -23,6 +23,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <unistd.h>
 #include <string>
 #include <thread>
 #include <vector>
@@ -345,11 +346,73 @@ TEST_F(MainWindow, LoaderContextOnAnotherThread)
     MACIBM_set_loader_hooks({nullptr, nullptr, nullptr});
 }
 
+TEST_F(MainWindow, ScreenModeAppliedOnRequest)
+{
+    mnw.set_res = 1;
+    mnw.x_res_req = 800;
+    mnw.y_res_req = 600;
+    testing::internal::CaptureStdout();
+    MACIBM_setres(1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "1024 vs 800 X 768 vs 600\n");
+    XSync(static_cast<Display*>(mnw.display), False);
+    XWindowAttributes attrs;
+    ASSERT_NE(XGetWindowAttributes(peer, main_window(), &attrs), 0);
+    EXPECT_EQ(attrs.width, 800);
+    EXPECT_EQ(attrs.height, 600);
+    XSizeHints hints;
+    long supplied = 0;
+    ASSERT_NE(XGetWMNormalHints(peer, main_window(), &hints, &supplied), 0);
+    EXPECT_EQ(hints.max_width, 800);
+    EXPECT_EQ(hints.min_height, 600);
+    EXPECT_TRUE(atom_property("_NET_WM_STATE").empty()); // no longer the screen's size
+}
+
 TEST_F(MainWindow, ScreenModeAtExitLeavesALargeScreenAlone)
 {
     testing::internal::CaptureStdout();
     MACIBM_setres(0); // 1024 x 768 screen, nothing asked: no change was due
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
+
+namespace {
+
+void* no_visual(void*, int, const int*) { return nullptr; }
+void* no_context(void*, void*, void*, int) { return nullptr; }
+int never_current(void*, unsigned long, void*) { return 0; }
+
+} // namespace
+
+// A visual, a context or a current context that cannot be had ends the
+// program with one line and status 1, never a crash further on.
+TEST(GlxFailures, EndTheProgramWithOneLine)
+{
+    std::string why;
+    ASSERT_FALSE(xvfb_display(&why).empty()) << "no X server for the window tests: " << why;
+    const struct {
+        const char* what;
+        LIN_glx_calls calls;
+        const char* says;
+    } cases[] = {
+        {"no visual", {no_visual, LIN_glx.create_context, LIN_glx.make_current},
+         "^No GLX visual could be found at any level of the ladder; this machine cannot show the installer.\n$"},
+        {"no context", {LIN_glx.choose_visual, no_context, LIN_glx.make_current},
+         "^Skysuite: glXCreateContext failed; .*\n$"},
+        {"not current", {LIN_glx.choose_visual, LIN_glx.create_context, never_current},
+         "^Skysuite: glXMakeCurrent failed; .*\n$"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EXIT(
+            {
+                dup2(2, 1); // the no-visual line goes to standard output
+                HL_reset_globals(); // the child opens its own connection
+                mnw.x_res_req = mnw.x_res_now = 1024;
+                mnw.y_res_req = mnw.y_res_now = 768;
+                LIN_glx = c.calls;
+                MACIBM_make_context(0);
+            },
+            testing::ExitedWithCode(1), c.says);
+    }
 }
 
 // Without an X server the program says which display it tried and ends with status 1.
