@@ -3,6 +3,7 @@
 // manager sees it, the initial GL state, Mesa's capability report, the state
 // cache against glIsEnabled, and a scissored clear read back pixel by pixel.
 #include "foundation/cmdline.h"
+#include "foundation/hl_thread.h"
 #include "foundation/hl_types.h"
 #include "graphics/gl_calls.h"
 #include "graphics/ogl_extensions.h"
@@ -337,12 +338,42 @@ TEST_F(MainWindow, LoaderContextOnAnotherThread)
     EXPECT_TRUE(current);
     glXDestroyContext(static_cast<Display*>(mnw.display), static_cast<GLXContext>(loader));
 
-    // Installed, the thread layer asks the capability record first: no context after detection.
+}
+
+namespace {
+
+// Runs on a thread of the thread layer: reports whether it has a GL context
+// that draws, then lets go of it.
+void* report_own_context(void*)
+{
+    const bool drawing = glXGetCurrentContext() != nullptr && glGetString(GL_VERSION) != nullptr;
+    glXMakeCurrent(static_cast<Display*>(mnw.display), None, nullptr);
+    return drawing ? &mnw : nullptr;
+}
+
+void* run_thread_wanting_gl()
+{
+    unsigned long id1 = 0, id2 = 0, id3 = 0;
+    testing::internal::CaptureStdout();
+    THREAD_create(report_own_context, nullptr, &id1, &id2, &id3, 1);
+    void* result = UTL_thread_join(&id1, &id2);
+    testing::internal::GetCapturedStdout();
+    return result;
+}
+
+} // namespace
+
+// Installed in the thread layer, the pair gives a thread its context only
+// while the capability record allows it, which detection never does.
+TEST_F(MainWindow, ThreadLayerAsksTheCapabilityRecord)
+{
     MACIBM_install_loader_hooks();
     glExt.threaded_avail = 1;
     EXPECT_EQ(OGL_threaded_avail(), 1);
-    glExt.threaded_avail = 0;
+    EXPECT_EQ(run_thread_wanting_gl(), &mnw);
+    glExt.init_extensions();
     EXPECT_EQ(OGL_threaded_avail(), 0);
+    EXPECT_EQ(run_thread_wanting_gl(), nullptr);
     MACIBM_set_loader_hooks({nullptr, nullptr, nullptr});
 }
 
