@@ -324,6 +324,24 @@ TEST_F(MainWindow, NukedAndMadeAgain)
     EXPECT_TRUE(gl_on(GL_TEXTURE_2D));
 }
 
+TEST_F(MainWindow, SecondMonitorWindowSharesTextures)
+{
+    GLuint tex = 0;
+    glGenTextures(1, &tex);
+    glBindTexture(GL_TEXTURE_2D, tex);
+    const unsigned char texel[4] = {1, 2, 3, 4};
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+    ASSERT_EQ(MACIBM_make_context(1), 1);
+    EXPECT_EQ(glXGetCurrentContext(), static_cast<GLXContext>(mnw.glx_ctx[1]));
+    EXPECT_TRUE(glIsTexture(tex)); // made in the main context, seen in the second
+    XWindowAttributes attrs;
+    ASSERT_NE(XGetWindowAttributes(peer, static_cast<Window>(mnw.xwin[1]), &attrs), 0);
+    EXPECT_EQ(attrs.x, 1024); // to the right of the main window
+    EXPECT_EQ(attrs.width, 1024);
+    MACIBM_nuke_context(1);
+    glXMakeCurrent(static_cast<Display*>(mnw.display), main_window(), static_cast<GLXContext>(mnw.glx_ctx[0]));
+}
+
 TEST_F(MainWindow, LoaderContextOnAnotherThread)
 {
     void* extra = nullptr;
