@@ -245,6 +245,8 @@ int MACIBM_make_context(int index)
     if (index == 1) OGL_setstate(1, 0, 3, 4, 9, 11);
     open_display();
 
+    if (mnw.visual) XFree(mnw.visual); // a window made again chooses again
+    mnw.visual = nullptr;
     void* chosen = nullptr;
     const int level = LIN_visual_ladder(mnw.alias_req, choose_visual, &chosen);
     if (level < 0) {
@@ -272,7 +274,7 @@ int MACIBM_make_context(int index)
     XMaskEvent(dpy(), ~0L, &first); // the first event after mapping: the window is there
 
     if (!LIN_glx.make_current(dpy(), win, ctx))
-        give_up("Skysuite: glXMakeCurrent failed; the OpenGL context cannot draw into the main window.");
+        give_up("Skysuite: glXMakeCurrent failed; the OpenGL context cannot draw into its window.");
     initial_gl_state();
     // A new context starts from GL's defaults: the state cache reads them afresh.
     if (index == 0) {
