@@ -43,11 +43,6 @@ struct other_installer {
 
 class RunGuard : public engine_fixture {
 protected:
-    void TearDown() override
-    {
-        ENG_unlock_product_folder();
-        engine_fixture::TearDown();
-    }
     void add(const std::string& path)
     {
         file_history_struct h;
@@ -77,6 +72,30 @@ TEST_F(RunGuard, ASecondInstallerOnTheSameFolderIsToldAndTouchesNothing)
     EXPECT_EQ(make_dirs(), 1); // the same run asking again keeps its lock
     finish_install();
     EXPECT_TRUE(other.lock());
+}
+
+// Two real installers: this process runs; a second process asks for the same
+// folder, is refused, and makes nothing.
+TEST_F(RunGuard, ASecondProcessIsRefusedWhileTheFirstRuns)
+{
+    add("Top/Aircraft/a.txt");
+    ASSERT_EQ(make_dirs(), 1);
+    fs::remove_all(product + "Aircraft");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Forget the inherited open of the folder: the lock stays with the
+        // parent's, and this process asks for the folder as a new installer would.
+        ENG_unlock_product_folder();
+        const int r = make_dirs();
+        const bool told = alerts.alerts().size() == 1u;
+        _exit(r == 0 && told && !fs::exists(product + "Aircraft") ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(make_dirs(), 1); // the first installer's own run goes on
 }
 
 // The lock belongs to the folder, not to its name: the rename at the end of a
@@ -121,8 +140,11 @@ TEST_F(RunGuard, TheNextRunRemovesThePartialFilesOfAKilledExtraction)
         {"Resources/.sky-unzip-" + gone + "-1", false, false}, // no wanted file in that folder
     };
     for (const leftover_case& c : cases) {
-        if (c.link) ASSERT_EQ(symlink("a.so", (product + c.rel).c_str()), 0);
-        else write_file(product + c.rel, "partial");
+        if (c.link) {
+            ASSERT_EQ(symlink("a.so", (product + c.rel).c_str()), 0);
+        } else {
+            write_file(product + c.rel, "partial");
+        }
     }
     fs::create_directories(product + "Resources/plugins/.sky-unzip-" + gone + "-5"); // never a folder
     EXPECT_EQ(make_dirs(), 1);
