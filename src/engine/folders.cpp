@@ -1,4 +1,8 @@
 // folders.cpp - product folders and the progress bar.
+//   failures (one alert per run) and refusals of the destination
+//   the destination chain, the wanted folders, the walk below the locked folder
+//   make_dirs: refuse, chain, lock, walk, fixed folders
+//   the folder alert and the progress bar
 #include "engine/folders.h"
 
 #include "foundation/hl_types.h"

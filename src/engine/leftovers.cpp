@@ -65,9 +65,11 @@ pid_t temp_folder_owner(const std::string& name)
 // Gone: no process has the pid (a process of another user still counts as running).
 bool owner_gone(pid_t pid) { return pid != getpid() && kill(pid, 0) != 0 && errno == ESRCH; }
 
-// The names in an open folder; the folder's own descriptor stays open.
-std::vector<std::string> names_in(int dir_fd)
+// The names in an open folder that begin with prefix (a product folder may
+// hold thousands of files; only candidates are kept). dir_fd stays open.
+std::vector<std::string> names_in(int dir_fd, const char* prefix)
 {
+    const size_t n = std::strlen(prefix);
     std::vector<std::string> names;
     const int fd = openat(dir_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return names;
@@ -76,7 +78,8 @@ std::vector<std::string> names_in(int dir_fd)
         close(fd);
         return names;
     }
-    while (const dirent* e = readdir(d)) names.emplace_back(e->d_name);
+    while (const dirent* e = readdir(d))
+        if (std::strncmp(e->d_name, prefix, n) == 0) names.emplace_back(e->d_name);
     closedir(d);
     return names;
 }
@@ -86,7 +89,7 @@ std::vector<std::string> names_in(int dir_fd)
 int ENG_remove_partial_files(int dir_fd)
 {
     int removed = 0;
-    for (const std::string& name : names_in(dir_fd)) {
+    for (const std::string& name : names_in(dir_fd, partial_prefix)) {
         const pid_t pid = partial_file_owner(name);
         if (!pid || !owner_gone(pid)) continue;
         struct stat st;
@@ -109,7 +112,7 @@ int ENG_remove_stale_temp_folders(const std::string& root)
     const int root_fd = open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (root_fd < 0) return 0;
     int removed = 0;
-    for (const std::string& name : names_in(root_fd)) {
+    for (const std::string& name : names_in(root_fd, temp_prefix)) {
         const pid_t pid = temp_folder_owner(name);
         if (!pid || !owner_gone(pid)) continue;
         struct stat st;
