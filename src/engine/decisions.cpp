@@ -60,10 +60,14 @@ int choose_files()
             trim_dest_folder(local);
             local = dest_dir_path + local;
             const int gone = v.sig_want == "GONE";
-            const bool have = v.sig_have != "NONE";
+            const bool have = v.sig_have != sig_missing;
+            // A file that is there but cannot be read may be the user's own:
+            // it is never replaced unasked, and never deleted.
+            const bool unreadable = v.sig_have == sig_unreadable;
             if (!have && gone) act = 0;
-            else if (have && v.sig_have == v.sig_want) act = 0;
-            else if (have && !matches_a_listed_version(h, v.sig_have)) {
+            else if (unreadable && gone) act = 0;
+            else if (!unreadable && have && v.sig_have == v.sig_want) act = 0;
+            else if (unreadable || (have && !matches_a_listed_version(h, v.sig_have))) {
                 act = decide_modified(v, local, gone, memory);
                 if (act < 0) return 0;
             }

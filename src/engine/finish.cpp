@@ -3,6 +3,7 @@
 
 #include "foundation/hl_types.h"
 #include "engine/install_records.h"
+#include "engine/product_lock.h"
 #include "files/io_utils.h"
 #include "files/opensave.h"
 #include "engine/stg.h"
@@ -23,10 +24,12 @@ std::string without_trailing_slash(std::string p)
     return p;
 }
 
+// One name the file layer can use: ':' and '\\' would make the renamed
+// product folder one that no later run can install into.
 bool is_plain_folder_name(const std::string& name)
 {
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
-           name.find('\0') == std::string::npos;
+    static const std::string refused("/:\\\0", 4);
+    return !name.empty() && name != "." && name != ".." && name.find_first_of(refused) == std::string::npos;
 }
 
 void remove_if_empty(const std::string& folder)
@@ -92,6 +95,7 @@ void finish_install()
 {
     for (auto it = deleted_files.rbegin(); it != deleted_files.rend(); ++it) remove_if_empty(*it);
     if (this_install_has_exes && stg.rename_folder) rename_product_folder();
+    ENG_unlock_product_folder(); // the run is over: another installer may have the folder now
 }
 
 int rename_is_safe(const std::string& dest, const std::string& new_name)
@@ -107,5 +111,6 @@ int rename_is_safe(const std::string& dest, const std::string& new_name)
     struct stat resources;
     if (stat((folder + "/Resources").c_str(), &resources) != 0 || !S_ISDIR(resources.st_mode)) return 0;
     const std::string target = folder.substr(0, folder.rfind('/') + 1) + new_name;
+    if (!path_usable(target + "/", "rename")) return 0;
     return lstat(target.c_str(), &st) != 0 && errno == ENOENT ? 1 : 0;
 }

@@ -10,10 +10,11 @@ void remember_deleted_folders(const std::string& dest_file);
 
 // Removes the remembered folders that are empty now, innermost first; then
 // renames the product folder to install_name when this install brought
-// platform-specific files and stg.rename_folder is set.
+// platform-specific files and stg.rename_folder is set; then releases the
+// run's lock on the product folder.
 void finish_install();
 
-// 1 when the product folder may be renamed to new_name: one plain folder name,
-// a product folder that is neither "/" nor the home folder, and no such
-// folder beside it yet.
+// 1 when the product folder may be renamed to new_name: one plain folder name
+// without ':' or '\\', a product folder that is neither "/" nor the home
+// folder, a new path the file layer can use, and no such folder beside it yet.
 int rename_is_safe(const std::string& dest, const std::string& new_name);

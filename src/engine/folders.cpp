@@ -1,4 +1,8 @@
 // folders.cpp - product folders and the progress bar.
+//   failures (one alert per run) and refusals of the destination
+//   the destination chain, the wanted folders, the walk below the locked folder
+//   make_dirs: refuse, chain, lock, walk, fixed folders
+//   the folder alert and the progress bar
 #include "engine/folders.h"
 
 #include "foundation/hl_types.h"
@@ -6,8 +10,16 @@
 #include "engine/install_records.h"
 #include "files/io_errors.h"
 #include "files/io_utils.h"
+#include "engine/leftovers.h"
+#include "engine/product_lock.h"
 #include "engine/stg.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
 #include <set>
 
 namespace {
@@ -17,28 +29,54 @@ const char* const fixed_folders[] = {
     "Resources", "Resources/preferences",
 };
 
-// Returns 0 when the folder exists afterwards, else reports it and returns 1.
-int make_reported(const std::string& path)
+// The folders a run could not make: every one is logged, the first is shown
+// once at the end, so a broken destination costs the user one alert, not thousands.
+struct folder_failures {
+    std::string first_path;
+    int first_err = 0;
+    int count = 0;
+
+    void note(const std::string& path, int err)
+    {
+        xer << "Could not make the folder " << path << ": " << error_str(err) << "\n";
+        if (count++ == 0) first_path = path, first_err = err;
+    }
+    void report() const
+    {
+        if (count) make_dir_error(first_path, first_err);
+    }
+};
+
+void alert_refused(const std::string& why, const std::string& what_now)
 {
-    const int err = make_folder(path);
-    if (!show_make_dir_err(err)) return 0;
-    make_dir_error(path, err);
-    return 1;
+    __MACIBM_alert(0, why, what_now, "Install Location: " + dest_dir_path, "", t_alert, __FILE__, __LINE__);
 }
 
-void make_destination_chain()
+// True when the folder made exists afterwards.
+bool make_noted(const std::string& path, folder_failures& failures)
 {
-    if (dest_dir_path.empty()) return;
+    const int err = make_folder(path);
+    if (!show_make_dir_err(err)) return true;
+    failures.note(path, err);
+    return false;
+}
+
+bool make_destination_chain(folder_failures& failures)
+{
     const std::string s = dest_dir_path.substr(0, dest_dir_path.size() - 1);
     size_t p = s.find('/');
     if (p == std::string::npos) p = 0;
     do {
         p = s.find('/', p + 1);
         if (p == std::string::npos) p = s.size();
-        if (make_reported(s.substr(0, p))) return;
+        if (!make_noted(s.substr(0, p), failures)) return false;
     } while (p < s.size());
+    return true;
 }
 
+// The folder of every wanted file, relative to the product folder, each once.
+// Only a file's own folder is kept (its parents are made on the way there), so
+// the set never holds more bytes than the manifest.
 std::set<std::string> wanted_folders()
 {
     std::set<std::string> folders;
@@ -49,22 +87,118 @@ std::set<std::string> wanted_folders()
         if (!want_this_f(static_cast<int>(i), static_cast<int>(versions.size() - 1), v.match_code)) continue;
         std::string rel = v.path;
         trim_dest_folder(rel);
-        for (size_t slash = rel.rfind('/'); slash != std::string::npos; slash = rel.rfind('/')) {
-            rel.erase(slash);
-            if (!rel.empty()) folders.insert(rel);
-        }
+        const size_t slash = rel.rfind('/');
+        if (slash != std::string::npos && slash > 0) folders.insert(rel.substr(0, slash));
     }
     return folders;
 }
 
+// Opens the folder rel below root_fd, making each missing component, one
+// component at a time from the descriptor of the one before: the work is
+// linear in the length of rel however deep it goes. A descriptor, or -1 with *err.
+int open_made(int root_fd, const std::string& rel, int* err)
+{
+    if (dest_dir_path.size() + rel.size() >= PATH_MAX) {
+        *err = ENAMETOOLONG; // the system could not name the files inside it
+        return -1;
+    }
+    int parent = root_fd;
+    for (size_t start = 0; start <= rel.size();) {
+        size_t slash = rel.find('/', start);
+        if (slash == std::string::npos) slash = rel.size();
+        const std::string name = rel.substr(start, slash - start);
+        int fd = -1;
+        if (name.empty() || name == "." || name == "..") {
+            errno = EINVAL; // never leave the product folder, whatever the caller filled in
+        } else {
+            fd = openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (fd < 0 && errno == ENOENT && (mkdirat(parent, name.c_str(), 0755) == 0 || errno == EEXIST))
+                fd = openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        }
+        const int saved = errno;
+        if (parent != root_fd) close(parent);
+        if (fd < 0) {
+            *err = saved;
+            return -1;
+        }
+        parent = fd;
+        start = slash + 1;
+    }
+    return parent;
+}
+
+// Makes the wanted folders below the locked product folder and clears the
+// partial files a killed run left in them.
+void make_wanted_folders(int root_fd, folder_failures& failures)
+{
+    ENG_remove_partial_files(root_fd);
+    for (const std::string& f : wanted_folders()) {
+        int err = 0;
+        const int fd = open_made(root_fd, f, &err);
+        if (fd < 0) {
+            failures.note(dest_dir_path + f, err);
+            continue;
+        }
+        ENG_remove_partial_files(fd);
+        close(fd);
+    }
+}
+
+// True when the product folder is still the one read_directory examined: a
+// folder renamed or replaced since (by another installer's run) would be
+// filled from a stale examination.
+bool still_the_examined_folder()
+{
+    if (!examined_folder.existed) return true;
+    struct stat st;
+    return stat(dest_dir_path.c_str(), &st) == 0 && st.st_dev == examined_folder.dev &&
+           st.st_ino == examined_folder.ino;
+}
+
+// Everything that must hold before anything is made. True when the run may go on.
+bool destination_accepted()
+{
+    if (dest_dir_path.empty() || !ENG_dest_dir_usable()) {
+        alert_refused("I cannot install into this folder: its path holds a ':' or a '\\', or is too long.",
+                      "Please choose another folder.");
+        return false;
+    }
+    if (!still_the_examined_folder()) {
+        alert_refused("This folder has been renamed or replaced since I examined it, perhaps by another installer.",
+                      "Please choose the folder again, so that I examine it afresh.");
+        return false;
+    }
+    return true;
+}
+
+// Locks the product folder for the run. True when held.
+bool lock_for_the_run()
+{
+    int err = 0;
+    const int r = ENG_lock_product_folder(&err);
+    if (r == lock_busy)
+        alert_refused("Another Skylume installer is working on this folder right now.",
+                      "Let it finish, or choose another folder, then press INSTALL again.");
+    if (r == lock_failed) make_dir_error(dest_dir_path, err);
+    return r == lock_held;
+}
+
 } // namespace
 
-void make_dirs()
+int make_dirs()
 {
     ENG_normalise_dest_dir();
-    make_destination_chain();
-    for (const std::string& f : wanted_folders()) make_reported(dest_dir_path + f);
-    for (const char* f : fixed_folders) make_reported(dest_dir_path + f);
+    if (!destination_accepted()) return 0;
+    folder_failures failures;
+    if (!make_destination_chain(failures)) {
+        failures.report();
+        return 0;
+    }
+    if (!lock_for_the_run()) return 0;
+    make_wanted_folders(ENG_locked_folder_fd(), failures);
+    for (const char* f : fixed_folders) make_noted(dest_dir_path + f, failures);
+    failures.report();
+    return 1;
 }
 
 void make_dir_error(std::string path, int err)

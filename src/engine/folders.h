@@ -6,9 +6,15 @@
 
 #include <string>
 
-// Creates the destination chain, the folders of every wanted entry (parents
-// first) and the fixed folders; each failure is reported and the walk goes on.
-void make_dirs();
+// Starts an install run in the product folder: refuses a destination the file
+// layer cannot use or one replaced since it was examined; creates the
+// destination chain; locks the folder for the run (product_lock.h); creates the
+// folders of every wanted entry and the fixed folders, removing the partial
+// files a killed run left in them. A folder that cannot be made is logged and
+// the walk goes on; the first is shown in one alert at the end. 1 when the run
+// may go on; 0 (after an alert) when it must not: nothing was touched then but
+// missing folders of the destination chain.
+int make_dirs();
 void make_dir_error(std::string path, int err); // the folder alert; returns when dismissed
 
 // Geometry and texts of one progress picture for a window of x_res x y_res pixels.

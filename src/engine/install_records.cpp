@@ -1,12 +1,14 @@
 // install_records.cpp - the engine's shared records and path helpers.
 #include "engine/install_records.h"
 
+#include "files/io_utils.h"
 #include "foundation/program_folder.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <vector>
 
@@ -21,6 +23,7 @@ std::string server_path[max_servers];
 std::string server_desc[max_servers];
 int this_install_has_exes;
 std::set<std::string> deleted_files;
+examined_folder_struct examined_folder;
 
 int path_has_no_file(std::string path) { return !path.empty() && path.back() == '/' ? 1 : 0; }
 
@@ -45,7 +48,7 @@ void get_OS_abs_path(int which, std::string& out)
     }
     if (which != os_dir_desktop && which != os_dir_default_apps && which != os_dir_prefs) return;
     const char* home = std::getenv("HOME");
-    if (!home) return;
+    if (!home || !*home) return; // an empty HOME would put the folders at the root
     out = std::string(home) + "/";
     if (which == os_dir_prefs) {
         out += ".skylume/";
@@ -63,20 +66,21 @@ void get_path_with_path(std::string& folder, const std::string& path)
 
 int path_stays_inside(const std::string& manifest_path)
 {
-    if (manifest_path.empty() || manifest_path.front() == '/') return 0;
-    if (manifest_path.find('\0') != std::string::npos) return 0;
-    std::string rel = manifest_path;
-    trim_dest_folder(rel);
-    if (rel.empty() || rel.front() == '/') return 0;
+    if (manifest_path.empty() || manifest_path.find('\0') != std::string::npos) return 0;
     size_t start = 0;
     for (;;) {
-        const size_t slash = rel.find('/', start);
-        const std::string part = rel.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+        const size_t slash = manifest_path.find('/', start);
+        const size_t len = slash == std::string::npos ? std::string::npos : slash - start;
+        const std::string part = manifest_path.substr(start, len);
         if (part.empty() || part == "." || part == "..") return 0;
         if (slash == std::string::npos) return 1;
         start = slash + 1;
     }
 }
+
+int path_fits_system(const std::string& path) { return path.size() < PATH_MAX ? 1 : 0; }
+
+int ENG_dest_dir_usable() { return path_usable(dest_dir_path, "destination"); }
 
 void ENG_normalise_dest_dir()
 {
@@ -100,4 +104,5 @@ void ENG_reset_records()
     for (int i = 0; i < max_servers; ++i) server_name[i].clear(), server_path[i].clear(), server_desc[i].clear();
     this_install_has_exes = 0;
     deleted_files.clear();
+    examined_folder = examined_folder_struct{};
 }

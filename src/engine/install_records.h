@@ -2,9 +2,14 @@
 // every step of the engine, and the small path helpers. Main thread only.
 #pragma once
 
+#include <cstdint>
 #include <set>
 #include <string>
 #include <vector>
+
+// The two words the examination writes into sig_have besides a signature.
+constexpr const char* sig_missing = "NONE";          // nothing stands at the file's place
+constexpr const char* sig_unreadable = "UNREADABLE"; // something does, but it cannot be examined
 
 // One FILE line of the manifest, with what the disk examination and the
 // install decision made of it.
@@ -15,7 +20,7 @@ struct file_version_struct {
     float download_kb = 0;   // archive size, kB
     float disk_kb = 0;       // installed size, kB
     std::string sig_want;    // MD5 wanted, lower-case hex; "GONE": no longer part of the product
-    std::string sig_have;    // MD5 on disk, "NONE" when missing; newest version only
+    std::string sig_have;    // MD5 on disk, sig_missing or sig_unreadable; newest version only
     std::string path;        // manifest path; its first component is the product's top folder
     int up_to_date = 0;      // flag: the file on disk is the wanted one
     int want_install = 0;    // decision: extract this version
@@ -41,19 +46,36 @@ extern std::string server_desc[max_servers]; // description for the server choos
 extern int this_install_has_exes;            // flag: platform-specific files are being installed
 extern std::set<std::string> deleted_files;  // folders touched by deletions, each ending in '/'
 
+// The product folder as the last examination of the disk found it; written by
+// read_directory, read by make_dirs, which refuses to install into a folder
+// that was renamed or replaced since (another installer's run in between).
+struct examined_folder_struct {
+    int existed = 0;       // flag: dest_dir_path was a folder when examined
+    std::uint64_t dev = 0; // its device and inode then
+    std::uint64_t ino = 0;
+};
+extern examined_folder_struct examined_folder;
+
 // Folder numbers of get_OS_abs_path.
 enum { os_dir_this_app = 0, os_dir_desktop = 1, os_dir_default_apps = 2, os_dir_temp = 3, os_dir_prefs = 4 };
 
 int path_has_no_file(std::string path);  // 1 when path ends in '/'
 void trim_dest_folder(std::string& path); // drops everything through the first '/'
-// Sets out to the folder, ending in '/'; unknown numbers and an unset HOME leave it unchanged.
+// Sets out to the folder, ending in '/'; unknown numbers and an unset or empty HOME leave it unchanged.
 void get_OS_abs_path(int which, std::string& out);
 // folder = path through the '/' before its last name (a folder path yields its parent).
 void get_path_with_path(std::string& folder, const std::string& path);
 
-// 1 when the manifest path, less its top folder, names a place inside the
-// product folder: relative, no empty, "." or ".." component, no NUL.
+// 1 when the manifest path names a place inside the product folder: relative,
+// no empty, "." or ".." component (the top folder's included: it is part of
+// the archive's path on the disc or the server), no NUL.
 int path_stays_inside(const std::string& manifest_path);
+// 1 when the path is shorter than the system's path limit (PATH_MAX with its NUL).
+int path_fits_system(const std::string& path);
+
+// 1 when the file layer can use dest_dir_path for the product's files: no '\\'
+// or ':' and no longer than the file layer's limit. Else 0 with a log line.
+int ENG_dest_dir_usable();
 
 // Makes dest_dir_path a folder path the engine can append to: relative paths
 // (a "-path" argument, an edited preference) are taken from the current

@@ -8,12 +8,15 @@
 #include "foundation/hl_types.h"
 #include "foundation/hooks.h"
 #include "engine/install_records.h"
+#include "files/io_utils.h"
 #include "files/md5.h"
 #include "engine/stg.h"
 #include "files/text_scan.h"
 #include "files/xmap.h"
 
 #include <cstdint>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -86,11 +89,24 @@ void take_entry(file_version_struct&& v, std::string& previous_path)
         refuse_path("I am reading the directory text file and found a path that has no file!", v.path);
     if (!path_stays_inside(v.path))
         refuse_path("I am reading the directory text file and found a path that leaves the product folder!", v.path);
+    if (!path_fits_system(v.path))
+        refuse_path("I am reading the directory text file and found a path that is too long!", v.path);
     sim_info.back().versions.push_back(std::move(v));
+}
+
+void remember_examined_folder()
+{
+    examined_folder = examined_folder_struct{};
+    struct stat st;
+    if (dest_dir_path.empty() || stat(dest_dir_path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return;
+    examined_folder.existed = 1;
+    examined_folder.dev = st.st_dev;
+    examined_folder.ino = st.st_ino;
 }
 
 void examine_disk(const std::string& title)
 {
+    remember_examined_folder();
     const size_t count = sim_info.size();
     const size_t step = count / 200 > 0 ? count / 200 : 1;
     for (size_t i = 0; i < count; ++i) {
@@ -101,9 +117,9 @@ void examine_disk(const std::string& title)
         dest = dest_dir_path + dest;
         if (i % step == 0)
             dir_progress_bar(0, static_cast<float>(i), static_cast<float>(count), 1, title, dest);
-        v.sig_have = "NONE";
-        calc_file_md5(dest, v.sig_have);
-        v.up_to_date = v.sig_want == v.sig_have;
+        v.sig_have = sig_missing;
+        if (calc_file_md5(dest, v.sig_have) != 0 && !file_is_absent(dest)) v.sig_have = sig_unreadable;
+        v.up_to_date = v.sig_have != sig_unreadable && v.sig_want == v.sig_have;
         if (v.sig_want == "GONE" || v.up_to_date) continue;
         if (!want_this_f(static_cast<int>(i), static_cast<int>(versions.size() - 1), v.match_code)) continue;
         stg.download_kb += v.download_kb;

@@ -12,6 +12,7 @@
 #include "engine/install_records.h"
 #include "files/io_errors.h"
 #include "files/io_utils.h"
+#include "engine/leftovers.h"
 #include "engine/stg.h"
 #include "foundation/xtim.h"
 #include "files/zip_io.h"
@@ -302,7 +303,8 @@ std::string made_temp_folder; // the one folder that ENG_remove_temp_folder may 
 
 int ENG_make_temp_folder()
 {
-    std::string tmpl = "/tmp/skylume-XXXXXX";
+    ENG_remove_stale_temp_folders("/tmp/"); // those of installers killed before they could
+    std::string tmpl = ENG_temp_folder_template("/tmp/");
     if (!mkdtemp(tmpl.data())) {
         xer << "Could not make a temporary folder: " << error_str(errno) << "\n";
         return 0;

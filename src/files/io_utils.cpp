@@ -126,6 +126,26 @@ int dir_exists(std::string path)
     return stat_outside_path(full, st, "dir_exists") && S_ISDIR(st.st_mode) ? 1 : 0;
 }
 
+int file_is_absent(std::string path)
+{
+    const std::string full = app_path + path;
+    if (full.empty()) return 0;
+    struct stat st;
+    if (lstat(full.c_str(), &st) == 0) return 0;
+    if (errno != ENOENT && errno != ENOTDIR) return 0;
+    // Absent as written; the case lookup may still find it under another case.
+    if (!g_case_sensitive || full.size() > io_max_path) return 1;
+    const std::string resolved = IO_case_resolved(full);
+    if (resolved == full) return 1;
+    if (lstat(resolved.c_str(), &st) == 0) return 0;
+    return errno == ENOENT || errno == ENOTDIR ? 1 : 0;
+}
+
+int path_usable(const std::string& path, const char* who)
+{
+    return IO_path_dirchars_ok(path, who) && IO_path_length_ok(app_path + path, who) ? 1 : 0;
+}
+
 int launch_app(const std::string& program, const std::string& argument)
 {
     std::string path = program;

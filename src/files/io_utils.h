@@ -15,6 +15,14 @@ int delete_file(std::string path); // app_path + path: a file, or an empty folde
 // ---- questions -----------------------------------------------------------
 int file_exists(std::string path); // 1 when app_path + path exists and is no folder (links followed), else 0
 int dir_exists(std::string path);  // 1 when app_path + path (one trailing '/' dropped) is a folder, else 0
+// 1 only when nothing at all stands at app_path + path: no entry, or a non-folder
+// on the way. A path the other calls refuse (a '\\' or ':', too long), an entry
+// that cannot be read, a dangling link, or a lookup that fails otherwise give 0,
+// so that "cannot be examined" is never taken for "missing".
+int file_is_absent(std::string path);
+// 1 when the file calls take app_path + path: neither '\\' nor ':', at most
+// io_max_path bytes in all; else 0, logged as "<who>: ..." .
+int path_usable(const std::string& path, const char* who);
 
 // ---- programs -------------------------------------------------------------
 // Starts app_path + program (one trailing '/' dropped) with the arguments

@@ -52,6 +52,12 @@ TEST_F(Decisions, DecisionTable)
         {"modified, keep", {"A"}, "X", 0, sel_keep, 0, 0},
         {"modified gone, delete", {"GONE"}, "X", 0, sel_replace, 0, 1},
         {"modified gone, keep", {"GONE"}, "X", 0, sel_keep, 0, 0},
+        // There but unreadable: the user's until they say otherwise, whatever the manifest lists.
+        {"unreadable, keep", {"A"}, sig_unreadable, 0, sel_keep, 0, 0},
+        {"unreadable, overwrite", {"A"}, sig_unreadable, 0, sel_replace, 1, 0},
+        {"unreadable, listed under that word", {sig_unreadable, "A"}, sig_unreadable, 0, sel_keep, 0, 0},
+        {"unreadable, current under that word", {sig_unreadable}, sig_unreadable, 0, sel_keep, 0, 0},
+        {"unreadable gone", {"GONE"}, sig_unreadable, 0, 0, 0, 0},
     };
     for (const decision_case& c : cases) {
         SCOPED_TRACE(c.what);

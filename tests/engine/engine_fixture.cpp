@@ -3,6 +3,7 @@
 
 #include "foundation/hl_types.h"
 #include "engine/install_records.h"
+#include "engine/product_lock.h"
 #include "engine/stg.h"
 
 #include <filesystem>
@@ -57,6 +58,7 @@ void engine_fixture::SetUp()
 void engine_fixture::TearDown()
 {
     ENG_set_select_hook(previous_select);
+    ENG_unlock_product_folder();
     EXPECT_TRUE(answers().empty()) << "scripted answers left over";
     xer.close();
     is_net = 0;

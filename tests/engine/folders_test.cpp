@@ -1,10 +1,17 @@
 // Product folders and the geometry of the progress bar.
 #include "engine_fixture.h"
 #include "engine/folders.h"
+#include "foundation/hl_types.h"
 #include "engine/install_records.h"
 #include "engine/stg.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <climits>
+#include <filesystem>
 
 namespace {
 
@@ -48,28 +55,117 @@ TEST_F(Folders, CreatesTheChainTheWantedFoldersAndTheFixedOnes)
     EXPECT_TRUE(alerts.alerts().empty());
 }
 
-TEST_F(Folders, EachFailureIsReportedAndTheWalkGoesOn)
+TEST_F(Folders, OneAlertForAllTheFoldersThatCannotBeMadeAndTheWalkGoesOn)
 {
     write_file(product + "Output", "a file where a folder belongs");
-    make_dirs();
-    ASSERT_EQ(alerts.alerts().size(), 4u); // the four folders inside Output
+    write_file(product + "blocker", "");
+    add("Top/blocker/a/x.txt");
+    add("Top/blocker/b/x.txt");
+    add("Top/fine/x.txt");
+    EXPECT_EQ(make_dirs(), 1); // the run goes on; its extractions into those folders fail
+    ASSERT_EQ(alerts.alerts().size(), 1u);
     const auto& a = alerts.alerts()[0];
     EXPECT_EQ(a.type, t_alert);
     EXPECT_EQ(a.lines.l2, "Error: Not a directory");
     EXPECT_EQ(a.lines.l3, "Install Location: " + product);
-    EXPECT_EQ(a.lines.l4, "Install Path:" + product + "Output/FMS plans");
+    EXPECT_EQ(a.lines.l4, "Install Path:" + product + "blocker/a"); // the first of six
+    EXPECT_TRUE(is_dir(product + "fine"));
     EXPECT_TRUE(is_dir(product + "Resources/preferences"));
+    xer.flush();
+    const std::string logged = read_file(log_path);
+    EXPECT_NE(logged.find("Could not make the folder " + product + "Output/situations"), std::string::npos);
 }
 
-TEST_F(Folders, ABrokenDestinationChainStopsAtItsFirstFailure)
+TEST_F(Folders, ABrokenDestinationChainStopsTheRun)
 {
     write_file(tmp / "blocker", "");
     dest_dir_path = tmp / "blocker/a/b/";
-    make_dirs();
-    ASSERT_GE(alerts.alerts().size(), 1u);
+    add("Top/x/y.txt");
+    EXPECT_EQ(make_dirs(), 0);
+    ASSERT_EQ(alerts.alerts().size(), 1u);
     EXPECT_EQ(alerts.alerts()[0].lines.l4, "Install Path:" + tmp.path() + "/blocker/a");
-    // chain stopped: one alert for it, then one per fixed folder
-    EXPECT_EQ(alerts.alerts().size(), 1u + 7u);
+}
+
+// A destination the file layer cannot use would have every file examined as
+// unreadable and every extraction fail: it is refused before anything is made.
+TEST_F(Folders, ADestinationTheFileLayerCannotUseIsRefusedUpFront)
+{
+    const std::string too_long = tmp / (std::string(250, 'n') + "/" + std::string(250, 'm') + "/");
+    const std::string cases[] = {tmp / "Sky:lume/", tmp / "Sky\\lume/", too_long, ""};
+    add("Top/x/y.txt");
+    for (const std::string& dest : cases) {
+        SCOPED_TRACE(dest.substr(0, 60));
+        alerts.alerts().clear();
+        dest_dir_path = dest;
+        EXPECT_EQ(make_dirs(), 0);
+        ASSERT_EQ(alerts.alerts().size(), 1u);
+        EXPECT_EQ(alerts.alerts()[0].lines.l2, "Please choose another folder.");
+        EXPECT_TRUE(dest.empty() || !std::filesystem::exists(dest));
+    }
+}
+
+// Folders as deep as the system can name are made, with two descriptors open
+// at a time; deeper ones are refused without a system call.
+TEST_F(Folders, DeepFoldersAreMadeAndTooDeepOnesRefused)
+{
+    std::string deep;
+    while (product.size() + deep.size() < PATH_MAX - 20) deep += "d/";
+    add("Top/" + deep + "f.txt");
+    std::string too_deep;
+    for (int i = 0; i < 2100; ++i) too_deep += "e/";
+    add("Top/" + too_deep + "f.txt");
+    EXPECT_EQ(make_dirs(), 1);
+    EXPECT_TRUE(is_dir(product + deep));
+    ASSERT_EQ(alerts.alerts().size(), 1u);
+    EXPECT_EQ(alerts.alerts()[0].lines.l2, "Error: File name too long");
+    EXPECT_FALSE(is_dir(product + "e"));
+}
+
+// A 128 KB folder line once cost gigabytes: every prefix of it was copied into
+// the folder set. Memory is measured in a child, as the growth of its peak
+// resident size, so that no other test's peak hides it.
+TEST_F(Folders, ALongFolderLineCostsMemoryInProportionToItsLength)
+{
+    std::string path = "Top/";
+    for (int i = 0; i < 64 * 1024; ++i) path += "a/";
+    add(path + "f.txt");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        struct rusage before, after;
+        getrusage(RUSAGE_SELF, &before);
+        const int r = make_dirs();
+        getrusage(RUSAGE_SELF, &after);
+        const long grown_kb = after.ru_maxrss - before.ru_maxrss;
+        const bool one_alert = alerts.alerts().size() == 1u;
+        _exit(r == 1 && one_alert && grown_kb < 32 * 1024 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// The examination found one folder; another installer's run renamed it away
+// since. Filling a fresh folder under the old name from that examination would
+// leave half a product: the run is refused, and nothing is made.
+TEST_F(Folders, AFolderReplacedSinceItWasExaminedIsRefused)
+{
+    add("Top/x/y.txt");
+    examined_folder = examined_folder_struct{};
+    struct stat st;
+    ASSERT_EQ(stat(product.c_str(), &st), 0);
+    examined_folder.existed = 1;
+    examined_folder.dev = st.st_dev;
+    examined_folder.ino = st.st_ino;
+    ASSERT_EQ(rename(product.c_str(), (tmp / "Skylume 9").c_str()), 0);
+    EXPECT_EQ(make_dirs(), 0);
+    ASSERT_EQ(alerts.alerts().size(), 1u);
+    EXPECT_EQ(alerts.alerts()[0].lines.l2, "Please choose the folder again, so that I examine it afresh.");
+    EXPECT_FALSE(std::filesystem::exists(product));
+    std::filesystem::create_directories(product); // another folder under the same name
+    EXPECT_EQ(make_dirs(), 0);
+    EXPECT_FALSE(is_dir(product + "x"));
 }
 
 TEST(ProgressBar, Geometry)

@@ -5,7 +5,14 @@
 #include "foundation/hl_types.h"
 #include "engine/install_records.h"
 #include "engine/manifest.h"
+#include "engine/decisions.h"
 #include "engine/stg.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <filesystem>
 
 namespace {
 
@@ -92,12 +99,17 @@ TEST_F(Manifest, HostilePathsEndTheReadBeforeAnythingIsWritten)
 {
     const std::string no_file = "I am reading the directory text file and found a path that has no file!";
     const std::string outside = "I am reading the directory text file and found a path that leaves the product folder!";
+    const std::string too_long = "I am reading the directory text file and found a path that is too long!";
+    const std::string deep = "T/" + std::string(PATH_MAX, 'd') + "/";
     struct hostile_case {
-        const char* body;
+        std::string body;
         const std::string& alert;
-        const char* path;
+        std::string path;
     };
     const hostile_case cases[] = {
+        {"DIR ../\nFILE 0 0 0 0 0 S x\n", outside, "../x"},
+        {"DIR ./T/\nFILE 0 0 0 0 0 S x\n", outside, "./T/x"},
+        {"DIR " + deep + "\nFILE 0 0 0 0 0 S x\n", too_long, deep + "x"},
         {"DIR T/sub/\nFILE 0 0 0 0 0 S\n", no_file, "T/sub/"},
         {"DIR T/../../\nFILE 0 0 0 0 0 S etc/passwd\n", outside, "T/../../etc/passwd"},
         {"DIR /\nFILE 0 0 0 0 0 S etc/passwd\n", outside, "/etc/passwd"},
@@ -105,7 +117,7 @@ TEST_F(Manifest, HostilePathsEndTheReadBeforeAnythingIsWritten)
         {"DIR T//\nFILE 0 0 0 0 0 S a\n", outside, "T//a"},
     };
     for (const hostile_case& c : cases) {
-        SCOPED_TRACE(c.body);
+        SCOPED_TRACE(c.body.substr(0, 60));
         sim_info.clear();
         alerts.alerts().clear();
         EXPECT_THROW(parse(c.body), fatal_alert);
@@ -170,6 +182,62 @@ TEST_F(Manifest, ExaminationSetsSignaturesFlagsAndTotals)
     stg.download_os = os_linux;
     ASSERT_EQ(read_directory(m, "title"), dir_ready);
     EXPECT_EQ(this_install_has_exes, 1); // a later reading never clears it
+}
+
+// A file that is there but cannot be examined is the user's until they say
+// otherwise: asked about before it is replaced, never deleted; only a file
+// that is truly absent is installed without a question.
+TEST_F(Manifest, UnreadableFilesAreNeverTakenForMissing)
+{
+    enum what_stands { a_file, a_folder, a_dangling_link, a_closed_file, nothing, a_file_on_the_way };
+    const std::string long_folder = std::string(250, 'l') + "/" + std::string(250, 'm');
+    struct unreadable_case {
+        const char* what;
+        std::string rel; // below the product folder
+        what_stands there;
+        const char* sig_have;
+    };
+    std::vector<unreadable_case> cases = {
+        {"folder holding ':'", "we:ird/a.txt", a_file, sig_unreadable},
+        {"folder holding a backslash", "we\\ird/a.txt", a_file, sig_unreadable},
+        {"past the file layer's length limit", long_folder + "/a.txt", a_file, sig_unreadable},
+        {"a folder in the file's place", "sub/a.txt", a_folder, sig_unreadable},
+        {"a dangling link", "a.txt", a_dangling_link, sig_unreadable},
+        {"absent, folder holding ':'", "we:ird/a.txt", nothing, sig_missing},
+        {"absent, past the length limit", long_folder + "/a.txt", nothing, sig_missing},
+        {"absent, a file on the way", "blocker/a.txt", a_file_on_the_way, sig_missing},
+    };
+    if (geteuid() != 0) cases.push_back({"mode 000", "a.txt", a_closed_file, sig_unreadable}); // root reads it
+    for (const unreadable_case& c : cases) {
+        for (const char* want : {md5_abc, "GONE"}) {
+            SCOPED_TRACE(std::string(c.what) + " / " + want);
+            std::filesystem::remove_all(product);
+            const std::string full = product + c.rel;
+            const std::string folder = full.substr(0, full.rfind('/'));
+            std::filesystem::create_directories(c.there == a_file_on_the_way ? product : folder);
+            if (c.there == a_file || c.there == a_closed_file) write_file(full, "the user's");
+            if (c.there == a_closed_file) chmod(full.c_str(), 0);
+            if (c.there == a_folder) mkdir(full.c_str(), 0755);
+            if (c.there == a_dangling_link) {
+                ASSERT_EQ(symlink("nowhere", full.c_str()), 0);
+            }
+            if (c.there == a_file_on_the_way) write_file(folder, "x");
+            const std::string m = write_manifest("DIR Top/\nFILE 0 0 0 1 1 " + std::string(want) + " " + c.rel + "\n");
+            ASSERT_EQ(read_directory(m, "t"), dir_ready);
+            const file_version_struct& v = version(0, 0);
+            EXPECT_EQ(v.sig_have, c.sig_have);
+            EXPECT_EQ(v.up_to_date, 0);
+            const bool unreadable = c.sig_have == std::string(sig_unreadable);
+            const bool gone = want == std::string("GONE");
+            questions().clear();
+            if (unreadable && !gone) answers().push_back(sel_keep);
+            EXPECT_EQ(choose_files(), 1);
+            EXPECT_EQ(questions().size(), unreadable && !gone ? 1u : 0u);
+            EXPECT_EQ(v.want_install, !unreadable && !gone);
+            EXPECT_EQ(v.want_delete, 0);
+        }
+    }
+    EXPECT_TRUE(alerts.alerts().empty());
 }
 
 TEST_F(Manifest, TotalsStayExactPastSixteenGigabytes)

@@ -59,6 +59,9 @@ TEST(Records, ManifestPathsMustStayInsideTheProduct)
         {"Top//a", 0},
         {"Top/", 0},
         {"Top/..", 0},
+        {"../x", 0}, // the top folder is part of the archive's path on the disc
+        {"./x", 0},
+        {"/x", 0},
         {std::string("Top/a\0b", 7), 0},
     };
     for (const inside_case& c : cases) {
@@ -91,6 +94,13 @@ TEST(Records, OperatingSystemFolders)
     EXPECT_EQ(out, "kept");
     get_OS_abs_path(7, out);
     EXPECT_EQ(out, "kept");
+    setenv("HOME", "", 1); // empty counts as unset: never the root folder
+    for (int which : {os_dir_desktop, os_dir_default_apps, os_dir_prefs}) {
+        SCOPED_TRACE(which);
+        get_OS_abs_path(which, out);
+        EXPECT_EQ(out, "kept");
+    }
+    unsetenv("HOME");
     if (old_home) setenv("HOME", saved.c_str(), 1);
 }
 

@@ -217,6 +217,8 @@ TEST_F(Install, RenameOnlyToAPlainNewFolderName)
         {product, ".", 0},
         {product, "a/b", 0},
         {product, "taken", 0},
+        {product, "Skylume:9", 0}, // the file layer could not use the renamed folder
+        {product, "Skylume\\9", 0},
         {"/", "x", 0},
         {"//", "x", 0},
         {tmp / "missing/", "x", 0},
@@ -227,6 +229,11 @@ TEST_F(Install, RenameOnlyToAPlainNewFolderName)
         SCOPED_TRACE(c.dest + " -> " + c.name);
         EXPECT_EQ(rename_is_safe(c.dest, c.name), c.safe);
     }
+    // Nor one whose path would be past the file layer's length limit.
+    const std::string deep_parent = tmp / (std::string(250, 'p') + "/");
+    fs::create_directories(deep_parent + "P/Resources");
+    EXPECT_EQ(rename_is_safe(deep_parent + "P/", "Skylume 9"), 1);
+    EXPECT_EQ(rename_is_safe(deep_parent + "P/", std::string(250, 'n')), 0);
     // The home folder and every folder above it, however they are spelled.
     const char* home = getenv("HOME");
     const std::string saved = home ? home : "";

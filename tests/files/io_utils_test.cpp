@@ -4,6 +4,7 @@
 #include "files/find_path.h"
 #include "foundation/hl_types.h"
 #include "files/io_errors.h"
+#include "files/io_paths.h"
 #include "support/testkit.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 
 namespace {
 
@@ -105,6 +107,51 @@ TEST(Exists, FilesAndFoldersInEitherCase)
     g_case_sensitive = 0;
     EXPECT_TRUE(alerts.alerts().empty());
     EXPECT_NE(log.text().find("file_exists: path too long"), std::string::npos);
+}
+
+// "Cannot be examined" is never "missing": only a path with nothing at it,
+// or with a non-folder on the way, is absent.
+TEST(Exists, AbsentOnlyWhenNothingIsThere)
+{
+    temp_dir dir;
+    const std::string long_folder = dir / (std::string(250, 'l') + "/" + std::string(250, 'm'));
+    mkdir((dir / "we:ird").c_str(), 0755);
+    mkdir((dir / "Folder").c_str(), 0755);
+    std::filesystem::create_directories(long_folder);
+    write_file(dir / "we:ird/a.txt", "x");
+    write_file(dir / "Folder/File.txt", "x");
+    write_file(long_folder + "/a.txt", "x");
+    ASSERT_EQ(symlink("nowhere", (dir / "dangling").c_str()), 0);
+    struct absent_case {
+        std::string path;
+        int case_lookup;
+        int absent;
+    };
+    const absent_case cases[] = {
+        {dir / "we:ird/a.txt", 0, 0},  {dir / "we:ird/b.txt", 0, 1},      {long_folder + "/a.txt", 0, 0},
+        {long_folder + "/b.txt", 1, 1}, {dir / "Folder", 0, 0},            {dir / "dangling", 0, 0},
+        {dir / "Folder/File.txt/x", 0, 1}, {dir / "folder/file.TXT", 0, 1}, {dir / "folder/file.TXT", 1, 0},
+        {dir / "missing/x", 1, 1},
+    };
+    xer_capture log;
+    for (const absent_case& c : cases) {
+        SCOPED_TRACE(c.path.substr(dir.path().size()).substr(0, 60) + (c.case_lookup ? " (any case)" : ""));
+        g_case_sensitive = c.case_lookup;
+        EXPECT_EQ(file_is_absent(c.path), c.absent);
+    }
+    g_case_sensitive = 0;
+}
+
+TEST(Exists, PathsTheFileCallsTake)
+{
+    temp_dir dir;
+    xer_capture log;
+    EXPECT_EQ(path_usable(dir / "plain/", "t"), 1);
+    EXPECT_EQ(path_usable(dir / "a:b/", "t"), 0);
+    EXPECT_EQ(path_usable(dir / "a\\b/", "t"), 0);
+    EXPECT_EQ(path_usable(std::string(io_max_path, 'x'), "t"), 1);
+    EXPECT_EQ(path_usable(std::string(io_max_path + 1, 'x'), "t"), 0);
+    EXPECT_NE(log.text().find("t: path too long"), std::string::npos);
 }
 
 } // namespace
