@@ -5,6 +5,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     zlib1g-dev libminizip-dev
+    libpng-dev libsquish-dev libgl-dev
     nginx-light curl tinyproxy
     clang libclang-rt-14-dev
     unzip
