@@ -34,3 +34,30 @@ public:
     gamma_setting(const gamma_setting&) = delete;
     gamma_setting& operator=(const gamma_setting&) = delete;
 };
+
+#include <csignal>
+#include <sys/resource.h>
+
+// Lowers the largest file this process may write, as a full disc would stop a
+// writer: a write past it fails with EFBIG instead of raising SIGXFSZ.
+class file_size_limit {
+public:
+    explicit file_size_limit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit l = saved_;
+        l.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &l);
+    }
+    ~file_size_limit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+    file_size_limit(const file_size_limit&) = delete;
+    file_size_limit& operator=(const file_size_limit&) = delete;
+private:
+    rlimit saved_{};
+    void (*previous_)(int) = nullptr;
+};
