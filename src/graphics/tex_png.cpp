@@ -37,10 +37,13 @@ void my_readbuf(png_structp png, png_bytep data, size_t length)
     file->cursor += length;
 }
 
-// Returns, and libpng then unwinds to the setjmp of the operation in progress.
-void my_error(png_structp, png_const_charp message)
+// Shows the notice, then unwinds to the setjmp of the operation in progress
+// itself (libpng's fallback would do the same after printing to stderr). The
+// alert's strings are gone before the jump.
+void my_error(png_structp png, png_const_charp message)
 {
     MACIBM_alert(0, "PNG error!", message ? message : "", "", "", t_alert);
+    png_longjmp(png, 1);
 }
 
 void my_warning(png_structp, png_const_charp message)
