@@ -9,6 +9,8 @@ packages=(
     nginx-light curl tinyproxy
     clang libclang-rt-14-dev
     unzip
+    libgl-dev libglx-dev libx11-dev libgl1-mesa-dri
+    xvfb x11-utils xdotool libxtst-dev
 )
 missing=()
 for p in "${packages[@]}"; do
