@@ -6,6 +6,7 @@ packages=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     zlib1g-dev libminizip-dev
     libx11-dev
+    libpng-dev libsquish-dev libgl-dev
     nginx-light curl tinyproxy
     clang libclang-rt-14-dev
     unzip
