@@ -4,14 +4,15 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     googletest libgtest-dev libgmock-dev libbenchmark-dev
-    zlib1g-dev libminizip-dev
-    libx11-dev
-    libpng-dev libsquish-dev libgl-dev
+    zlib1g-dev libminizip-dev libpng-dev libsquish-dev
+    libgl-dev libglx-dev libx11-dev libxtst-dev libgl1-mesa-dri
+    xvfb x11-utils xdotool
     nginx-light curl tinyproxy
     clang libclang-rt-14-dev
     unzip
-    libgl-dev libglx-dev libx11-dev libgl1-mesa-dri
-    xvfb x11-utils xdotool libxtst-dev
+    # Only for tools/make_interface_art.py, which draws art/*.png; the build
+    # itself embeds the PNG files without Python.
+    python3-pil python3-numpy fonts-dejavu-core
 )
 missing=()
 for p in "${packages[@]}"; do
