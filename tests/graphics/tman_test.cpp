@@ -488,6 +488,12 @@ TEST_F(TmanTest, ShrunkAndNarrowPicturesKeepTheirRows)
     const std::vector<unsigned char> shrunk = {10, 50, 0, 255, 50, 50, 0, 255, 90, 50, 0, 255, 70, 50, 0, 0};
     EXPECT_EQ(uploads()[0].bytes, shrunk);
 
+    // 3 x 3 at level 0 is taken at a third, which the box filter does as a half.
+    file("three.png", exact_png(rgba_png_spec(3, 3, [](int x, int y) { return x < 2 && y >= 1 ? 0x646464FFu : 0xFAFAFAFFu; })));
+    mnw.tex_res = 0;
+    t.load_texture(tex_fail_silent, 502, tex_col_rgba, tex_load_now, dir / "three.png");
+    EXPECT_EQ(uploads().back().bytes, (std::vector<unsigned char>{100, 100, 100, 255}));
+
     mnw.tex_res = 5;
     t.load_texture(tex_fail_silent, 501, tex_col_rgba | tex_npot_ok, tex_load_now, dir / "g.png");
     const auto& full = uploads().back();
