@@ -168,8 +168,12 @@ void down_class::DoProcessing()
         if (sent > 0) send_bytes.erase(send_bytes.begin(), send_bytes.begin() + sent);
     }
     const long got = socket->ReadData(readChunk, sizeof readChunk);
-    if (got <= 0) return;
-    recv_bytes.insert(recv_bytes.end(), readChunk, readChunk + got);
+    if (got > 0) TakeReceived(readChunk, static_cast<std::size_t>(got));
+}
+
+void down_class::TakeReceived(const char* data, std::size_t count)
+{
+    recv_bytes.insert(recv_bytes.end(), data, data + count);
     if (!headers_done && !parse_header_lines()) return;
     handle_body();
 }
@@ -199,7 +203,7 @@ bool down_class::parse_header_lines()
     if (header_bytes + recv_bytes.size() > down_header_limit) {
         xer << "HTTP reply header longer than " << down_header_limit << " bytes; transfer stopped.\n";
         error = err_net_bad_state;
-        socket->Disconnect();
+        if (socket) socket->Disconnect();
     }
     return false;
 }
@@ -236,7 +240,7 @@ void down_class::handle_body()
 {
     last_activity = xtim.elapsed_time;
     const bool known = content_length != down_length_unknown;
-    if (known && recv_bytes.size() >= content_length - bytes_written) socket->Disconnect();
+    if (known && socket && recv_bytes.size() >= content_length - bytes_written) socket->Disconnect();
     if (out_file && !recv_bytes.empty()) write_body();
     if (out_file && known && bytes_written >= content_length) close_out_file();
 }
