@@ -73,8 +73,10 @@ TEST(Hooks, DefaultNoticeGoesToTheConsoleAndTheLog)
 
 TEST(HooksDeathTest, DefaultFatalAlertRunsTheExitWithoutSavingAndAborts)
 {
+    temp_dir dir; // where the memory report's file goes
     EXPECT_DEATH(
         {
+            app_path = dir.path() + "/";
             default_alert_handler handler;
             MACIBM_set_finishup_hook([](int save) { std::fprintf(stderr, "finishup(%d)\n", save); });
             MACIBM_alert(0, "Disk on fire", "", "", "", t_exit);
