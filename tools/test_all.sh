@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need on a fresh Debian 12 machine, then
-# replays the fuzz targets briefly (clang and libFuzzer), then builds and runs
-# every test twice: a normal build and an ASan + UBSan build. The builds are the
-# presets of CMakePresets.json, each in build/<preset>.
+# Installs what the build and the tests need on a fresh Debian 12 machine,
+# checks the layering rule from the includes, replays the fuzz targets briefly
+# (clang and libFuzzer), then builds and runs every test twice: a normal build
+# and an ASan + UBSan build. The builds are the presets of CMakePresets.json,
+# each in build/<preset>.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
