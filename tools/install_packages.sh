@@ -33,3 +33,13 @@ if [ ${#missing[@]} -gt 0 ]; then
     apt-get install -y --no-install-recommends "${missing[@]}" || { [ $own_policy = 1 ] && rm -f "$policy"; exit 1; }
     if [ $own_policy = 1 ]; then rm -f "$policy"; fi
 fi
+
+# apt enables nginx and tinyproxy as system services started at every boot; the
+# tests and benchmarks start their own on 127.0.0.1 and want no others.
+for service in nginx tinyproxy; do
+    if command -v systemctl >/dev/null; then
+        systemctl disable --quiet "$service"
+    elif [ -x "/etc/init.d/$service" ]; then
+        update-rc.d "$service" disable
+    fi
+done

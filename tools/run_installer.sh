@@ -4,5 +4,5 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install_packages.sh
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSKY_TESTS=OFF -DSKY_BENCH=OFF
-cmake --build build/release -j "$(nproc)"
+cmake --preset release -B build/installer -DSKY_TESTS=OFF -DSKY_BENCH=OFF
+cmake --build build/installer -j "$(nproc)"

@@ -1,44 +1,55 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need on a fresh Debian 12 machine, then
-# replays the fuzz targets briefly (clang and libFuzzer), then builds and runs
-# every test twice: a normal build and an ASan + UBSan build.
+# Installs what the build and the tests need on a fresh Debian 12 machine,
+# checks the layering rule from the includes, replays the fuzz targets briefly
+# (clang and libFuzzer), then builds and runs every test twice: a normal build
+# and an ASan + UBSan build. The builds are the presets of CMakePresets.json,
+# each in build/<preset>.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash tools/install_packages.sh
+bash tools/check_includes.sh # the layering rule, read from the includes
 
-jobs=$(nproc)
-run_build() { # <folder> <cmake options...>
-    local dir=$1; shift
-    cmake -S . -B "$dir" -G Ninja "$@"
-    cmake --build "$dir" -j "$jobs"
-    (cd "$dir" && ctest -j "$jobs" --output-on-failure --timeout 600)
+jobs=${SKY_JOBS:-$(nproc)} # parallel builds and tests; SKY_JOBS on a shared machine
+run_preset() { # <preset>: configure, build, and run the tests when it has any
+    cmake --preset "$1"
+    cmake --build --preset "$1" -j "$jobs"
+    if [ "$1" != fuzz ]; then ctest --preset "$1" -j "$jobs"; fi
 }
 
-# A short fuzz run of zip extraction: seed archives made by code, a fixed
-# number of runs, a minute at most.
-CC=clang CXX=clang++ cmake -S . -B build/ci-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSKY_FUZZ=ON
-cmake --build build/ci-fuzz -j "$jobs"
-fuzz_dir=build/ci-fuzz/zip_corpus
-rm -rf "$fuzz_dir" && mkdir -p "$fuzz_dir/seeds" "$fuzz_dir/found"
-build/ci-fuzz/fuzz/make_zip_seeds "$fuzz_dir/seeds"
-build/ci-fuzz/fuzz/fuzz_zip_extract -runs=10000 -max_len=16384 -max_total_time=60 \
-    "$fuzz_dir/found" "$fuzz_dir/seeds"
+# One fuzz target: its seeds made by code, the inputs kept from earlier runs
+# (fuzz/corpus/<target>/, when there) replayed, then a short run of a
+# fixed number of inputs, half a minute at most. A crash, a leak or a broken
+# property fails CI; the input that did it is left in build/fuzz/runs/<target>/.
+fuzz_briefly() { # <target> <seed maker> [seed maker arguments...]
+    local target=$1 maker=$2
+    shift 2
+    local dir=build/fuzz/runs/$target kept=fuzz/corpus/$target
+    rm -rf "$dir" && mkdir -p "$dir/seeds" "$dir/found"
+    "build/fuzz/fuzz/$maker" "$@" "$dir/seeds"
+    local corpora=("$dir/found" "$dir/seeds")
+    if [ -d "$kept" ]; then corpora+=("$kept"); fi
+    "build/fuzz/fuzz/$target" -runs=20000 -max_len=16384 -max_total_time=30 \
+        -artifact_prefix="$dir/" "${corpora[@]}"
+}
 
-# A short fuzz run of each image reader and the any-image sniffer, seeded with
-# the kinds of file the image tests make.
-image_dir=build/ci-fuzz/image_corpus
-rm -rf "$image_dir" && mkdir -p "$image_dir/seeds"
-build/ci-fuzz/fuzz/make_image_seeds "$image_dir/seeds"
-for reader in png bmp dds; do
-    mkdir -p "$image_dir/found_$reader"
-    build/ci-fuzz/fuzz/fuzz_${reader}_read -runs=10000 -max_len=16384 -max_total_time=60 \
-        "$image_dir/found_$reader" "$image_dir/seeds/$reader"
+# One line per target: the target, then its seed maker and the maker's arguments.
+fuzz_targets=(
+    "fuzz_zip_extract make_zip_seeds"
+    "fuzz_manifest make_text_seeds manifest"
+    "fuzz_prefs make_text_seeds prefs"
+    "fuzz_http_reply make_text_seeds http_reply"
+    "fuzz_text_header make_text_seeds text_header"
+    "fuzz_png_read make_image_seeds"
+    "fuzz_bmp_read make_image_seeds"
+    "fuzz_dds_read make_image_seeds"
+    "fuzz_image_any make_image_seeds"
+)
+run_preset fuzz
+for line in "${fuzz_targets[@]}"; do
+    # shellcheck disable=SC2086 # the line splits into its words on purpose
+    fuzz_briefly $line
 done
-mkdir -p "$image_dir/found_any"
-build/ci-fuzz/fuzz/fuzz_image_any -runs=5000 -max_len=16384 -max_total_time=60 \
-    "$image_dir/found_any" "$image_dir/seeds/png" "$image_dir/seeds/bmp"
 
-run_build build/ci-release -DCMAKE_BUILD_TYPE=RelWithDebInfo
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
-    run_build build/ci-sanitize -DCMAKE_BUILD_TYPE=Debug -DSKY_SANITIZE=ON
+run_preset release
+run_preset sanitize

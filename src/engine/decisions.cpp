@@ -54,12 +54,10 @@ int choose_files()
     for (size_t i = 0; i < sim_info.size(); ++i) {
         file_history_struct& h = sim_info[i];
         file_version_struct& v = h.versions.back();
-        int act = want_this_f(static_cast<int>(i), static_cast<int>(h.versions.size() - 1), v.match_code);
+        int act = ENG_current_wanted(static_cast<int>(i));
         if (act) {
-            std::string local = v.path;
-            trim_dest_folder(local);
-            local = dest_dir_path + local;
-            const int gone = v.sig_want == "GONE";
+            const std::string local = ENG_disk_path(v.path);
+            const int gone = v.sig_want == sig_gone;
             const bool have = v.sig_have != sig_missing;
             // A file that is there but cannot be read may be the user's own:
             // it is never replaced unasked, and never deleted.
@@ -72,8 +70,8 @@ int choose_files()
                 if (act < 0) return 0;
             }
         }
-        v.want_install = act && v.sig_want != "GONE";
-        v.want_delete = act && v.sig_want == "GONE";
+        v.want_install = act && v.sig_want != sig_gone;
+        v.want_delete = act && v.sig_want == sig_gone;
     }
     return 1;
 }

@@ -81,10 +81,9 @@ std::set<std::string> wanted_folders()
 {
     std::set<std::string> folders;
     for (size_t i = 0; i < sim_info.size(); ++i) {
-        const auto& versions = sim_info[i].versions;
-        const file_version_struct& v = versions.back();
-        if (v.sig_want == "GONE") continue;
-        if (!want_this_f(static_cast<int>(i), static_cast<int>(versions.size() - 1), v.match_code)) continue;
+        const file_version_struct& v = ENG_current_version(static_cast<int>(i));
+        if (v.sig_want == sig_gone) continue;
+        if (!ENG_current_wanted(static_cast<int>(i))) continue;
         std::string rel = v.path;
         trim_dest_folder(rel);
         const size_t slash = rel.rfind('/');

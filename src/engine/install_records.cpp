@@ -33,6 +33,15 @@ void trim_dest_folder(std::string& path)
     if (slash != std::string::npos) path.erase(0, slash + 1);
 }
 
+std::string ENG_disk_path(const std::string& manifest_path)
+{
+    std::string rel = manifest_path;
+    trim_dest_folder(rel);
+    return dest_dir_path + rel;
+}
+
+file_version_struct& ENG_current_version(int history) { return sim_info[static_cast<size_t>(history)].versions.back(); }
+
 void get_OS_abs_path(int which, std::string& out)
 {
     if (which == os_dir_this_app) {

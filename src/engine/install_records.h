@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
-// The two words the examination writes into sig_have besides a signature.
-constexpr const char* sig_missing = "NONE";          // nothing stands at the file's place
-constexpr const char* sig_unreadable = "UNREADABLE"; // something does, but it cannot be examined
+// The signature fields' markers, as the manifest and the examination write them.
+constexpr const char* sig_gone = "GONE";             // sig_want of a file no longer part of the product
+constexpr const char* sig_missing = "NONE";          // sig_have: nothing stands at the file's place
+constexpr const char* sig_unreadable = "UNREADABLE"; // sig_have: something does, but it cannot be examined
 
 // One FILE line of the manifest, with what the disk examination and the
 // install decision made of it.
@@ -19,7 +20,7 @@ struct file_version_struct {
     int aux_code = 0;        // kept as read
     float download_kb = 0;   // archive size, kB
     float disk_kb = 0;       // installed size, kB
-    std::string sig_want;    // MD5 wanted, lower-case hex; "GONE": no longer part of the product
+    std::string sig_want;    // MD5 wanted, lower-case hex; sig_gone: no longer part of the product
     std::string sig_have;    // MD5 on disk, sig_missing or sig_unreadable; newest version only
     std::string path;        // manifest path; its first component is the product's top folder
     int up_to_date = 0;      // flag: the file on disk is the wanted one
@@ -61,6 +62,8 @@ enum { os_dir_this_app = 0, os_dir_desktop = 1, os_dir_default_apps = 2, os_dir_
 
 int path_has_no_file(std::string path);  // 1 when path ends in '/'
 void trim_dest_folder(std::string& path); // drops everything through the first '/'
+std::string ENG_disk_path(const std::string& manifest_path); // dest_dir_path + the path less its top folder
+file_version_struct& ENG_current_version(int history);       // the newest version of sim_info[history]
 // Sets out to the folder, ending in '/'; unknown numbers and an unset or empty HOME leave it unchanged.
 void get_OS_abs_path(int which, std::string& out);
 // folder = path through the '/' before its last name (a folder path yields its parent).

@@ -110,18 +110,15 @@ void examine_disk(const std::string& title)
     const size_t count = sim_info.size();
     const size_t step = count / 200 > 0 ? count / 200 : 1;
     for (size_t i = 0; i < count; ++i) {
-        auto& versions = sim_info[i].versions;
-        file_version_struct& v = versions.back();
-        std::string dest = v.path;
-        trim_dest_folder(dest);
-        dest = dest_dir_path + dest;
+        file_version_struct& v = ENG_current_version(static_cast<int>(i));
+        const std::string dest = ENG_disk_path(v.path);
         if (i % step == 0)
             dir_progress_bar(0, static_cast<float>(i), static_cast<float>(count), 1, title, dest);
         v.sig_have = sig_missing;
         if (calc_file_md5(dest, v.sig_have) != 0 && !file_is_absent(dest)) v.sig_have = sig_unreadable;
         v.up_to_date = v.sig_have != sig_unreadable && v.sig_want == v.sig_have;
-        if (v.sig_want == "GONE" || v.up_to_date) continue;
-        if (!want_this_f(static_cast<int>(i), static_cast<int>(versions.size() - 1), v.match_code)) continue;
+        if (v.sig_want == sig_gone || v.up_to_date) continue;
+        if (!ENG_current_wanted(static_cast<int>(i))) continue;
         stg.download_kb += v.download_kb;
         stg.disk_kb += v.disk_kb;
         if (v.platform >= os_mac && v.platform <= os_linux) this_install_has_exes = 1;

@@ -42,3 +42,9 @@ int want_this_f(int history, int version, int pass_value)
     if (v.platform == platform_linux_only) return stg.download_os == os_linux ? 1 : 0;
     return 0;
 }
+
+int ENG_current_wanted(int history)
+{
+    const auto& versions = sim_info[static_cast<size_t>(history)].versions;
+    return want_this_f(history, static_cast<int>(versions.size() - 1), versions.back().match_code);
+}

@@ -45,3 +45,6 @@ extern const int is_dvd;     // marks the disc build
 // 1 when entry `version` of history `history` is for the platform being
 // installed and its match code equals pass_value. Indices are not checked.
 int want_this_f(int history, int version, int pass_value);
+// want_this_f of history's current version with its own match code: 1 when the
+// install set wants the file at all.
+int ENG_current_wanted(int history);

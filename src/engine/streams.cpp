@@ -30,8 +30,6 @@ namespace {
 
 int history_count() { return static_cast<int>(sim_info.size()); }
 
-file_version_struct& current(int history) { return sim_info[static_cast<size_t>(history)].versions.back(); }
-
 std::string temp_archive(int s) { return temp_path + std::to_string(s) + ".zip"; }
 
 void log_result(const char* action, const std::string& path, int r)
@@ -61,10 +59,8 @@ struct file_paths {
 file_paths paths_of(int history)
 {
     file_paths p;
-    p.manifest = current(history).path;
-    std::string rel = p.manifest;
-    trim_dest_folder(rel);
-    p.dest = dest_dir_path + rel;
+    p.manifest = ENG_current_version(history).path;
+    p.dest = ENG_disk_path(p.manifest);
     p.source = is_net ? server_path[stg.server_index] + p.manifest + ".zip"
                       : dvd_path + install_name + "/" + p.manifest + ".zip";
     return p;
@@ -208,7 +204,7 @@ void take_turn(int s)
         clear_back_off(s);
     }
     if (next.stream_file[s] >= history_count()) return;
-    file_version_struct& v = current(next.stream_file[s]);
+    file_version_struct& v = ENG_current_version(next.stream_file[s]);
     const file_paths p = paths_of(next.stream_file[s]);
     next.stream_state[s] = stream_busy;
     crnt_file_path = p.source;

@@ -192,8 +192,12 @@ void down_class::DoProcessing()
         if (sent > 0) send_bytes.erase(send_bytes.begin(), send_bytes.begin() + sent);
     }
     const long got = socket->ReadData(readChunk, sizeof readChunk);
-    if (got <= 0) return;
-    recv_bytes.insert(recv_bytes.end(), readChunk, readChunk + got);
+    if (got > 0) TakeReceived(readChunk, static_cast<std::size_t>(got));
+}
+
+void down_class::TakeReceived(const char* data, std::size_t count)
+{
+    recv_bytes.insert(recv_bytes.end(), data, data + count);
     if (!headers_done && !parse_header_lines()) return;
     handle_body();
 }
@@ -284,7 +288,7 @@ void down_class::stop(int why)
 {
     if (why != 0 && error == 0) error = why;
     recv_bytes.clear();
-    socket->Disconnect();
+    if (socket) socket->Disconnect(); // a reply fed in without a connection has none
 }
 
 void down_class::handle_body()
@@ -298,7 +302,7 @@ void down_class::handle_body()
         return;
     }
     const bool known = content_length != down_length_unknown;
-    if (known && recv_bytes.size() >= content_length - bytes_written) socket->Disconnect();
+    if (known && socket && recv_bytes.size() >= content_length - bytes_written) socket->Disconnect();
     if (out_file && !recv_bytes.empty()) write_body();
     if (out_file && known && bytes_written >= content_length) close_out_file();
 }

@@ -60,6 +60,10 @@ public:
     down_class& operator=(const down_class&) = delete;
 
     void DoProcessing(); // one step: one send, at most one receive of down_read_chunk bytes
+    // The bytes of one receive: header lines until the final block ends, then
+    // body. DoProcessing hands it what the socket gave; tests and the fuzz
+    // target feed replies through it in pieces, with or without a socket.
+    void TakeReceived(const char* data, std::size_t count);
 
     bool IsDone();       // the socket exists and is closed
     bool IsComplete();   // bytes_written equals content_length

@@ -28,23 +28,12 @@ namespace {
 
 // ---- sets -----------------------------------------------------------------
 
-struct pref_key {
+// One key of a set, in file order, with the variable bound to it: an int* or a
+// std::string* by kind; null while unbound, and the key is then skipped.
+struct pref_row {
     const char* key;
     pref_kind kind;
-};
-
-const pref_key installer_keys[] = {
-    {"_use_max_cpu", pref_int},   {"_rename_folder", pref_int}, {"_stream_count", pref_int},
-    {"_log_actions", pref_int},   {"_always_ask_dir", pref_int}, {"_dest_dir_path", pref_string},
-    {"_proxy_host", pref_string}, {"_proxy_port", pref_string},  {"_proxy_port_int", pref_int},
-};
-
-const pref_key display_keys[] = {
-    {"_x_res_req_PLN", pref_int}, {"_y_res_req_PLN", pref_int}, {"_x_res_req_WRL", pref_int},
-    {"_y_res_req_WRL", pref_int}, {"_x_res_req_ALL", pref_int}, {"_y_res_req_ALL", pref_int},
-    {"_col_res_req", pref_int},   {"_set_res", pref_int},       {"_lang", pref_int},
-    {"_alias_req", pref_int},     {"_keylist_up", pref_int},    {"_sec_mon_inuse", pref_int},
-    {"_prefs_found", pref_int},
+    void* var;
 };
 
 // Window sizes the display set stores for itself; nothing else reads the PLN
@@ -54,30 +43,46 @@ int x_res_req_pln, y_res_req_pln, x_res_req_wrl, y_res_req_wrl, x_res_req_all, y
 const char* const display_file = "Resources/preferences/Res Skysuite.prf";
 
 struct pref_set {
-    const pref_key* keys;
-    std::vector<void*> vars; // int* or std::string* per key, by kind; null: unbound
+    std::vector<pref_row> rows;
     pref_path_fn path;
 };
 
-template <std::size_t N>
-pref_set make_set(const pref_key (&keys)[N], std::vector<void*> vars = {})
+pref_set unbound_installer_set()
 {
-    vars.resize(N);
-    return pref_set{keys, vars, nullptr};
+    return {{{"_use_max_cpu", pref_int, nullptr},
+             {"_rename_folder", pref_int, nullptr},
+             {"_stream_count", pref_int, nullptr},
+             {"_log_actions", pref_int, nullptr},
+             {"_always_ask_dir", pref_int, nullptr},
+             {"_dest_dir_path", pref_string, nullptr},
+             {"_proxy_host", pref_string, nullptr},
+             {"_proxy_port", pref_string, nullptr},
+             {"_proxy_port_int", pref_int, nullptr}},
+            nullptr};
 }
 
 pref_set& installer_set()
 {
-    static pref_set s = make_set(installer_keys);
+    static pref_set s = unbound_installer_set();
     return s;
 }
 
 pref_set& display_set()
 {
-    static pref_set s = make_set(display_keys, {&x_res_req_pln, &y_res_req_pln, &x_res_req_wrl, &y_res_req_wrl,
-                                                &x_res_req_all, &y_res_req_all, &mnw.col_res_req, &mnw.set_res,
-                                                &mnw.lang, &mnw.alias_req, &mnw.keylist_up, &mnw.sec_mon_inuse,
-                                                &mnw.prefs_found});
+    static pref_set s{{{"_x_res_req_PLN", pref_int, &x_res_req_pln},
+                       {"_y_res_req_PLN", pref_int, &y_res_req_pln},
+                       {"_x_res_req_WRL", pref_int, &x_res_req_wrl},
+                       {"_y_res_req_WRL", pref_int, &y_res_req_wrl},
+                       {"_x_res_req_ALL", pref_int, &x_res_req_all},
+                       {"_y_res_req_ALL", pref_int, &y_res_req_all},
+                       {"_col_res_req", pref_int, &mnw.col_res_req},
+                       {"_set_res", pref_int, &mnw.set_res},
+                       {"_lang", pref_int, &mnw.lang},
+                       {"_alias_req", pref_int, &mnw.alias_req},
+                       {"_keylist_up", pref_int, &mnw.keylist_up},
+                       {"_sec_mon_inuse", pref_int, &mnw.sec_mon_inuse},
+                       {"_prefs_found", pref_int, &mnw.prefs_found}},
+                      nullptr};
     return s;
 }
 
@@ -91,9 +96,9 @@ pref_set* find_set(int which)
 int bind_key(int which, const char* key, pref_kind kind, void* var)
 {
     if (pref_set* set = find_set(which))
-        for (std::size_t i = 0; i < set->vars.size(); ++i)
-            if (set->keys[i].kind == kind && std::string(set->keys[i].key) == key) {
-                set->vars[i] = var;
+        for (pref_row& row : set->rows)
+            if (row.kind == kind && std::string(row.key) == key) {
+                row.var = var;
                 return 1;
             }
     IO_log("prefs: set " + std::to_string(which) + " has no " + (kind == pref_int ? "int" : "string") +
@@ -103,14 +108,14 @@ int bind_key(int which, const char* key, pref_kind kind, void* var)
 
 void walk_keys(scan_class& scan, const pref_set& set)
 {
-    for (std::size_t i = 0; i < set.vars.size(); ++i) {
-        if (!set.vars[i]) continue;
-        if (set.keys[i].kind == pref_int) {
-            scan.int_io(static_cast<int*>(set.vars[i]), set.keys[i].key);
+    for (const pref_row& row : set.rows) {
+        if (!row.var) continue;
+        if (row.kind == pref_int) {
+            scan.int_io(static_cast<int*>(row.var), row.key);
         } else {
-            std::string& s = *static_cast<std::string*>(set.vars[i]);
+            std::string& s = *static_cast<std::string*>(row.var);
             if (scan.mode == 1 && s.empty()) continue;
-            scan.fetch_or_get(s, s, set.keys[i].key);
+            scan.fetch_or_get(s, s, row.key);
         }
     }
 }
@@ -291,4 +296,4 @@ void pref_class::bind_path(int which, pref_path_fn fn)
     if (which == pref_set_installer) installer_set().path = fn;
 }
 
-void pref_class::unbind_all() { installer_set() = make_set(installer_keys); }
+void pref_class::unbind_all() { installer_set() = unbound_installer_set(); }

@@ -141,8 +141,9 @@ TEST(DiscMounted, FoundThroughTheRealMountTable)
     const std::string disc = tmp / "disc";
     std::filesystem::create_directories(disc);
     write_file(disc + "/dvd_version.txt", good_version);
+    // The probe runs in the temporary folder, where its notice leaves the memory report.
     const std::string script = "mount -t tmpfs none /mnt && mkdir -p /mnt/cdrom && mount --bind '" + disc +
-                               "' /mnt/cdrom && '" DISC_PROBE "'";
+                               "' /mnt/cdrom && cd '" + tmp.path() + "' && '" DISC_PROBE "'";
     const std::string cmd = "unshare -m --propagation private sh -c \"" + script + "\"";
     FILE* p = popen(cmd.c_str(), "r");
     ASSERT_NE(p, nullptr);

@@ -96,7 +96,6 @@ TEST(Exists, FilesAndFoldersInEitherCase)
         {dir / "missing", 1, 0, 0},
         {dir / std::string(500, 'x'), 1, 0, 0}, // refused without ending the program
     };
-    alert_recorder alerts;
     xer_capture log;
     for (const exists_case& c : cases) {
         SCOPED_TRACE(c.path.substr(0, 80) + (c.case_lookup ? " (any case)" : ""));
@@ -105,7 +104,6 @@ TEST(Exists, FilesAndFoldersInEitherCase)
         EXPECT_EQ(dir_exists(c.path), c.folder);
     }
     g_case_sensitive = 0;
-    EXPECT_TRUE(alerts.alerts().empty());
     EXPECT_NE(log.text().find("file_exists: path too long"), std::string::npos);
 }
 

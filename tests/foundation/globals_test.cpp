@@ -59,6 +59,7 @@ TEST(Hooks, DefaultNoticeGoesToTheConsoleAndTheLog)
     const std::string saved_app_path = app_path;
     app_path = dir.path() + "/"; // where the memory report's file goes
     xer_capture log;
+    default_alert_handler handler;
     testing::internal::CaptureStdout();
     MACIBM_alert(0, "one", "two", "", "", t_alert);
     const int line = __LINE__ - 1;
@@ -72,8 +73,11 @@ TEST(Hooks, DefaultNoticeGoesToTheConsoleAndTheLog)
 
 TEST(HooksDeathTest, DefaultFatalAlertRunsTheExitWithoutSavingAndAborts)
 {
+    temp_dir dir; // where the memory report's file goes
     EXPECT_DEATH(
         {
+            app_path = dir.path() + "/";
+            default_alert_handler handler;
             MACIBM_set_finishup_hook([](int save) { std::fprintf(stderr, "finishup(%d)\n", save); });
             MACIBM_alert(0, "Disk on fire", "", "", "", t_exit);
         },
@@ -84,6 +88,7 @@ TEST(HooksDeathTest, UnattendedRunsOnlyLogAndEndWithStatusOne)
 {
     EXPECT_EXIT(
         {
+            default_alert_handler handler;
             cmdline.init_win("--fps_test=3");
             MACIBM_set_finishup_hook([](int) { std::fprintf(stderr, "finishup ran\n"); });
             MACIBM_alert(0, "a notice", "", "", "", t_alert); // returns at once

@@ -21,7 +21,8 @@ struct fatal_alert {
     alert_lines lines;
 };
 
-// Installs the recorder for its lifetime. Unexpected alerts are the test's to check.
+// Installs the recorder for its lifetime: the test expects alerts and checks them.
+// Without one, an alert fails the test at once (test_main.cpp).
 class alert_recorder {
 public:
     alert_recorder();
@@ -29,6 +30,17 @@ public:
     alert_recorder(const alert_recorder&) = delete;
     alert_recorder& operator=(const alert_recorder&) = delete;
     static std::vector<recorded_alert>& alerts();
+private:
+    alert_fn previous;
+};
+
+// Puts the default alert handler back for its lifetime, for the tests of that handler.
+class default_alert_handler {
+public:
+    default_alert_handler() : previous(MACIBM_set_alert_hook(nullptr)) {}
+    ~default_alert_handler() { MACIBM_set_alert_hook(previous); }
+    default_alert_handler(const default_alert_handler&) = delete;
+    default_alert_handler& operator=(const default_alert_handler&) = delete;
 private:
     alert_fn previous;
 };

@@ -85,6 +85,39 @@ TEST_F(down_fixture, ReplyFieldsKeepTheFirstHeaderAndTheBodyStaysWithoutADestina
     EXPECT_EQ(d.GetStatus(), down_closed);
 }
 
+// The reply reader on its own, without a socket: a request refused for its
+// control character leaves a transfer that only the bytes handed in drive.
+TEST_F(down_fixture, AReplyReadsTheSameInPiecesOfEverySize)
+{
+    const std::string reply = "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 6\r\n"
+                              "X-A: first\r\nX-A: second\r\n\r\nsix by"
+                              "tes and more";
+    const std::string dest = dir / "body";
+    for (std::size_t piece = 1; piece <= reply.size(); ++piece) {
+        SCOPED_TRACE(piece);
+        {
+            down_class d("\x01", 80, "/", false, {}, nullptr, 0, dest.c_str());
+            for (std::size_t at = 0; at < reply.size(); at += piece)
+                d.TakeReceived(reply.data() + at, std::min(piece, reply.size() - at));
+            EXPECT_TRUE(d.headers_done);
+            EXPECT_EQ(d.status_code, 200);
+            EXPECT_EQ(d.content_length, 6u);
+            EXPECT_EQ(d.bytes_written, 6u);
+            const std::map<std::string, std::string> want = {{"Content-Length", "6"}, {"X-A", "first"}};
+            EXPECT_EQ(d.reply_headers, want);
+        }
+        EXPECT_EQ(read_file(dest), "six by"); // the bytes past the announced length are dropped
+    }
+
+    down_class endless("\x01", 80, "/", false, {}, nullptr, 0, nullptr);
+    endless.error = 0; // forget the refusal, so that the header limit's own code shows
+    const std::string line = "X: " + std::string(1000, 'x') + "\r\n";
+    for (std::size_t sent = 0; sent <= down_header_limit; sent += line.size())
+        endless.TakeReceived(line.data(), line.size());
+    EXPECT_EQ(endless.error, err_net_bad_reply); // a header that never ends stops the transfer
+    EXPECT_FALSE(endless.headers_done);
+}
+
 TEST_F(down_fixture, RefusedAndUnresolvedRequestsHaveNoSocket)
 {
     struct refuse_case {
