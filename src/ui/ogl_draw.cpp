@@ -15,7 +15,8 @@
 namespace {
 
 constexpr float deg_to_rad = 0.017453294f;
-constexpr int ref_combine_17 = 414; // the one texture drawn with the manager's set-up 17
+constexpr int ref_combine_17 = 414;
+constexpr double max_steps = 1e6; // rows of a circle or rings and degrees of an arc // the one texture drawn with the manager's set-up 17
 
 float wx0() { return mnw.wind_x; }
 float wy0() { return mnw.wind_y; }
@@ -30,11 +31,13 @@ void apply_green(float rgb[3])
     rgb[0] = rgb[2] = 0;
 }
 
-// How many of lo, lo + 1, ... are at most hi: 0 when hi < lo or either is not finite.
+// How many of lo, lo + 1, ... are at most hi: 0 when hi < lo, either is not
+// finite, or the span is beyond any window (no endless loop of lines).
 long whole_steps(float lo, float hi)
 {
-    if (!(hi >= lo) || !std::isfinite(lo) || !std::isfinite(hi)) return 0;
-    return static_cast<long>(std::floor(static_cast<double>(hi) - static_cast<double>(lo))) + 1;
+    const double span = static_cast<double>(hi) - static_cast<double>(lo);
+    if (!(span >= 0) || !(span < max_steps)) return 0;
+    return static_cast<long>(std::floor(span)) + 1;
 }
 
 } // namespace
