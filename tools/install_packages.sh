@@ -4,8 +4,9 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     googletest libgtest-dev libgmock-dev libbenchmark-dev
-    zlib1g-dev libminizip-dev libpng-dev
-    libx11-dev
+    zlib1g-dev libminizip-dev libpng-dev libsquish-dev
+    libgl-dev libglx-dev libx11-dev libxtst-dev libgl1-mesa-dri
+    xvfb x11-utils xdotool
     nginx-light curl tinyproxy
     clang libclang-rt-14-dev
     unzip

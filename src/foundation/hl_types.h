@@ -35,7 +35,9 @@ struct mnw_class {
     int x_res_req, y_res_req, col_res_req; // requested size (px) and depth (bits)
     float pix_x_off;          // horizontal centring offset, interface units
     float pix_y_off;          // vertical excess over 768 pixels
-    int fit_screen;           // flag: size the window to the screen
+    float half_dx, half_dy;   // half the window width (px); half the 768-unit design height
+    float ortho_x1, ortho_y1, ortho_x2, ortho_y2; // 2D projection edges: left, bottom, right, top
+    int fit_to_screen;        // flag: size the window to the screen less 40 x 60
     float view_x, view_y, view_dx, view_dy; // whole-window viewport, pixels
     float ui_scale;           // pixels per interface unit; 0 until set
     float mouse_x, mouse_y;   // mouse in interface units, y upwards

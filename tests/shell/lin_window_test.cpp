@@ -1,0 +1,375 @@
+// lin_window_test.cpp - the main window and its GL context on a real X server
+// (Xvfb with Mesa's software GL, no window manager): the window as a window
+// manager sees it, the initial GL state, Mesa's capability report, the state
+// cache against glIsEnabled, and a scissored clear read back pixel by pixel.
+#include "foundation/cmdline.h"
+#include "foundation/hl_types.h"
+#include "graphics/gl_calls.h"
+#include "graphics/ogl_extensions.h"
+#include "shell/window.h"
+#include "support/testkit.h"
+#include "support/xvfb.h"
+#include "ui/ogl_state.h"
+#include "ui/ogl_view.h"
+
+#include <gtest/gtest.h>
+
+// After gtest: Xlib's macros (None, Bool) would clash with its names.
+#include <GL/gl.h>
+#include <GL/glx.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// Opens the main window as start-up does, on a fresh Xvfb.
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string why;
+        const std::string display = xvfb_display(&why);
+        ASSERT_FALSE(display.empty()) << "no X server for the window tests: " << why;
+        HL_reset_globals();
+        cmdline.clear();
+        setenv("DESKTOP_STARTUP_ID", "skylume-test-42", 1);
+        mnw.x_res_req = 1024;
+        mnw.y_res_req = 768;
+        mnw.col_res_req = 32;
+        MACIBM_setres_forget();
+        MACIBM_setres(1);
+        ASSERT_EQ(MACIBM_make_context(0), 1);
+        unsetenv("DESKTOP_STARTUP_ID");
+        peer = XOpenDisplay(display.c_str()); // a second client, as a window manager would be
+        ASSERT_NE(peer, nullptr);
+    }
+    void TearDown() override
+    {
+        if (peer) XCloseDisplay(peer);
+        MACIBM_nuke_context(0);
+        if (mnw.display) XCloseDisplay(static_cast<Display*>(mnw.display));
+        HL_reset_globals();
+    }
+
+    Window main_window() const { return static_cast<Window>(mnw.xwin[0]); }
+
+    // A property of the main window as raw items; its type's name in *type.
+    std::vector<unsigned long> property(const char* name, std::string* type, int* format = nullptr)
+    {
+        Atom actual_type = None;
+        int actual_format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        std::vector<unsigned long> items;
+        XGetWindowProperty(peer, main_window(), XInternAtom(peer, name, False), 0, 1024, False, AnyPropertyType,
+                           &actual_type, &actual_format, &count, &after, &data);
+        if (type) *type = actual_type == None ? "" : atom_name(actual_type);
+        if (format) *format = actual_format;
+        for (unsigned long i = 0; i < count && data; ++i) {
+            if (actual_format == 8) items.push_back(data[i]);
+            if (actual_format == 32) items.push_back(reinterpret_cast<unsigned long*>(data)[i]);
+        }
+        if (data) XFree(data);
+        return items;
+    }
+    std::string text_property(const char* name, std::string* type)
+    {
+        const std::vector<unsigned long> bytes = property(name, type);
+        return std::string(bytes.begin(), bytes.end());
+    }
+    std::vector<std::string> atom_property(const char* name)
+    {
+        std::string type;
+        std::vector<std::string> names;
+        for (unsigned long a : property(name, &type)) names.push_back(atom_name(a));
+        EXPECT_EQ(type, names.empty() ? type : "ATOM") << name;
+        return names;
+    }
+    std::string atom_name(Atom a)
+    {
+        char* n = XGetAtomName(peer, a);
+        const std::string s = n ? n : "";
+        if (n) XFree(n);
+        return s;
+    }
+
+    Display* peer = nullptr;
+};
+
+GLint gl_int(GLenum name)
+{
+    GLint v = -1;
+    glGetIntegerv(name, &v);
+    return v;
+}
+
+bool gl_on(GLenum cap) { return glIsEnabled(cap) == GL_TRUE; }
+
+struct rgb {
+    int r, g, b;
+    bool operator==(const rgb& o) const { return r == o.r && g == o.g && b == o.b; }
+};
+
+std::ostream& operator<<(std::ostream& os, const rgb& c) { return os << "(" << c.r << ", " << c.g << ", " << c.b << ")"; }
+
+rgb pixel_at(int x, int y)
+{
+    unsigned char p[3] = {0, 0, 0};
+    glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, p);
+    return {p[0], p[1], p[2]};
+}
+
+// A binary PPM of the back buffer, top row first, in the test's working folder.
+void save_screenshot(const std::string& path, int w, int h)
+{
+    std::vector<unsigned char> pixels(static_cast<size_t>(w) * static_cast<size_t>(h) * 3);
+    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    std::ofstream out(path, std::ios::binary);
+    out << "P6\n" << w << " " << h << "\n255\n";
+    for (int row = h - 1; row >= 0; --row)
+        out.write(reinterpret_cast<const char*>(&pixels[static_cast<size_t>(row) * static_cast<size_t>(w) * 3]),
+                  static_cast<std::streamsize>(w) * 3);
+}
+
+} // namespace
+
+TEST_F(MainWindow, AsAWindowManagerSeesIt)
+{
+    XTextProperty name;
+    ASSERT_NE(XGetWMName(peer, main_window(), &name), 0);
+    EXPECT_STREQ(reinterpret_cast<const char*>(name.value), "Skysuite");
+    XFree(name.value);
+
+    XClassHint hint;
+    ASSERT_NE(XGetClassHint(peer, main_window(), &hint), 0);
+    EXPECT_STREQ(hint.res_name, "main_window");
+    EXPECT_STREQ(hint.res_class, "Skylume");
+    XFree(hint.res_name);
+    XFree(hint.res_class);
+
+    XSizeHints hints;
+    long supplied = 0;
+    ASSERT_NE(XGetWMNormalHints(peer, main_window(), &hints, &supplied), 0);
+    EXPECT_EQ(hints.flags, PMinSize | PMaxSize | PWinGravity);
+    EXPECT_EQ(hints.min_width, 1024);
+    EXPECT_EQ(hints.max_width, 1024);
+    EXPECT_EQ(hints.min_height, 768);
+    EXPECT_EQ(hints.max_height, 768);
+    EXPECT_EQ(hints.win_gravity, CenterGravity);
+
+    std::string type;
+    int format = 0;
+    EXPECT_EQ(text_property("_NET_WM_NAME", &type), "Skysuite");
+    EXPECT_EQ(type, "UTF8_STRING");
+    EXPECT_EQ(text_property("_NET_STARTUP_ID", &type), "skylume-test-42");
+    EXPECT_EQ(type, "UTF8_STRING");
+    property("_NET_WM_NAME", &type, &format);
+    EXPECT_EQ(format, 8);
+    EXPECT_EQ(atom_property("_NET_WM_WINDOW_TYPE"), std::vector<std::string>{"_NET_WM_WINDOW_TYPE_NORMAL"});
+    EXPECT_EQ(atom_property("_NET_WM_ALLOWED_ACTIONS"),
+              (std::vector<std::string>{"_NET_WM_ACTION_CLOSE", "_NET_WM_ACTION_FULLSCREEN", "_NET_WM_ACTION_MOVE"}));
+    // The screen is exactly 1024 x 768: the window asks to be full-screen.
+    EXPECT_EQ(atom_property("_NET_WM_STATE"), std::vector<std::string>{"_NET_WM_STATE_FULLSCREEN"});
+
+    XWindowAttributes attrs;
+    ASSERT_NE(XGetWindowAttributes(peer, main_window(), &attrs), 0);
+    EXPECT_EQ(attrs.width, 1024);
+    EXPECT_EQ(attrs.height, 768);
+    EXPECT_EQ(attrs.x, 0);
+    EXPECT_EQ(attrs.y, 0);
+    EXPECT_EQ(attrs.border_width, 0);
+    EXPECT_EQ(attrs.map_state, IsViewable);
+    EXPECT_EQ(attrs.all_event_masks & 0xB204F, 0xB204F);
+    EXPECT_EQ(mnw.alias_now, 0);
+}
+
+TEST_F(MainWindow, InitialGlState)
+{
+    ASSERT_NE(glXGetCurrentContext(), nullptr);
+    EXPECT_EQ(gl_int(GL_UNPACK_ALIGNMENT), 1);
+    EXPECT_EQ(gl_int(GL_PACK_ALIGNMENT), 1);
+    EXPECT_EQ(gl_int(GL_ALPHA_TEST_FUNC), GL_GREATER);
+    EXPECT_EQ(gl_int(GL_BLEND_SRC), GL_SRC_ALPHA);
+    EXPECT_EQ(gl_int(GL_BLEND_DST), GL_ONE_MINUS_SRC_ALPHA);
+    EXPECT_EQ(gl_int(GL_DEPTH_FUNC), GL_LEQUAL);
+    EXPECT_EQ(gl_int(GL_FOG_MODE), GL_LINEAR);
+    EXPECT_EQ(gl_int(GL_FRONT_FACE), GL_CW);
+    EXPECT_EQ(gl_int(GL_CULL_FACE_MODE), GL_BACK);
+    EXPECT_EQ(gl_int(GL_SHADE_MODEL), GL_SMOOTH);
+    EXPECT_EQ(gl_int(GL_COLOR_MATERIAL_FACE), GL_FRONT);
+    EXPECT_EQ(gl_int(GL_COLOR_MATERIAL_PARAMETER), GL_AMBIENT_AND_DIFFUSE);
+    EXPECT_EQ(gl_int(GL_DEPTH_WRITEMASK), GL_FALSE);
+    for (GLenum on : {GL_CULL_FACE, GL_DITHER, GL_COLOR_MATERIAL}) EXPECT_TRUE(gl_on(on)) << on;
+    // Multisampling keeps GL's default (on, without effect on a visual without samples).
+    for (GLenum off : {GL_LOGIC_OP, GL_STENCIL_TEST, GL_TEXTURE_1D, GL_NORMALIZE, GL_SCISSOR_TEST, GL_BLEND, GL_ALPHA_TEST, GL_FOG, GL_LIGHTING, GL_DEPTH_TEST, GL_TEXTURE_2D})
+        EXPECT_FALSE(gl_on(off)) << off;
+    GLfloat ambient[4] = {1, 1, 1, 1};
+    glGetFloatv(GL_LIGHT_MODEL_AMBIENT, ambient);
+    EXPECT_EQ(ambient[0], 0.0f);
+    EXPECT_EQ(ambient[3], 0.0f);
+}
+
+TEST_F(MainWindow, CapabilityReportOfMesa)
+{
+    xer_capture log;
+    alert_recorder alerts;
+    OGL_extensions ext;
+    ext.init_extensions();
+    const std::string report = log.text();
+    std::printf("%s", report.c_str());
+    EXPECT_NE(std::string(ren.gl_vendor).find("Mesa"), std::string::npos);
+    EXPECT_GE(OGL_version_number(ren.gl_version), 130);
+    EXPECT_NE(report.find("OpenGL Render    : " + std::string(ren.gl_renderer) + "\n"), std::string::npos);
+    EXPECT_EQ(ext.multitex_avail, 1);
+    EXPECT_EQ(ext.threaded_avail, 0);
+    EXPECT_GE(ren.tex_units, 1);
+    EXPECT_GE(ext.max_tex_size, 1024);
+    // Every flag that is on has its entry points.
+    EXPECT_TRUE(!ext.vbo_avail || ext.glBindBufferARB);
+    EXPECT_TRUE(!ext.framebuf_avail || ext.glBindFramebufferEXT);
+    EXPECT_TRUE(!ext.glsl_avail || ext.glUseProgramObjectARB);
+    EXPECT_TRUE(!ext.tex_comp_avail || ext.glCompressedTexImage2DARB);
+    EXPECT_EQ(report.find("WARNING: extension missing proc"), std::string::npos);
+    EXPECT_TRUE(alert_recorder::alerts().empty()); // Mesa's software renderer is not "Generic"
+}
+
+// The cache never disagrees with GL, whatever the sequence of codes.
+TEST_F(MainWindow, StateCacheAgreesWithGl)
+{
+    glExt.init_extensions();
+    ASSERT_GE(ren.tex_units, 2);
+    const int sequence[][6] = {{1, 1, 3, 5, 9, 11}, {0, 2, 2, 7, 8, 10}, {1, 0, 3, 12, 9, 11},
+                               {1, 8, 3, 6, 8, 11}, {2, 1, 3, 4, 9, 10}, {1, 0, 3, 4, 9, 11}};
+    for (const auto& s : sequence) {
+        SCOPED_TRACE(testing::Message() << s[0] << "," << s[1] << "," << s[2] << "," << s[3]);
+        const bool blend_before = gl_on(GL_BLEND), test_before = gl_on(GL_ALPHA_TEST);
+        OGL_setstate(s[0], s[1], s[2], s[3], s[4], s[5]);
+        EXPECT_EQ(gl_on(GL_FOG), s[0] == 0);
+        EXPECT_EQ(gl_on(GL_LIGHTING), s[2] == 2);
+        EXPECT_EQ(gl_on(GL_LIGHT0), s[2] == 2);
+        EXPECT_EQ(gl_on(GL_DEPTH_TEST), s[4] == 8);
+        EXPECT_EQ(gl_int(GL_DEPTH_WRITEMASK), s[5] == 10 ? GL_TRUE : GL_FALSE);
+        const bool known = s[3] >= 4 && s[3] <= 7;
+        EXPECT_EQ(gl_on(GL_BLEND), known ? (s[3] == 5 || s[3] == 7) : blend_before);
+        EXPECT_EQ(gl_on(GL_ALPHA_TEST), known ? (s[3] == 6 || s[3] == 7) : test_before);
+        const int units = std::min(std::max(s[1], 0), std::min(ren.tex_units, 8));
+        EXPECT_EQ(num_units, units);
+        for (int u = 0; u < std::min(ren.tex_units, 8); ++u) {
+            glActiveTextureARB(GL_TEXTURE0_ARB + u);
+            EXPECT_EQ(gl_on(GL_TEXTURE_2D), u < units) << "unit " << u;
+        }
+        glActiveTextureARB(GL_TEXTURE0_ARB);
+    }
+}
+
+TEST_F(MainWindow, ScissoredClearReadBack)
+{
+    OGL_pix_specs(0);
+    GLint view[4];
+    glGetIntegerv(GL_VIEWPORT, view);
+    EXPECT_EQ(view[2], 1024);
+    EXPECT_EQ(view[3], 768);
+
+    glDrawBuffer(GL_BACK);
+    glReadBuffer(GL_BACK);
+    glClearColor(0, 0, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    mnw.wind_x = 100; // a sub-window at (100, 50): the rectangle moves with it
+    mnw.wind_y = 50;
+    OGL_scissors(200, 100, 300, 200);
+    EXPECT_TRUE(gl_on(GL_SCISSOR_TEST));
+    glClearColor(1, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    OGL_scissors_end();
+    EXPECT_FALSE(gl_on(GL_SCISSOR_TEST));
+
+    const rgb red{255, 0, 0}, blue{0, 0, 255};
+    const struct {
+        int x, y;
+        rgb want;
+    } probes[] = {{300, 150, red}, {599, 349, red}, {299, 150, blue}, {300, 149, blue},
+                  {600, 349, blue}, {599, 350, blue}, {0, 0, blue}, {1023, 767, blue}};
+    for (const auto& p : probes) {
+        SCOPED_TRACE(testing::Message() << p.x << "," << p.y);
+        EXPECT_EQ(pixel_at(p.x, p.y), p.want);
+    }
+    save_screenshot("window_test_scissored_clear.ppm", 1024, 768);
+}
+
+TEST_F(MainWindow, NukedAndMadeAgain)
+{
+    const Window first = main_window();
+    ren.tex_units = 2;
+    OGL_setstate(1, 1, 3, 7, 9, 11); // the cache now holds blending and texturing on
+    MACIBM_nuke_context(0);
+    ASSERT_EQ(MACIBM_make_context(0), 1);
+    EXPECT_NE(main_window(), first);
+    ASSERT_NE(glGetString(GL_VERSION), nullptr);
+    XWindowAttributes attrs;
+    ASSERT_NE(XGetWindowAttributes(peer, main_window(), &attrs), 0);
+    EXPECT_EQ(attrs.width, 1024);
+    // The new context starts from GL's defaults, and the cache knows it.
+    OGL_setstate(1, 1, 3, 7, 9, 11);
+    EXPECT_TRUE(gl_on(GL_BLEND));
+    EXPECT_TRUE(gl_on(GL_ALPHA_TEST));
+    EXPECT_TRUE(gl_on(GL_TEXTURE_2D));
+}
+
+TEST_F(MainWindow, LoaderContextOnAnotherThread)
+{
+    void* extra = nullptr;
+    void* loader = LIN_make_context_loader(extra);
+    ASSERT_NE(loader, nullptr);
+    bool current = false;
+    std::thread worker([&] {
+        current = LIN_set_context_loader(loader, extra);
+        if (current) glXMakeCurrent(static_cast<Display*>(mnw.display), None, nullptr);
+    });
+    worker.join();
+    EXPECT_TRUE(current);
+    glXDestroyContext(static_cast<Display*>(mnw.display), static_cast<GLXContext>(loader));
+
+    // Installed, the thread layer asks the capability record first: no context after detection.
+    MACIBM_install_loader_hooks();
+    glExt.threaded_avail = 1;
+    EXPECT_EQ(OGL_threaded_avail(), 1);
+    glExt.threaded_avail = 0;
+    EXPECT_EQ(OGL_threaded_avail(), 0);
+    MACIBM_set_loader_hooks({nullptr, nullptr, nullptr});
+}
+
+TEST_F(MainWindow, ScreenModeAtExitLeavesALargeScreenAlone)
+{
+    testing::internal::CaptureStdout();
+    MACIBM_setres(0); // 1024 x 768 screen, nothing asked: no change was due
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
+
+// Without an X server the program says which display it tried and ends with status 1.
+TEST(NoDisplay, OneLineAndExitStatusOne)
+{
+    const struct {
+        const char* display; // null: unset
+        const char* says;
+    } cases[] = {{nullptr, "DISPLAY is not set"}, {":4711", "\":4711\""}, {"", "DISPLAY is not set"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.display ? c.display : "(unset)");
+        EXPECT_EXIT(
+            {
+                HL_reset_globals();
+                if (c.display)
+                    setenv("DISPLAY", c.display, 1);
+                else
+                    unsetenv("DISPLAY");
+                MACIBM_setres(1);
+            },
+            testing::ExitedWithCode(1), std::string("^Skysuite: cannot open .*") + c.says + ".*\n$");
+    }
+}
