@@ -36,6 +36,9 @@ using gl_proc = void (*)(); // an entry point as the platform's proc lookup retu
     X(void, PixelStorei, (GLenum pname, GLint v), (pname, v)) \
     X(void, PointSize, (GLfloat size), (size)) \
     X(void, LineWidth, (GLfloat width), (width)) \
+    X(void, LineStipple, (GLint factor, GLushort pattern), (factor, pattern)) \
+    X(void, StencilFunc, (GLenum func, GLint ref, GLuint mask), (func, ref, mask)) \
+    X(void, StencilOp, (GLenum fail, GLenum zfail, GLenum zpass), (fail, zfail, zpass)) \
     X(void, PushAttrib, (GLbitfield mask), (mask)) \
     X(void, PopAttrib, (), ()) \
     /* lighting and materials */ \
@@ -44,6 +47,9 @@ using gl_proc = void (*)(); // an entry point as the platform's proc lookup retu
     X(void, Materialfv, (GLenum face, GLenum pname, const GLfloat* v), (face, pname, v)) \
     X(void, Materiali, (GLenum face, GLenum pname, GLint v), (face, pname, v)) \
     X(void, ColorMaterial, (GLenum face, GLenum mode), (face, mode)) \
+    X(void, Lightf, (GLenum light, GLenum pname, GLfloat v), (light, pname, v)) \
+    X(void, LightModeli, (GLenum pname, GLint v), (pname, v)) \
+    X(void, Materialf, (GLenum face, GLenum pname, GLfloat v), (face, pname, v)) \
     /* queries */ \
     X(const GLubyte*, GetString, (GLenum name), (name)) \
     X(void, GetIntegerv, (GLenum pname, GLint* v), (pname, v)) \
@@ -81,6 +87,18 @@ using gl_proc = void (*)(); // an entry point as the platform's proc lookup retu
     X(void, Color3fv, (const GLfloat* v), (v)) \
     X(void, Color4fv, (const GLfloat* v), (v)) \
     X(void, RasterPos2f, (GLfloat x, GLfloat y), (x, y)) \
+    X(void, PixelZoom, (GLfloat x, GLfloat y), (x, y)) \
+    /* vertex arrays */ \
+    X(void, EnableClientState, (GLenum array), (array)) \
+    X(void, DisableClientState, (GLenum array), (array)) \
+    X(void, ClientActiveTextureARB, (GLenum unit), (unit)) \
+    X(void, VertexPointer, (GLint size, GLenum type, GLsizei stride, const void* p), (size, type, stride, p)) \
+    X(void, TexCoordPointer, (GLint size, GLenum type, GLsizei stride, const void* p), (size, type, stride, p)) \
+    X(void, ColorPointer, (GLint size, GLenum type, GLsizei stride, const void* p), (size, type, stride, p)) \
+    X(void, NormalPointer, (GLenum type, GLsizei stride, const void* p), (type, stride, p)) \
+    X(void, DrawArrays, (GLenum mode, GLint first, GLsizei count), (mode, first, count)) \
+    X(void, DrawElements, (GLenum mode, GLsizei count, GLenum type, const void* indices), \
+      (mode, count, type, indices)) \
     /* textures */ \
     X(void, ActiveTextureARB, (GLenum unit), (unit)) \
     X(void, GenTextures, (GLsizei n, GLuint* names), (n, names)) \
@@ -95,7 +113,14 @@ using gl_proc = void (*)(); // an entry point as the platform's proc lookup retu
       (target, level, x, y, w, h, format, type, pixels)) \
     X(void, CopyTexSubImage2D, (GLenum target, GLint level, GLint xo, GLint yo, GLint x, GLint y, GLsizei w, \
                                 GLsizei h), (target, level, xo, yo, x, y, w, h)) \
+    X(void, CopyTexImage2D, (GLenum target, GLint level, GLenum internal, GLint x, GLint y, GLsizei w, GLsizei h, \
+                             GLint border), (target, level, internal, x, y, w, h, border)) \
+    X(void, GetTexImage, (GLenum target, GLint level, GLenum format, GLenum type, void* pixels), \
+      (target, level, format, type, pixels)) \
     X(void, TexParameteri, (GLenum target, GLenum pname, GLint v), (target, pname, v)) \
+    X(void, GetTexParameteriv, (GLenum target, GLenum pname, GLint* v), (target, pname, v)) \
+    X(void, TexGeni, (GLenum coord, GLenum pname, GLint v), (coord, pname, v)) \
+    X(void, TexGenfv, (GLenum coord, GLenum pname, const GLfloat* v), (coord, pname, v)) \
     X(void, TexParameterf, (GLenum target, GLenum pname, GLfloat v), (target, pname, v)) \
     X(void, TexParameterfv, (GLenum target, GLenum pname, const GLfloat* v), (target, pname, v)) \
     X(void, TexEnvi, (GLenum target, GLenum pname, GLint v), (target, pname, v)) \
@@ -107,6 +132,7 @@ using gl_proc = void (*)(); // an entry point as the platform's proc lookup retu
     X(void, Clear, (GLbitfield mask), (mask)) \
     X(void, ClearColor, (GLclampf r, GLclampf g, GLclampf b, GLclampf a), (r, g, b, a)) \
     X(void, ClearDepth, (GLclampd d), (d)) \
+    X(void, ClearStencil, (GLint s), (s)) \
     X(void, ReadBuffer, (GLenum mode), (mode)) \
     X(void, DrawBuffer, (GLenum mode), (mode)) \
     X(void, ReadPixels, (GLint x, GLint y, GLsizei w, GLsizei h, GLenum format, GLenum type, void* pixels), \

@@ -68,9 +68,22 @@ LIN_screen default_screen()
 const int InitVisual[15] = {GLX_SAMPLE_BUFFERS_ARB, 1, GLX_SAMPLES_ARB, 0, GLX_RGBA, GLX_DOUBLEBUFFER,
                             GLX_RED_SIZE, 1, GLX_GREEN_SIZE, 1, GLX_BLUE_SIZE, 1, GLX_DEPTH_SIZE, 2, None};
 
-void* choose_visual(const int* attributes)
+void* choose_visual(const int* attributes) { return LIN_glx.choose_visual(dpy(), DefaultScreen(dpy()), attributes); }
+
+void* glx_choose_visual(void* display, int screen, const int* attributes)
 {
-    return glXChooseVisual(dpy(), DefaultScreen(dpy()), const_cast<int*>(attributes));
+    return glXChooseVisual(static_cast<Display*>(display), screen, const_cast<int*>(attributes));
+}
+
+void* glx_create_context(void* display, void* vis, void* share, int direct)
+{
+    return glXCreateContext(static_cast<Display*>(display), static_cast<XVisualInfo*>(vis),
+                            static_cast<GLXContext>(share), direct ? True : False);
+}
+
+int glx_make_current(void* display, unsigned long window, void* context)
+{
+    return glXMakeCurrent(static_cast<Display*>(display), window, static_cast<GLXContext>(context));
 }
 
 // ---- window -------------------------------------------------------------------------
@@ -206,6 +219,8 @@ void initial_gl_state()
 
 } // namespace
 
+LIN_glx_calls LIN_glx = {glx_choose_visual, glx_create_context, glx_make_current};
+
 int LIN_visual_ladder(int level, const LIN_visual_chooser& choose, void** chosen)
 {
     static const int samples_by_level[5] = {0, 2, 4, 8, 16};
@@ -230,6 +245,8 @@ int MACIBM_make_context(int index)
     if (index == 1) OGL_setstate(1, 0, 3, 4, 9, 11);
     open_display();
 
+    if (mnw.visual) XFree(mnw.visual); // a window made again chooses again
+    mnw.visual = nullptr;
     void* chosen = nullptr;
     const int level = LIN_visual_ladder(mnw.alias_req, choose_visual, &chosen);
     if (level < 0) {
@@ -240,8 +257,8 @@ int MACIBM_make_context(int index)
     mnw.visual = chosen;
     mnw.alias_now = level;
 
-    GLXContext share = index == 0 ? nullptr : static_cast<GLXContext>(mnw.glx_ctx[0]);
-    GLXContext ctx = glXCreateContext(dpy(), visual(), share, True);
+    void* share = index == 0 ? nullptr : mnw.glx_ctx[0];
+    void* ctx = LIN_glx.create_context(dpy(), visual(), share, True);
     if (!ctx) give_up("Skysuite: glXCreateContext failed; the installer has no OpenGL context to draw with.");
     mnw.glx_ctx[index] = ctx;
 
@@ -256,8 +273,8 @@ int MACIBM_make_context(int index)
     XEvent first;
     XMaskEvent(dpy(), ~0L, &first); // the first event after mapping: the window is there
 
-    if (!glXMakeCurrent(dpy(), win, ctx))
-        give_up("Skysuite: glXMakeCurrent failed; the OpenGL context cannot draw into the main window.");
+    if (!LIN_glx.make_current(dpy(), win, ctx))
+        give_up("Skysuite: glXMakeCurrent failed; the OpenGL context cannot draw into its window.");
     initial_gl_state();
     // A new context starts from GL's defaults: the state cache reads them afresh.
     if (index == 0) {

@@ -56,3 +56,12 @@ bool LIN_fullscreen_at_setres(const LIN_screen& screen, int width, int height);
 // is due, and says whether the window must now be resized.
 bool MACIBM_setres_decide(int set, const LIN_screen& screen);
 void MACIBM_setres_forget(); // the next call counts as the first again; for tests
+
+// The GLX calls whose failure ends the program, replaceable so that a test can
+// make them fail; GLX's own by default. Handles as in mnw (opaque pointers).
+struct LIN_glx_calls {
+    void* (*choose_visual)(void* display, int screen, const int* attributes); // XVisualInfo*, or null
+    void* (*create_context)(void* display, void* visual, void* share, int direct); // GLXContext, or null
+    int (*make_current)(void* display, unsigned long window, void* context);      // non-zero on success
+};
+extern LIN_glx_calls LIN_glx;

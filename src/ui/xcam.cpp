@@ -266,8 +266,9 @@ void xcam_class::clip_corners_to_world(double corners[8][3]) const
 
 bool xcam_class::GetFrustumBounds(double d, double y_lo, double y_hi, double min[3], double max[3])
 {
-    double inv_mv[16] = {};
+    double inv_mv[16] = {}, inv_proj[16] = {};
     invertMatrix(inv_mv, mv);
+    if (!is_ortho) invertMatrix(inv_proj, proj);
     const double z_cut = std::max(far_z, -d);
     double corners[8][3];
     for (int i = 0; i < 8; ++i) {
@@ -279,8 +280,6 @@ bool xcam_class::GetFrustumBounds(double d, double y_lo, double y_hi, double min
             eye[1] = clip_corners[i][1] > 0 ? ortho_top : ortho_bottom;
             eye[2] = clip_corners[i][2] < 0 ? near_z : z_cut;
         } else {
-            double inv_proj[16] = {};
-            invertMatrix(inv_proj, proj);
             unproject(inv_proj, clip_corners[i], eye);
             if (eye[2] < -d && eye[2] != 0) {
                 const double pull = -d / eye[2];

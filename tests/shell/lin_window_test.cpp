@@ -3,6 +3,7 @@
 // manager sees it, the initial GL state, Mesa's capability report, the state
 // cache against glIsEnabled, and a scissored clear read back pixel by pixel.
 #include "foundation/cmdline.h"
+#include "foundation/hl_thread.h"
 #include "foundation/hl_types.h"
 #include "graphics/gl_calls.h"
 #include "graphics/ogl_extensions.h"
@@ -23,6 +24,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <unistd.h>
 #include <string>
 #include <thread>
 #include <vector>
@@ -322,6 +324,24 @@ TEST_F(MainWindow, NukedAndMadeAgain)
     EXPECT_TRUE(gl_on(GL_TEXTURE_2D));
 }
 
+TEST_F(MainWindow, SecondMonitorWindowSharesTextures)
+{
+    GLuint tex = 0;
+    glGenTextures(1, &tex);
+    glBindTexture(GL_TEXTURE_2D, tex);
+    const unsigned char texel[4] = {1, 2, 3, 4};
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+    ASSERT_EQ(MACIBM_make_context(1), 1);
+    EXPECT_EQ(glXGetCurrentContext(), static_cast<GLXContext>(mnw.glx_ctx[1]));
+    EXPECT_TRUE(glIsTexture(tex)); // made in the main context, seen in the second
+    XWindowAttributes attrs;
+    ASSERT_NE(XGetWindowAttributes(peer, static_cast<Window>(mnw.xwin[1]), &attrs), 0);
+    EXPECT_EQ(attrs.x, 1024); // to the right of the main window
+    EXPECT_EQ(attrs.width, 1024);
+    MACIBM_nuke_context(1);
+    glXMakeCurrent(static_cast<Display*>(mnw.display), main_window(), static_cast<GLXContext>(mnw.glx_ctx[0]));
+}
+
 TEST_F(MainWindow, LoaderContextOnAnotherThread)
 {
     void* extra = nullptr;
@@ -336,13 +356,64 @@ TEST_F(MainWindow, LoaderContextOnAnotherThread)
     EXPECT_TRUE(current);
     glXDestroyContext(static_cast<Display*>(mnw.display), static_cast<GLXContext>(loader));
 
-    // Installed, the thread layer asks the capability record first: no context after detection.
+}
+
+namespace {
+
+// Runs on a thread of the thread layer: reports whether it has a GL context
+// that draws, then lets go of it.
+void* report_own_context(void*)
+{
+    const bool drawing = glXGetCurrentContext() != nullptr && glGetString(GL_VERSION) != nullptr;
+    glXMakeCurrent(static_cast<Display*>(mnw.display), None, nullptr);
+    return drawing ? &mnw : nullptr;
+}
+
+void* run_thread_wanting_gl()
+{
+    unsigned long id1 = 0, id2 = 0, id3 = 0;
+    testing::internal::CaptureStdout();
+    THREAD_create(report_own_context, nullptr, &id1, &id2, &id3, 1);
+    void* result = UTL_thread_join(&id1, &id2);
+    testing::internal::GetCapturedStdout();
+    return result;
+}
+
+} // namespace
+
+// Installed in the thread layer, the pair gives a thread its context only
+// while the capability record allows it, which detection never does.
+TEST_F(MainWindow, ThreadLayerAsksTheCapabilityRecord)
+{
     MACIBM_install_loader_hooks();
     glExt.threaded_avail = 1;
     EXPECT_EQ(OGL_threaded_avail(), 1);
-    glExt.threaded_avail = 0;
+    EXPECT_EQ(run_thread_wanting_gl(), &mnw);
+    glExt.init_extensions();
     EXPECT_EQ(OGL_threaded_avail(), 0);
+    EXPECT_EQ(run_thread_wanting_gl(), nullptr);
     MACIBM_set_loader_hooks({nullptr, nullptr, nullptr});
+}
+
+TEST_F(MainWindow, ScreenModeAppliedOnRequest)
+{
+    mnw.set_res = 1;
+    mnw.x_res_req = 800;
+    mnw.y_res_req = 600;
+    testing::internal::CaptureStdout();
+    MACIBM_setres(1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "1024 vs 800 X 768 vs 600\n");
+    XSync(static_cast<Display*>(mnw.display), False);
+    XWindowAttributes attrs;
+    ASSERT_NE(XGetWindowAttributes(peer, main_window(), &attrs), 0);
+    EXPECT_EQ(attrs.width, 800);
+    EXPECT_EQ(attrs.height, 600);
+    XSizeHints hints;
+    long supplied = 0;
+    ASSERT_NE(XGetWMNormalHints(peer, main_window(), &hints, &supplied), 0);
+    EXPECT_EQ(hints.max_width, 800);
+    EXPECT_EQ(hints.min_height, 600);
+    EXPECT_TRUE(atom_property("_NET_WM_STATE").empty()); // no longer the screen's size
 }
 
 TEST_F(MainWindow, ScreenModeAtExitLeavesALargeScreenAlone)
@@ -350,6 +421,47 @@ TEST_F(MainWindow, ScreenModeAtExitLeavesALargeScreenAlone)
     testing::internal::CaptureStdout();
     MACIBM_setres(0); // 1024 x 768 screen, nothing asked: no change was due
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
+
+namespace {
+
+void* no_visual(void*, int, const int*) { return nullptr; }
+void* no_context(void*, void*, void*, int) { return nullptr; }
+int never_current(void*, unsigned long, void*) { return 0; }
+
+} // namespace
+
+// A visual, a context or a current context that cannot be had ends the
+// program with one line and status 1, never a crash further on.
+TEST(GlxFailures, EndTheProgramWithOneLine)
+{
+    std::string why;
+    ASSERT_FALSE(xvfb_display(&why).empty()) << "no X server for the window tests: " << why;
+    const struct {
+        const char* what;
+        LIN_glx_calls calls;
+        const char* says;
+    } cases[] = {
+        {"no visual", {no_visual, LIN_glx.create_context, LIN_glx.make_current},
+         "^No GLX visual could be found at any level of the ladder; this machine cannot show the installer.\n$"},
+        {"no context", {LIN_glx.choose_visual, no_context, LIN_glx.make_current},
+         "^Skysuite: glXCreateContext failed; .*\n$"},
+        {"not current", {LIN_glx.choose_visual, LIN_glx.create_context, never_current},
+         "^Skysuite: glXMakeCurrent failed; .*\n$"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EXIT(
+            {
+                dup2(2, 1); // the no-visual line goes to standard output
+                HL_reset_globals(); // the child opens its own connection
+                mnw.x_res_req = mnw.x_res_now = 1024;
+                mnw.y_res_req = mnw.y_res_now = 768;
+                LIN_glx = c.calls;
+                MACIBM_make_context(0);
+            },
+            testing::ExitedWithCode(1), c.says);
+    }
 }
 
 // Without an X server the program says which display it tried and ends with status 1.

@@ -17,6 +17,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <ostream>
 #include <set>
