@@ -51,6 +51,3 @@ void MACIBM_load_mxy(unsigned long window, int x, int y);
 std::string LIN_unhandled_event_message(int type);
 // Forgets the modifier state and any pending pointer query; for tests.
 void LIN_events_forget();
-
-// ---- buffer swap without the drawing layer (lin_frame.cpp) ---------------------------------
-void LIN_swap_main_window(); // glXSwapBuffers on mnw.xwin[0] when a context is current
