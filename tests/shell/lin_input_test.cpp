@@ -29,6 +29,7 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include <array>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -265,6 +266,42 @@ TEST_F(XInput, OpenMenuHighlightsAreDrawn)
     EXPECT_EQ(red_at(5, 728), 0) << "Quit is not hovered";
     EXPECT_EQ(red_at(200, 740), 0) << "right of the menu";
     std::memcpy(colr.rgb[col_menu_fill], saved, sizeof saved);
+}
+
+// Real keys from the server reach the focus ring translated: the character of
+// the shifted level with its flags, and navigation keys as virtual keys.
+std::vector<std::array<int, 3>>* keys_seen;
+int record_key(int character, int vkey, int flags)
+{
+    keys_seen->push_back({character, vkey, flags});
+    return 1; // taken: nothing else acts on it
+}
+
+TEST_F(XInput, RealKeysArriveTranslated)
+{
+    std::vector<std::array<int, 3>> seen_keys;
+    keys_seen = &seen_keys;
+    const focus_dispatch_fn before = KEYS_set_focus_hook(record_key);
+    const KeyCode shift = XKeysymToKeycode(peer, XK_Shift_L);
+    XTestFakeKeyEvent(peer, shift, True, 0);
+    tap(XK_a);
+    XTestFakeKeyEvent(peer, shift, False, 0);
+    tap(XK_Home);
+    tap(XK_Left);
+    frames_until([&] { return seen_keys.size() >= 6; });
+    KEYS_set_focus_hook(before);
+
+    std::vector<std::array<int, 3>> downs;
+    for (const auto& k : seen_keys)
+        if ((k[2] & skyd_DownFlag) && k[1] != 0) downs.push_back(k);
+    ASSERT_EQ(downs.size(), 3u);
+    EXPECT_EQ(downs[0][0], 'A');
+    EXPECT_EQ(downs[0][1], SKYD_VK_A);
+    EXPECT_EQ(downs[0][2], skyd_ShiftFlag | skyd_DownFlag);
+    EXPECT_EQ(downs[1][1], SKYD_VK_HOME);
+    EXPECT_EQ(downs[1][2], skyd_DownFlag);
+    EXPECT_EQ(downs[2][1], SKYD_VK_LEFT);
+    EXPECT_EQ(downs[2][2], skyd_DownFlag);
 }
 
 } // namespace
