@@ -18,6 +18,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
 
 namespace fs = std::filesystem;
 
@@ -45,7 +46,8 @@ protected:
     // manifest, examination, folders, decisions, steps. Starts from a clean
     // run state, so that one test can run several updates in a row. The last
     // step's result: 1 when finished or failed (stg.install_error tells).
-    int install(const std::vector<disc_file>& files, void (*damage)(const std::string& set_folder) = nullptr)
+    int install(const std::vector<disc_file>& files,
+                const std::function<void(const std::string& top_folder)>& damage = nullptr)
     {
         fs::remove_all(disc);
         make_disc(disc, set, files);
@@ -164,17 +166,15 @@ TEST_F(ListedExtract, AnArchiveWritesOnlyItsListedFileWithinSizeAndSignature)
         {"other bytes than signed", k3, {{"a.txt", std::string(3000, 'b'), 0100644}}, err_zip_signature},
         {"more than the listed kB", k3, {{"a.txt", std::string(3073, 'a'), 0100644}}, err_zip_too_large},
     };
-    static std::vector<zip_entry_spec> replacement; // for the damage function, which takes no context
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         fs::remove_all(product);
         put_file("Resources/a.txt", "old a\n");
         put_file("Resources/mine.txt", "the user's own file\n");
-        replacement = c.archive;
         const int r = install({{"Resources/a.txt", c.listed, 0100644, 0, {md5_of("old a\n")}, false, 0}},
-                              [](const std::string& top) {
-                                  if (replacement.empty()) return;
-                                  EXPECT_TRUE(make_zip(top + "Resources/a.txt.zip", replacement));
+                              [&c](const std::string& top) {
+                                  if (c.archive.empty()) return;
+                                  EXPECT_TRUE(make_zip(top + "Resources/a.txt.zip", c.archive));
                               });
         if (c.code == 0) {
             EXPECT_EQ(r, 1);
