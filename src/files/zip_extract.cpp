@@ -191,7 +191,7 @@ int file_sink(void* target, const char* data, std::size_t size)
 
 // From this declared size on, an entry's digest runs on a helper thread beside
 // the inflating and writing; below it, the thread would cost more than it saves.
-constexpr ZPOS64_T md5_overlap_from = 1024 * 1024;
+constexpr ZPOS64_T md5_overlap_from = 256 * 1024;
 
 struct link_text {
     char* text;     // link_target_max bytes
