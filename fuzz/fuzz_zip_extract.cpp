@@ -3,7 +3,9 @@
 // input. Whatever the bytes, extraction must not crash or leak, and must write
 // nothing outside the output folder: the target aborts when scratch or
 // scratch/a holds anything besides the input archive and a/out, or when the
-// absolute name the seeds use appears.
+// absolute name the seeds use appears. Nor may it make a link that leads out:
+// every link below a/out, resolved on the disk (links followed, the missing
+// rest taken as written), must stay below a/out.
 #include "files/zip_io.h"
 
 #include <cstdint>
@@ -49,6 +51,29 @@ void expect_only(const std::string& dir, const std::set<std::string>& allowed)
     if (ec) std::abort();
 }
 
+// Aborts when a link below out resolves outside it.
+void expect_links_inside(const std::string& out)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const std::string root = fs::canonical(out, ec).string() + "/";
+    if (ec) std::abort();
+    for (auto it = fs::recursive_directory_iterator(out, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec)) {
+        if (!it->is_symlink(ec)) continue;
+        const std::string where = fs::weakly_canonical(it->path(), ec).string();
+        if (ec) { // a loop of links, say: it leads nowhere
+            ec.clear();
+            continue;
+        }
+        if ((where + "/").compare(0, root.size(), root) != 0) {
+            std::fprintf(stderr, "extraction made a link out of its folder: %s -> %s\n", it->path().c_str(),
+                         where.c_str());
+            std::abort();
+        }
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -64,6 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     zip_to_file(archive, out, &first, 0);
     expect_only(s.dir, {"in.zip", "a"});
     expect_only(s.dir + "/a", {"out"});
+    expect_links_inside(out);
     struct stat st;
     if (lstat(absolute_seed_name, &st) == 0) {
         std::fprintf(stderr, "extraction wrote an absolute name: %s\n", absolute_seed_name);

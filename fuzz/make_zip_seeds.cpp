@@ -1,7 +1,8 @@
 // Writes the fuzz target's seed archives into the folder given as argument:
 // folders, files, a link, a "__MACOSX" entry, stored and deflated data, zip64
 // fields, and the hostile names the target watches for: "..", an absolute name,
-// and a link followed by an entry below it.
+// a link followed by an entry below it, links that lead out, and entries that
+// share their data.
 #include "support/zip_builder.h"
 
 #include <cstdio>
@@ -27,6 +28,13 @@ int main(int argc, char** argv)
     // The fuzz target watches for this very name.
     ok = make_zip(dir + "absolute.zip", {{"/tmp/sky-fuzz-escaped", "escaped", file}}) && ok;
     ok = make_zip(dir + "link_then_entry.zip", {{"link", "..", link}, {"link/x", "escaped", file}}) && ok;
+    ok = make_zip(dir + "links_out.zip", {{"sub/", "", folder},
+                                          {"up", ".", link},
+                                          {"sub/abs", "/tmp", link},
+                                          {"sub/climb", "../../x", link},
+                                          {"sub/through", "../up/..", link},
+                                          {"sub/fine", "../up/sub", link}}) && ok;
+    ok = make_shared_data_zip(dir + "shared.zip", {"f00.bin", std::string(4096, 'z'), file}, 4) && ok;
     sparse_entry wide{"zip64.txt", 0, "every size and offset in the zip64 field"};
     wide.zip64_always = true;
     ok = make_sparse_zip64(dir + "zip64.zip", {wide, {"plain.txt", 0, "beside it"}}) && ok;

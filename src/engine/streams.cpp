@@ -152,7 +152,7 @@ bool install_from_disc(int s, file_version_struct& v, const file_paths& p)
     if (s != 0)
         __MACIBM_alert(0, "Trying to do a DVD install with multiple streams!",
                        "The shark with the laser on his head is getting very dizzy!", "", "", t_exit, "utils", 498);
-    extract_and_delete_file(p.source, p.dest);
+    extract_and_delete_file(p.source, p.dest, v);
     stg.done_ratio = 1.0f;
     count_installed(v);
     return true;
@@ -175,7 +175,7 @@ bool install_from_network(int s, file_version_struct& v, const file_paths& p)
     }
     if (r == net_done) {
         stg.net_retry = 0;
-        extract_and_delete_file(temp_archive(s), p.dest);
+        extract_and_delete_file(temp_archive(s), p.dest, v);
         count_installed(v);
         return true;
     }
@@ -277,11 +277,23 @@ int grab_files()
     return 1;
 }
 
-void extract_and_delete_file(std::string archive, std::string dest_file)
+namespace {
+// The bytes a file listed at disk_kb may hold: whole kB, so up to the next kB; 0 (no bound) for 0.
+unsigned long long listed_bytes(float disk_kb)
 {
-    std::string folder;
-    get_path_with_path(folder, dest_file);
-    const int r = zip_to_file(archive, folder, nullptr, 0);
+    if (!(disk_kb > 0)) return 0;
+    if (disk_kb >= 1e12f) return 0; // past any disk: no bound, and no overflow
+    return (static_cast<unsigned long long>(std::ceil(disk_kb)) + 1) * 1024;
+}
+} // namespace
+
+void extract_and_delete_file(std::string archive, std::string dest_file, const file_version_struct& v)
+{
+    // The archive may write only the listed file, within its listed size and
+    // with its signature, and make links only inside the product folder.
+    zip_listed_file listed{dest_dir_path, v.path, listed_bytes(v.disk_kb), v.sig_want};
+    trim_dest_folder(listed.path);
+    const int r = zip_listed_to_file(archive, listed);
     if (r) {
         stg.install_error = 1;
         __MACIBM_alert(0, "The installer cannot extract a file.", "Error: " + error_str(r),

@@ -41,9 +41,13 @@ extern next_class next;
 // (0 while the run goes on, non-zero once an extraction has failed).
 int grab_files();
 
-// Extracts archive into the folder of dest_file; a failure sets
+// Extracts archive, the archive of the listed file v, to dest_file (in the
+// product folder dest_dir_path): only v's own name, at most its listed disk size
+// (to the next whole kB; 0: no bound), with its signature, links confined to the
+// product folder (zip_listed_to_file). A failure keeps the old file, sets
 // stg.install_error and is shown. With install_type 0 the archive is then deleted.
-void extract_and_delete_file(std::string archive, std::string dest_file);
+struct file_version_struct;
+void extract_and_delete_file(std::string archive, std::string dest_file, const file_version_struct& v);
 
 // The server a failed download moves to, for r in [0, 1): r^1.5 of the server
 // count, so lower indices come up more often; always a valid table index.

@@ -1,6 +1,8 @@
 // io_errors.cpp - the error-message table.
 #include "files/io_errors.h"
 
+#include <minizip/unzip.h>
+
 #include <cerrno>
 #include <cstdio>
 
@@ -20,6 +22,23 @@ const err_msg kErrMsgs[] = {
     {err_zip_create, "We were unable to create a zip file"},
     {err_zip_write, "We were unable to write to a zip file. It may be missing or damaged"},
     {err_zip_too_big, "We cannot compress a zip file because its source file resource fork is more than 2 GB. The source file is probably damaged"},
+    // The zip layer's refusals, the zip library's own codes and the errno values its file calls add.
+    {err_zip_refused, "A compressed file holds a name or a link that cannot be used or that would reach outside the product folder. It was refused"},
+    {err_zip_foreign, "A compressed file holds a file other than the one it was listed for. It was refused"},
+    {err_zip_too_large, "A compressed file holds more data than the product list gives for its file. It was refused"},
+    {err_zip_signature, "A file's contents do not match the signature the product list gives for it (checksum mismatch). The old file was kept"},
+    {err_zip_overlap, "A compressed file is damaged or hostile: its entries share data. It was refused"},
+    {UNZ_CRCERROR, "A compressed file is damaged: its data do not match their checksum (CRC)"},
+    {UNZ_BADZIPFILE, "A compressed file is damaged or uses a compression method the installer cannot read"},
+    {UNZ_INTERNALERROR, "The zip library failed on a compressed file. It may be damaged"},
+    {UNZ_PARAMERROR, "The zip library could not work on a compressed file. It may be damaged"},
+    {-1, "A file could not be read or written: a link, a file time or a compressed file on the disk"},
+    {EDQUOT, "Disk quota exceeded. Perhaps your hard drive is full"},
+    {ELOOP, "Too many levels of symbolic links"},
+    {EOVERFLOW, "Value too large for defined data type"},
+    {ETXTBSY, "Text file busy: a program that is running cannot be replaced"},
+    {EOPNOTSUPP, "Operation not supported by the file system"},
+    {ESTALE, "Stale file handle: the network file system lost the file"},
     {err_file_open, "We could not open a file to read from it"},
     {err_net_reconnect, "We were unable to connct to the network due to an internal reconnect error"},
     {err_net_bad_state, "We wre unable to connect to the network due to a bad state error"},

@@ -10,6 +10,12 @@ enum : int {
     err_zip_create = 20003,
     err_zip_write = 20004,
     err_zip_too_big = 20005,
+    // The zip layer's own failures (zip_io.h), numbered apart from the rest.
+    err_zip_refused = 20101,       // an entry name or link target that cannot be used or would leave its folder
+    err_zip_foreign = 20102,       // an entry other than the one file the archive is listed for
+    err_zip_too_large = 20103,     // an entry larger than the size listed for its file
+    err_zip_signature = 20104,     // the file's MD5 differs from the signature listed for it
+    err_zip_overlap = 20105,       // entries whose data overlap: refused as a zip bomb
     err_file_open = 20006,
     err_net_reconnect = 20007,
     err_net_bad_state = 20008,
@@ -35,6 +41,6 @@ extern const char* sErrFile;
 extern int sErrLine;
 #define IO_SET_ERR_LOCATION() (sErrFile = "Files/io_utils", sErrLine = __LINE__)
 
-std::string error_str(int code);  // the message; "Unknown error occurred (%d)" without a row
+std::string error_str(int code);  // the message (also for the zip library's codes); "Unknown error occurred (%d)" without a row
 int show_del_err(int result);      // 0: deletion failures are never shown
 int show_make_dir_err(int result); // 1 when result is non-zero and not EEXIST

@@ -1,7 +1,8 @@
 // md5.cpp - the MD5 core and the signature of a file.
 //   1. round steps and the block compression
 //   2. context functions
-//   3. calc_file_md5: the file opened by the path rules, read in chunks
+//   3. the streaming digest, with its helper thread
+//   4. calc_file_md5: the file opened by the path rules, read in chunks
 #include "files/md5.h"
 
 #include "foundation/hl_types.h"
@@ -11,9 +12,14 @@
 #include <climits>
 
 #include <cerrno>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -193,7 +199,126 @@ void MD5Final(MD5Context* context)
     for (int i = 0; i < 4; ++i) store_le32(context->digest + 4 * i, context->state[i]);
 }
 
-// ---- 3. calc_file_md5 ----------------------------------------------------------
+// ---- 3. the streaming digest -----------------------------------------------------
+
+namespace {
+
+// 32 lower-case hex digits (no snprintf: for a small file it would cost more
+// than the digest itself).
+std::string digest_hex(const unsigned char* digest)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string text(32, '0');
+    for (int i = 0; i < 16; ++i) {
+        text[2 * i] = digits[digest[i] >> 4];
+        text[2 * i + 1] = digits[digest[i] & 15];
+    }
+    return text;
+}
+
+constexpr std::size_t pipe_block = 256 * 1024; // bytes handed to the helper at a time
+
+} // namespace
+
+// Two blocks: the feeder fills one while the helper digests the other. The
+// context is the helper's alone until it has been joined.
+struct MD5Stream::helper {
+    std::mutex lock;
+    std::condition_variable changed;
+    std::vector<unsigned char> block[2];
+    std::size_t used[2] = {0, 0};
+    int filling = 0;      // the block the feeder fills
+    bool queued = false;  // the other block waits for the helper or is being digested
+    bool stop = false;    // no more blocks come
+    std::thread thread;
+
+    void run(MD5Context* ctx)
+    {
+        std::unique_lock<std::mutex> held(lock);
+        for (;;) {
+            changed.wait(held, [this] { return queued || stop; });
+            if (!queued) return;
+            const int b = 1 - filling;
+            held.unlock();
+            md5_feed(ctx, block[b].data(), used[b]);
+            held.lock();
+            queued = false;
+            changed.notify_all();
+        }
+    }
+
+    // Hands the filled block over once the helper has the other one done.
+    void hand_over()
+    {
+        std::unique_lock<std::mutex> held(lock);
+        changed.wait(held, [this] { return !queued; });
+        queued = true;
+        filling = 1 - filling;
+        used[filling] = 0;
+        changed.notify_all();
+    }
+
+    void finish()
+    {
+        if (used[filling] > 0) hand_over();
+        {
+            std::lock_guard<std::mutex> held(lock);
+            stop = true;
+        }
+        changed.notify_all();
+        thread.join();
+    }
+};
+
+MD5Stream::MD5Stream(bool overlap)
+{
+    MD5Init(&ctx_);
+    if (!overlap) return;
+    try {
+        auto h = std::make_unique<helper>();
+        h->block[0].resize(pipe_block);
+        h->block[1].resize(pipe_block);
+        h->thread = std::thread(&helper::run, h.get(), &ctx_);
+        helper_ = std::move(h);
+    } catch (const std::exception&) { // no memory or no thread: digest in place
+        helper_.reset();
+    }
+}
+
+MD5Stream::~MD5Stream()
+{
+    if (helper_ && helper_->thread.joinable()) helper_->finish();
+}
+
+void MD5Stream::feed(const unsigned char* data, std::size_t size)
+{
+    if (!helper_) {
+        md5_feed(&ctx_, data, size);
+        return;
+    }
+    helper& h = *helper_;
+    while (size > 0) {
+        std::size_t& used = h.used[h.filling];
+        const std::size_t take = size < pipe_block - used ? size : pipe_block - used;
+        std::memcpy(h.block[h.filling].data() + used, data, take);
+        used += take;
+        data += take;
+        size -= take;
+        if (used == pipe_block) h.hand_over();
+    }
+}
+
+std::string MD5Stream::hex()
+{
+    if (!finished_) {
+        if (helper_) helper_->finish();
+        MD5Final(&ctx_);
+        finished_ = true;
+    }
+    return digest_hex(ctx_.digest);
+}
+
+// ---- 4. calc_file_md5 ----------------------------------------------------------
 
 namespace {
 
@@ -228,8 +353,6 @@ int calc_file_md5(const std::string& path, std::string& hex)
     if (!ok) return err_file_open;
 
     MD5Final(&ctx);
-    char text[33];
-    for (int i = 0; i < 16; ++i) std::snprintf(text + 2 * i, 3, "%02x", ctx.digest[i]);
-    hex.assign(text, 32);
+    hex = digest_hex(ctx.digest);
     return 0;
 }

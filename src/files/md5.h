@@ -2,6 +2,8 @@
 // 32 lower-case hexadecimal digits, the form the manifest lists.
 #pragma once
 
+#include <cstddef>
+#include <memory>
 #include <string>
 
 struct stat;
@@ -19,6 +21,29 @@ void MD5Init(MD5Context* context);                                              
 void MD5Update(MD5Context* context, const unsigned char* input, unsigned short length);  // adds up to 65,535 bytes
 void MD5UpdateWide(MD5Context* context, const unsigned char* input, unsigned int length); // adds any 32-bit count
 void MD5Final(MD5Context* context);                                                 // pads; fills digest
+
+// ---- streaming digest (one feeding thread at a time) ------------------------------
+// The signature of bytes that arrive in pieces, computed while they arrive (no
+// second read). With `overlap` set, the pieces are copied and digested on a
+// helper thread that the stream owns, beside the feeder's own work (inflating,
+// writing), instead of after it; without it, or when no thread can be started,
+// they are digested in place. The caller's buffer is free again when feed returns.
+class MD5Stream {
+public:
+    explicit MD5Stream(bool overlap);
+    ~MD5Stream(); // stops and joins the helper, finished or not
+    MD5Stream(const MD5Stream&) = delete;
+    MD5Stream& operator=(const MD5Stream&) = delete;
+
+    void feed(const unsigned char* data, std::size_t size);
+    std::string hex(); // finishes the digest: 32 lower-case hex digits; feed no more after it
+
+private:
+    struct helper;
+    MD5Context ctx_;
+    std::unique_ptr<helper> helper_;
+    bool finished_ = false;
+};
 
 // ---- file signature (main thread) -------------------------------------------------
 // Reads app_path + path, opened by IO_open_regular (io_paths.h), in bounded chunks (any size,

@@ -2,7 +2,7 @@
 // straight from the archive, inflated and checked in bounded chunks.
 //   1. zip64 sizes and offset from the central extra field
 //   2. where the data lies: the local header
-//   3. the data: raw reads, stored or deflated, size and CRC
+//   3. the data: raw reads, stored or deflated, size and CRC; overlaps
 //   4. the calls: the archive, an entry's record, its data
 #include "zip_entry_reader.h"
 
@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <fcntl.h>
+#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -223,13 +224,31 @@ int inflate_deflated(entry_stream& s)
     return err;
 }
 
+// Records the raw data [at, at + size) as read; err_zip_overlap when it shares
+// a byte with data read before. Entries that share one block of data would
+// write it again and again (16 entries of one 64 MiB block: 1 GiB from 66 KiB).
+int claim_data(zip_archive& za, ZPOS64_T at, ZPOS64_T size)
+{
+    if (size == 0) return 0;
+    const ZPOS64_T end = at + size; // locate_data checked that it lies within the file
+    auto next = za.claimed.lower_bound(at);
+    const bool hits_next = next != za.claimed.end() && next->first < end;
+    const bool hits_prev = next != za.claimed.begin() && std::prev(next)->second > at;
+    if (hits_next || hits_prev) {
+        xer << "UNZIP entry data at " << at << " (" << size << " bytes) overlap another entry's\n";
+        return err_zip_overlap;
+    }
+    za.claimed.emplace_hint(next, at, end);
+    return 0;
+}
+
 } // namespace
 
 // ---- 4. the calls ---------------------------------------------------------------
 
 int zip_open_archive(const std::string& path, zip_archive& za)
 {
-    za = zip_archive{nullptr, -1, 0};
+    za = zip_archive{};
     za.uf = unzOpen64(path.c_str());
     if (!za.uf) return err_zip_open;
     struct stat st;
@@ -247,7 +266,7 @@ void zip_close_archive(zip_archive& za)
 {
     if (za.uf) unzClose(za.uf);
     if (za.fd >= 0) close(za.fd);
-    za = zip_archive{nullptr, -1, 0};
+    za = zip_archive{};
 }
 
 int zip_fetch_entry_info(unzFile uf, zip_entry& entry, char* work)
@@ -266,11 +285,12 @@ int zip_fetch_entry_info(unzFile uf, zip_entry& entry, char* work)
     return err_zip_read;
 }
 
-int zip_read_entry(const zip_archive& za, const zip_entry& entry, char* work, zip_sink sink, void* target)
+int zip_read_entry(zip_archive& za, const zip_entry& entry, char* work, zip_sink sink, void* target)
 {
     const unz_file_info64& info = entry.info;
     ZPOS64_T data_at = 0;
     if (int err = locate_data(za, entry, data_at)) return err;
+    if (int err = claim_data(za, data_at, info.compressed_size)) return err;
     entry_stream s{za.fd, data_at, info.compressed_size, info, work, work + zip_out_chunk, sink, target, 0,
                    crc32(0, nullptr, 0)};
     const uLong method = info.compression_method;

@@ -10,6 +10,7 @@
 #include <minizip/unzip.h>
 
 #include <cstddef>
+#include <map>
 #include <string>
 
 constexpr std::size_t zip_name_size = 256;            // an entry name must be shorter
@@ -24,9 +25,10 @@ constexpr ZPOS64_T zip_header_by_minizip = ~ZPOS64_T(0);
 // An archive open for reading: minizip's handle for the directory, and a
 // descriptor of the same file for the entries' raw bytes.
 struct zip_archive {
-    unzFile uf;
-    int fd;
-    ZPOS64_T size;      // bytes in the archive file
+    unzFile uf = nullptr;
+    int fd = -1;
+    ZPOS64_T size = 0;                      // bytes in the archive file
+    std::map<ZPOS64_T, ZPOS64_T> claimed;   // raw data read so far: start -> end, disjoint
 };
 
 // One entry of the central directory, with its true 64-bit sizes.
@@ -52,7 +54,9 @@ int zip_fetch_entry_info(unzFile uf, zip_entry& entry, char* work);
 // Streams the current entry's data to the sink through `work`: err_zip_read
 // (logged) when the local header is missing or damaged, the data lies past the
 // end of the archive, cannot be read or inflated, or its size differs from the
-// declared one; UNZ_CRCERROR when the CRC differs; UNZ_BADZIPFILE for a method
-// other than stored or deflate; a minizip code from locating the data; or the
+// declared one (no byte past the declared size reaches the sink); UNZ_CRCERROR
+// when the CRC differs; UNZ_BADZIPFILE for a method other than stored or
+// deflate; err_zip_overlap (logged) when its raw data overlap data an earlier
+// call read from this archive; a minizip code from locating the data; or the
 // sink's code.
-int zip_read_entry(const zip_archive& za, const zip_entry& entry, char* work, zip_sink sink, void* target);
+int zip_read_entry(zip_archive& za, const zip_entry& entry, char* work, zip_sink sink, void* target);

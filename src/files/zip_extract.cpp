@@ -1,14 +1,17 @@
 // zip_extract.cpp - zip_to_file: an archive unpacked into a folder.
-//   1. entry names: the checks that keep every write inside the output folder
+//   1. entry names and link targets: the checks that keep every write, and
+//      every link made, inside the output folder (or the confinement root)
 //   2. folders below the output folder, walked without following links
-//   3. one entry: a file through a temporary name, or a symbolic link
-//   4. the walk over the archive
+//   3. one entry: a file through a temporary name, checked against the listed
+//      size and signature, or a symbolic link
+//   4. the walk over the archive, and the two calls
 // Every byte of an archive is hostile: it may come damaged from a disc or a
 // plain-HTTP download, or be made to climb out of the output folder.
 #include "files/zip_io.h"
 
 #include "foundation/hl_types.h"
 #include "files/io_errors.h"
+#include "files/md5.h"
 #include "zip_entry_reader.h"
 
 #include <cerrno>
@@ -18,6 +21,7 @@
 #include <new>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -26,17 +30,62 @@ constexpr unsigned long unix_link_type = 0xA000; // S_IFLNK in the upper attribu
 
 // ---- 1. entry names -------------------------------------------------------------
 
+// Why a relative path is refused: absolute, or a ".." component.
+const char* climbing_reason(const char* name)
+{
+    if (name[0] == '/') return "is absolute";
+    for (const char* part = name; *part;) {
+        const char* end = std::strchr(part, '/');
+        std::size_t len = end ? std::size_t(end - part) : std::strlen(part);
+        if (len == 2 && part[0] == '.' && part[1] == '.') return "climbs out with \"..\"";
+        part += len + (end ? 1 : 0);
+    }
+    return nullptr;
+}
+
 // Why a name is refused, or null when it may be used below the output folder.
 const char* refused_name_reason(const char* name, unsigned long stored_length)
 {
     if (stored_length >= zip_name_size) return "longer than the name buffer";
     if (std::strlen(name) != stored_length) return "holds a NUL byte";
     if (stored_length == 0) return "is empty";
-    if (name[0] == '/') return "is absolute";
-    for (const char* part = name; *part;) {
+    return climbing_reason(name);
+}
+
+bool is_dot_or_empty(const char* part, std::size_t len)
+{
+    return len == 0 || (len == 1 && part[0] == '.');
+}
+
+// Folders a checked name lies below: its components before the last one,
+// empty and "." ones left out (open_parent steps over them too).
+int folder_depth(const std::string& name)
+{
+    int depth = 0;
+    for (std::size_t start = 0, slash; (slash = name.find('/', start)) != std::string::npos; start = slash + 1)
+        depth += is_dot_or_empty(name.data() + start, slash - start) ? 0 : 1;
+    return depth;
+}
+
+// Why a link target is refused, or null when, read lexically from a link
+// `depth` folders below the confinement root, it stays inside the root. Only
+// leading ".." components are taken: one after a name could climb through a
+// link that the same archive made ("up -> .", then "x -> up/.."), so it is
+// refused although it reads as inside.
+const char* refused_link_reason(const char* target, int depth)
+{
+    if (target[0] == '\0') return "is empty";
+    if (target[0] == '/') return "is absolute";
+    bool named = false;
+    for (const char* part = target; *part;) {
         const char* end = std::strchr(part, '/');
         std::size_t len = end ? std::size_t(end - part) : std::strlen(part);
-        if (len == 2 && part[0] == '.' && part[1] == '.') return "climbs out with \"..\"";
+        if (len == 2 && part[0] == '.' && part[1] == '.') {
+            if (named) return "climbs back with \"..\" after a name";
+            if (--depth < 0) return "climbs out of the folder it is confined to";
+        } else if (!is_dot_or_empty(part, len)) {
+            named = true;
+        }
         part += len + (end ? 1 : 0);
     }
     return nullptr;
@@ -126,10 +175,23 @@ int write_all(int fd, const char* data, std::size_t size)
     return 0;
 }
 
+// Where a file entry's bytes go: the temporary file, and the digest when the
+// file has a signature to match (null otherwise).
+struct file_target {
+    int fd;
+    MD5Stream* md5;
+};
+
 int file_sink(void* target, const char* data, std::size_t size)
 {
-    return write_all(*static_cast<int*>(target), data, size);
+    file_target& t = *static_cast<file_target*>(target);
+    if (t.md5) t.md5->feed(reinterpret_cast<const unsigned char*>(data), size);
+    return write_all(t.fd, data, size);
 }
+
+// From this declared size on, an entry's digest runs on a helper thread beside
+// the inflating and writing; below it, the thread would cost more than it saves.
+constexpr ZPOS64_T md5_overlap_from = 256 * 1024;
 
 struct link_text {
     char* text;     // link_target_max bytes
@@ -139,13 +201,14 @@ struct link_text {
 int link_sink(void* target, const char* data, std::size_t size)
 {
     link_text& link = *static_cast<link_text*>(target);
-    if (size >= link_target_max - link.length) return err_zip_corrupt;
+    if (size >= link_target_max - link.length) return err_zip_refused;
     std::memcpy(link.text + link.length, data, size);
     link.length += unsigned(size);
     return 0;
 }
 
-// The entry's DOS date as local time; both file times are set to it.
+// The entry's DOS date as local time; both file times are set to it. 0, or -1
+// with the reason logged.
 int set_entry_time(int fd, const tm_unz& date)
 {
     std::tm t{};
@@ -158,13 +221,41 @@ int set_entry_time(int fd, const tm_unz& date)
     t.tm_isdst = -1;
     timespec times[2] = {{std::mktime(&t), 0}, {0, 0}};
     times[1] = times[0];
-    return futimens(fd, times) == 0 ? 0 : -1;
+    if (futimens(fd, times) == 0) return 0;
+    xer << "UNZIP cannot set the file time: " << std::strerror(errno) << "\n";
+    return -1;
 }
 
-// Data, CRC, mode and time into the open temporary file; 0 when all succeeded.
-int fill_temp_file(const zip_archive& za, int fd, const zip_entry& entry, char* work)
+// What the caller asks of the entries beyond the name rules.
+struct entry_rules {
+    int out_depth = 0;                       // folders from the confinement root down to the output folder
+    const zip_listed_file* listed = nullptr; // null: any entry; else only `leaf`, bounded and signed
+    std::string leaf;                        // the listed file's own name
+};
+
+// The listed signature against the digest of the bytes written.
+bool signature_matches(const entry_rules& rules, MD5Stream& md5, const std::string& out_path)
 {
-    if (int err = zip_read_entry(za, entry, work, file_sink, &fd)) return err;
+    const std::string hex = md5.hex();
+    const std::string& want = rules.listed->signature;
+    bool same = want.size() == 32;
+    for (std::size_t i = 0; same && i < 32; ++i)
+        same = (want[i] >= 'A' && want[i] <= 'F' ? char(want[i] - 'A' + 'a') : want[i]) == hex[i];
+    if (!same)
+        xer << "UNZIP " << out_path << ": its MD5 " << hex << " differs from the listed signature \"" << want
+            << "\"; the old file is kept\n";
+    return same;
+}
+
+// Data, CRC, signature, mode and time into the open temporary file; 0 when all succeeded.
+int fill_temp_file(zip_archive& za, int fd, const zip_entry& entry, char* work, const entry_rules& rules,
+                   const std::string& out_path)
+{
+    const bool signed_file = rules.listed && !rules.listed->signature.empty();
+    MD5Stream md5(signed_file && entry.info.uncompressed_size >= md5_overlap_from);
+    file_target target{fd, signed_file ? &md5 : nullptr};
+    if (int err = zip_read_entry(za, entry, work, file_sink, &target)) return err;
+    if (signed_file && !signature_matches(rules, md5, out_path)) return err_zip_signature;
     const unz_file_info64& info = entry.info;
     // An archiver that stores no Unix mode leaves the upper half zero; applying
     // it would make the file unreadable, so the file keeps ordinary permissions.
@@ -180,14 +271,14 @@ void log_entry_failure(const char* what, int err, const std::string& out_path)
 }
 
 // A regular file, renamed over any old one only once it is complete.
-int unzip_file(const zip_archive& za, int dir_fd, const std::string& leaf, const zip_entry& entry, char* work,
-               const std::string& out_path)
+int unzip_file(zip_archive& za, int dir_fd, const std::string& leaf, const zip_entry& entry, char* work,
+               const entry_rules& rules, const std::string& out_path)
 {
     int err = 0;
     std::string temp_name;
     int fd = create_temp_file(dir_fd, temp_name);
     if (fd < 0) err = errno;
-    if (!err) err = fill_temp_file(za, fd, entry, work);
+    if (!err) err = fill_temp_file(za, fd, entry, work, rules, out_path);
     if (fd >= 0 && close(fd) != 0 && !err) err = errno;
     if (!err && renameat(dir_fd, temp_name.c_str(), dir_fd, leaf.c_str()) != 0) err = errno;
     if (!err) return 0;
@@ -197,33 +288,42 @@ int unzip_file(const zip_archive& za, int dir_fd, const std::string& leaf, const
     return err;
 }
 
-// Reads the whole link target (its real length, terminated); err_zip_corrupt for
-// a target that cannot be a path.
-int read_link_target(const zip_archive& za, const zip_entry& entry, char* work, char* target)
+// Reads the whole link target (its real length, terminated); err_zip_refused
+// for a target that cannot be a path or that leaves the confinement root from
+// a link `depth` folders below it.
+int read_link_target(zip_archive& za, const zip_entry& entry, char* work, char* target, int depth)
 {
     if (entry.info.uncompressed_size >= link_target_max) {
         xer << "UNZIP refused a link target of " << entry.info.uncompressed_size << " bytes\n";
-        return err_zip_corrupt;
+        return err_zip_refused;
     }
     link_text link{target, 0};
     if (int err = zip_read_entry(za, entry, work, link_sink, &link)) return err;
     target[link.length] = '\0';
-    if (std::strlen(target) == link.length) return 0;
-    xer << "UNZIP refused a link target holding a NUL byte\n";
-    return err_zip_corrupt;
+    if (std::strlen(target) != link.length) {
+        xer << "UNZIP refused a link target holding a NUL byte\n";
+        return err_zip_refused;
+    }
+    if (const char* reason = refused_link_reason(target, depth)) {
+        xer << "UNZIP refused the link target \"" << target << "\": it " << reason << "\n";
+        return err_zip_refused;
+    }
+    return 0;
 }
 
 // A symbolic link, made under a temporary name and renamed over any old entry.
-int unzip_symlink(const zip_archive& za, int dir_fd, const std::string& leaf, const zip_entry& entry, char* work,
-                  const std::string& out_path)
+int unzip_symlink(zip_archive& za, int dir_fd, const std::string& leaf, const zip_entry& entry, char* work,
+                  int depth, const std::string& out_path)
 {
     char target[link_target_max];
-    int err = read_link_target(za, entry, work, target);
+    int err = read_link_target(za, entry, work, target, depth);
     if (!err) {
         std::string temp_name;
         if (create_temp_link(dir_fd, target, temp_name) != 0) {
+            xer << "UNZIP cannot make the link: " << std::strerror(errno) << "\n";
             err = -1;
         } else if (renameat(dir_fd, temp_name.c_str(), dir_fd, leaf.c_str()) != 0) {
+            xer << "UNZIP cannot put the link in place: " << std::strerror(errno) << "\n";
             unlinkat(dir_fd, temp_name.c_str(), 0);
             err = -1;
         }
@@ -238,10 +338,12 @@ int unzip_symlink(const zip_archive& za, int dir_fd, const std::string& leaf, co
 
 struct extraction {
     zip_archive za;
-    int root_fd;
-    char* work;               // zip_work_size bytes
+    int root_fd = -1;         // the output folder
+    char* work = nullptr;     // zip_work_size bytes
     std::string out_dir;      // app_path + out_directory
     std::string first_target; // name for the first entry when flag is set
+    entry_rules rules;
+    bool listed_done = false; // the listed file was made
 };
 
 // Mac OS X resource forks. The prefix is tested on the name as read, before the
@@ -251,6 +353,23 @@ bool skipped_entry(const char* name)
     return std::strncmp(name, "__MACOSX", 8) == 0;
 }
 
+// The listed file's own checks on an entry, by name and declared size; 0 or the refusal.
+int check_listed_entry(const extraction& x, const std::string& rel, const zip_entry& entry, bool is_link)
+{
+    const zip_listed_file& listed = *x.rules.listed;
+    if (rel != x.rules.leaf) {
+        xer << "UNZIP refused entry \"" << rel << "\": the archive is listed for \"" << listed.path << "\" only\n";
+        return err_zip_foreign;
+    }
+    const ZPOS64_T declared = entry.info.uncompressed_size;
+    if (!is_link && listed.max_size != 0 && declared > listed.max_size) {
+        xer << "UNZIP refused entry \"" << rel << "\": it declares " << declared << " bytes, more than the "
+            << listed.max_size << " listed\n";
+        return err_zip_too_large;
+    }
+    return 0;
+}
+
 // One entry, already fetched, under its relative name, checked here: made or
 // written; 0 or its failure code.
 int extract_entry(extraction& x, const std::string& rel, unsigned long stored_length, const zip_entry& entry)
@@ -258,15 +377,23 @@ int extract_entry(extraction& x, const std::string& rel, unsigned long stored_le
     if (const char* reason = refused_name_reason(rel.c_str(), stored_length)) {
         xer << "UNZIP refused entry \"" << rel << "\": its name " << reason << "\n";
         IO_SET_ERR_LOCATION();
-        return err_zip_corrupt;
+        return err_zip_refused;
     }
+    const bool is_link = ((entry.info.external_fa >> 16) & unix_link_type) == unix_link_type;
+    if (x.rules.listed)
+        if (int err = check_listed_entry(x, rel, entry, is_link)) {
+            IO_SET_ERR_LOCATION();
+            return err;
+        }
     int dir_fd = -1;
     std::string leaf;
     int err = open_parent(x.root_fd, rel, dir_fd, leaf);
     if (err == 0 && !leaf.empty() && leaf != ".") {
-        bool is_link = ((entry.info.external_fa >> 16) & unix_link_type) == unix_link_type;
-        err = is_link ? unzip_symlink(x.za, dir_fd, leaf, entry, x.work, x.out_dir + rel)
-                      : unzip_file(x.za, dir_fd, leaf, entry, x.work, x.out_dir + rel);
+        const std::string out_path = x.out_dir + rel;
+        const int link_depth = x.rules.out_depth + folder_depth(rel); // the link's folder below the root
+        err = is_link ? unzip_symlink(x.za, dir_fd, leaf, entry, x.work, link_depth, out_path)
+                      : unzip_file(x.za, dir_fd, leaf, entry, x.work, x.rules, out_path);
+        x.listed_done = x.listed_done || err == 0;
     } else if (err == ENOTDIR) {
         xer << "UNZIP refused entry \"" << rel << "\": a symbolic link or a file lies on its way\n";
     }
@@ -306,13 +433,17 @@ int walk_entries(extraction& x, std::string* first_name)
     }
 }
 
-} // namespace
-
-int zip_to_file(std::string zip_file, std::string out_directory, std::string* first_name, int flag)
+// Opens the archive and the output folder (both with app_path in front) and
+// walks the entries under the rules.
+int extract_archive(std::string zip_file, std::string out_directory, std::string* first_name, int flag,
+                    const entry_rules& rules)
 {
     zip_file = app_path + zip_file;
     out_directory = app_path + out_directory;
-    extraction x{{nullptr, -1, 0}, -1, nullptr, out_directory, flag && first_name ? *first_name : std::string()};
+    extraction x;
+    x.out_dir = out_directory;
+    x.first_target = flag && first_name ? *first_name : std::string();
+    x.rules = rules;
     int err = zip_open_archive(zip_file, x.za);
     if (err) {
         xer << "OK I am about to report that I could not open a zip file for extraction!\n"
@@ -327,6 +458,11 @@ int zip_to_file(std::string zip_file, std::string out_directory, std::string* fi
         else if (!x.work) err = ENOMEM;
         if (err) IO_SET_ERR_LOCATION();
         else err = walk_entries(x, first_name);
+        if (!err && rules.listed && !x.listed_done) {
+            xer << "UNZIP the archive holds no entry named \"" << rules.leaf << "\"\n";
+            IO_SET_ERR_LOCATION();
+            err = err_zip_foreign;
+        }
         delete[] x.work;
         if (x.root_fd >= 0) close(x.root_fd);
         zip_close_archive(x.za);
@@ -335,4 +471,38 @@ int zip_to_file(std::string zip_file, std::string out_directory, std::string* fi
         xer << "Zip to file failed with error err = " << err << ". file = " << sErrFile << " line = " << sErrLine
             << ". zip_file=" << zip_file << ", out_directory=" << out_directory << ".\n";
     return err;
+}
+
+// Why the listed file's root and path cannot be used, or null.
+const char* refused_listed_reason(const zip_listed_file& listed, const std::string& leaf)
+{
+    if (!listed.root.empty() && listed.root.back() != '/') return "its root does not end in '/'";
+    if (listed.path.find('\0') != std::string::npos) return "its path holds a NUL byte";
+    if (const char* reason = climbing_reason(listed.path.c_str())) return reason;
+    if (leaf.empty() || leaf == ".") return "its path names no file";
+    if (leaf.size() >= zip_name_size) return "its name is longer than an entry name can be";
+    return nullptr;
+}
+
+} // namespace
+
+int zip_to_file(std::string zip_file, std::string out_directory, std::string* first_name, int flag)
+{
+    return extract_archive(std::move(zip_file), std::move(out_directory), first_name, flag, entry_rules{});
+}
+
+int zip_listed_to_file(const std::string& zip_file, const zip_listed_file& listed)
+{
+    const std::size_t slash = listed.path.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : listed.path.substr(0, slash + 1);
+    entry_rules rules;
+    rules.out_depth = folder_depth(listed.path);
+    rules.listed = &listed;
+    rules.leaf = listed.path.substr(folder.size());
+    if (const char* reason = refused_listed_reason(listed, rules.leaf)) {
+        xer << "UNZIP refused to extract " << zip_file << " for \"" << listed.path << "\": " << reason << "\n";
+        IO_SET_ERR_LOCATION();
+        return err_zip_refused;
+    }
+    return extract_archive(zip_file, listed.root + folder, nullptr, 0, rules);
 }

@@ -1,6 +1,8 @@
 // zip_io.h - zip archives (PKZIP) over minizip: extracting an archive into a
-// folder and packing one file into a new archive. Main thread only.
-// Both put app_path in front of every path they receive.
+// folder, or the archive of one listed file into the product folder, and
+// packing one file into a new archive. Main thread only (an extraction may run
+// a helper thread of its own for the MD5). Each call puts app_path in front of
+// every path it receives.
 #pragma once
 
 #include <string>
@@ -11,14 +13,42 @@
 // symbolic links; "__MACOSX" entries are skipped and missing folders made. Each
 // file is streamed to a temporary name and renamed into place only when its size,
 // CRC and every write checked out, so a failure leaves the old file untouched.
-// Never writes outside the output folder, nor through a symbolic link below it.
+// Never writes outside the output folder, nor through a symbolic link below it,
+// and makes no link that leaves it: a link target is refused when it is absolute
+// or, read lexically from the link's own folder, climbs out of the output folder
+// (also refused: ".." after a name, "a/..", which could climb through a link).
+// Entries whose data overlap another entry's are refused (a zip bomb), and no
+// byte past an entry's declared size is written.
 // first_name (may be null) receives the first entry's name; with flag non-zero the
 // first entry is written under the name *first_name held on entry instead.
-// 0 ok; err_zip_open; err_zip_read (short or unreadable data); err_zip_corrupt
-// (refused entry name or link target); ENOTDIR (a link or file on the way);
-// another errno (making a folder, writing, renaming); 12 (no buffer); -1 (link or
-// file time not set); a negative minizip code (entry info, open, CRC -105, next).
+// 0 ok; err_zip_open; err_zip_read (short or unreadable data); err_zip_overlap;
+// err_zip_refused (entry name or link target); ENOTDIR (a link or file on the
+// way); another errno (making a folder, writing, renaming); 12 (no buffer); -1
+// (link or file time not set, the reason logged); a negative minizip code
+// (entry info, open, CRC -105, next). Every code has a row in error_str.
 int zip_to_file(std::string zip_file, std::string out_directory, std::string* first_name, int flag);
+
+// The one file that an archive of the product is listed for, and what the
+// product list says of it.
+struct zip_listed_file {
+    std::string root;            // confinement root, ending in '/' (empty: the current folder): the product folder
+    std::string path;            // the file below root ("Resources/a.txt"): relative, no "..", a file name last
+    unsigned long long max_size; // bytes the entry may hold; 0: no bound
+    std::string signature;       // MD5 the file must have (hex, any case); empty: not checked
+};
+
+// zip_to_file for the archive of one listed file, into app_path + root + the
+// folder of path (which must exist; links the user made on the way are
+// followed). The archive may hold only that file's own name (and "__MACOSX"
+// entries, skipped) and must hold it. Link targets are confined to root, read
+// from the link's own folder below it. A file entry whose declared size exceeds
+// max_size is refused before anything is written; its MD5 is computed while
+// the bytes stream and compared with the signature before the rename, so a
+// mismatch keeps the old file. A link entry's bytes are its target path: no
+// size or signature check. The codes of zip_to_file, and err_zip_foreign (an
+// entry of another name, or none of the listed name), err_zip_too_large,
+// err_zip_signature; err_zip_refused for a path or root that cannot be used.
+int zip_listed_to_file(const std::string& zip_file, const zip_listed_file& listed);
 
 // ---- creation --------------------------------------------------------------------
 // Packs app_path + source_file, opened by IO_open_regular (io_paths.h: path rules,

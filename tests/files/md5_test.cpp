@@ -83,6 +83,38 @@ TEST(Md5, PiecesAreInvisible)
     }
 }
 
+// The streaming digest, in place and on its helper thread, gives the digest
+// of the whole for every split: pieces smaller and larger than the helper's
+// 256 KiB block, ending inside a block, on its edge, or past several. A stream
+// dropped unfinished, mid-block, joins its helper (no hang, no leak).
+TEST(Md5Stream, GivesTheDigestOfTheWholeWhetherInPlaceOrBeside)
+{
+    const std::size_t block = 256 * 1024;
+    const struct {
+        std::size_t size;
+        std::size_t piece;
+    } cases[] = {
+        {0, 1},           {1, 1},           {63, 7},           {block - 1, 65536}, {block, block},
+        {block + 1, 1000}, {3 * block, 300000}, {3 * block + 17, block + 5}, {4 * block + 1, 64},
+    };
+    for (const auto& c : cases) {
+        const std::string msg = pattern_bytes(c.size);
+        const std::string whole = digest_whole(msg);
+        for (bool overlap : {false, true}) {
+            SCOPED_TRACE(std::to_string(c.size) + " in pieces of " + std::to_string(c.piece) +
+                         (overlap ? ", beside" : ", in place"));
+            MD5Stream stream(overlap);
+            for (std::size_t at = 0; at < msg.size(); at += c.piece)
+                stream.feed(bytes(msg) + at, std::min(c.piece, msg.size() - at));
+            EXPECT_EQ(stream.hex(), whole);
+            EXPECT_EQ(stream.hex(), whole); // finished once, asked again
+        }
+    }
+    MD5Stream dropped(true);
+    const std::string half = pattern_bytes(block + block / 2);
+    dropped.feed(bytes(half), half.size());
+}
+
 // MD5Update keeps the low 16 bits of a wider count.
 TEST(Md5, NarrowUpdateTakesSixteenBits)
 {

@@ -7,6 +7,7 @@
 #include "files/io_errors.h"
 #include "support/testkit.h"
 #include "support/zip_builder.h"
+#include "zip_site.h"
 
 #include <gtest/gtest.h>
 
@@ -25,78 +26,6 @@
 
 namespace {
 
-constexpr unsigned long reg_file = 0100000;
-constexpr unsigned long sym_link = 0120000;
-constexpr unsigned long dir_type = 0040000;
-
-struct stat_result {
-    bool exists;
-    struct stat st;
-};
-
-stat_result lstat_of(const std::string& path)
-{
-    stat_result r{};
-    r.exists = lstat(path.c_str(), &r.st) == 0;
-    return r;
-}
-
-mode_t umasked(mode_t mode)
-{
-    mode_t mask = umask(0);
-    umask(mask);
-    return mode & ~mask;
-}
-
-// Names in a folder, "." and ".." left out.
-std::vector<std::string> list_dir(const std::string& path)
-{
-    std::vector<std::string> names;
-    if (DIR* d = opendir(path.c_str())) {
-        while (dirent* e = readdir(d))
-            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") names.push_back(e->d_name);
-        closedir(d);
-    }
-    return names;
-}
-
-// A temporary folder with an archive "a.zip", an output folder "out/" and a
-// folder "outside" beside it that no extraction may touch.
-struct zip_site {
-    temp_dir dir;
-    app_path_guard prefix{dir.path() + "/"};
-    zip_site()
-    {
-        mkdir((dir / "out").c_str(), 0755);
-        mkdir((dir / "outside").c_str(), 0755);
-    }
-    std::string out(const std::string& name) const { return dir / ("out/" + name); }
-    int extract(const std::vector<zip_entry_spec>& entries, std::string* first = nullptr, int flag = 0)
-    {
-        EXPECT_TRUE(make_zip(dir / "a.zip", entries));
-        return zip_to_file("a.zip", "out/", first, flag);
-    }
-    // No temporary file may be left anywhere below out/.
-    void expect_no_temporaries(const std::string& sub = "") const
-    {
-        for (const std::string& name : list_dir(out(sub))) {
-            EXPECT_EQ(name.find(".sky-"), std::string::npos) << name;
-            if (lstat_of(out(sub + name)).exists && S_ISDIR(lstat_of(out(sub + name)).st.st_mode))
-                expect_no_temporaries(sub + name + "/");
-        }
-    }
-};
-
-// Replaces every occurrence of `from` in the file by `to` (same length).
-void patch_file(const std::string& path, const std::string& from, const std::string& to)
-{
-    ASSERT_EQ(from.size(), to.size());
-    std::string bytes = read_file(path);
-    for (std::size_t at = bytes.find(from); at != std::string::npos; at = bytes.find(from, at + 1))
-        bytes.replace(at, from.size(), to);
-    write_file(path, bytes);
-}
-
 // The same in the last 64 KiB only, read and written in place, for sparse
 // archives that reading whole would fill in.
 void patch_file_tail(const std::string& path, const std::string& from, const std::string& to)
@@ -114,19 +43,6 @@ void patch_file_tail(const std::string& path, const std::string& from, const std
     ASSERT_EQ(pwrite(fd, tail.data(), tail.size(), at), ssize_t(tail.size()));
     close(fd);
 }
-
-// Captures the log stream for its lifetime.
-struct log_capture {
-    std::string path;
-    explicit log_capture(const temp_dir& dir) : path(dir / "Log.txt")
-    {
-        xer.close();
-        xer.clear();
-        xer.open(path);
-    }
-    ~log_capture() { xer.close(); xer.clear(); }
-    std::string text() { xer.flush(); return read_file(path); }
-};
 
 TEST(ZipToFile, RestoresFoldersFilesModesDatesAndLinks)
 {
@@ -282,10 +198,10 @@ TEST(ZipToFile, RefusesHostileNames)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reason);
         zip_site site;
-        log_capture log(site.dir);
+        xer_capture log;
         ASSERT_TRUE(make_zip(site.dir / "a.zip", {{"first.txt", "kept"}, {c.name, "evil"}, {"after.txt", "never"}}));
         patch_file(site.dir / "a.zip", "evil\x01name", std::string("evil\0name", 9));
-        EXPECT_EQ(zip_to_file("a.zip", "out/", nullptr, 0), err_zip_corrupt);
+        EXPECT_EQ(zip_to_file("a.zip", "out/", nullptr, 0), err_zip_refused);
         EXPECT_EQ(read_file(site.out("first.txt")), "kept");
         EXPECT_FALSE(lstat_of(site.out("after.txt")).exists);
         EXPECT_TRUE(list_dir(site.dir / "outside").empty());
@@ -295,29 +211,34 @@ TEST(ZipToFile, RefusesHostileNames)
 }
 
 // A link made by the archive itself, or one already below the output folder,
-// is never a way out: the entry behind it fails with ENOTDIR.
+// is never a way out: a link that leaves the folder is not made at all
+// (err_zip_refused), and an entry behind any link fails with ENOTDIR.
 TEST(ZipToFile, NeverWritesThroughLinksOnTheWay)
 {
     const struct {
         const char* what;
         bool link_in_archive;
-        const char* target; // relative to the site folder when not absolute
+        const char* target; // relative to the site folder when it starts with "site:"
+        int code;
     } cases[] = {
-        {"archive link to a folder outside", true, "outside"},
-        {"archive link climbing up", true, "../outside"},
-        {"link already on disk", false, "outside"},
+        {"archive link to a folder outside", true, "site:outside", err_zip_refused},
+        {"archive link climbing up", true, "../outside", err_zip_refused},
+        {"archive link to a folder inside", true, "inner", ENOTDIR},
+        {"link already on disk", false, "site:outside", ENOTDIR},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         zip_site site;
-        std::string target = c.target[0] == '.' ? c.target : site.dir / c.target;
-        std::vector<zip_entry_spec> entries;
+        const std::string given = c.target;
+        const std::string target = given.rfind("site:", 0) == 0 ? site.dir / given.substr(5) : given;
+        std::vector<zip_entry_spec> entries = {{"inner/", "", dir_type | 0755}};
         if (c.link_in_archive) entries.push_back({"sub", target, sym_link | 0777});
         else ASSERT_EQ(symlink(target.c_str(), site.out("sub").c_str()), 0);
         entries.push_back({"sub/pwned.txt", "escaped", reg_file | 0644});
         entries.push_back({"sub/deeper/pwned.txt", "escaped", reg_file | 0644});
-        EXPECT_EQ(site.extract(entries), ENOTDIR);
+        EXPECT_EQ(site.extract(entries), c.code);
         EXPECT_TRUE(list_dir(site.dir / "outside").empty());
+        EXPECT_TRUE(list_dir(site.out("inner")).empty());
     }
 }
 
@@ -356,8 +277,8 @@ TEST(ZipToFile, DamagedEntryKeepsTheOldFile)
         {"longer than declared", {"data.txt", "damaged bytes", reg_file | 0644, 0, 0, 1, true, false, 3}, err_zip_read},
         {"link with bad CRC", {"data.txt", "elsewhere", sym_link | 0777, 0, 0, 1, true, true}, UNZ_CRCERROR},
         {"deflate stream cut short", cut_deflate_entry("data.txt", 100000), err_zip_read},
-        {"link target of 4096 bytes", {"data.txt", std::string(4096, 't'), sym_link | 0777}, err_zip_corrupt},
-        {"link target holding a NUL", {"data.txt", std::string("abc\0def", 7), sym_link | 0777}, err_zip_corrupt},
+        {"link target of 4096 bytes", {"data.txt", std::string(4096, 't'), sym_link | 0777}, err_zip_refused},
+        {"link target holding a NUL", {"data.txt", std::string("abc\0def", 7), sym_link | 0777}, err_zip_refused},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -389,7 +310,7 @@ TEST(ZipToFile, GarbledDeflateDataFails)
 TEST(ZipToFile, UnopenableArchivesFailWithOpenCode)
 {
     zip_site site;
-    log_capture log(site.dir);
+    xer_capture log;
     EXPECT_EQ(zip_to_file("missing.zip", "out/", nullptr, 0), err_zip_open);
     const std::string text = log.text();
     EXPECT_NE(text.find("OK I am about to report that I could not open a zip file for extraction!\n"
@@ -504,7 +425,7 @@ TEST(ZipToFile, LyingZip64RecordsFail)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         zip_site site;
-        log_capture log(site.dir);
+        xer_capture log;
         if (!make_sparse_zip64(site.dir / "a.zip", {{"first.txt", 0, "one"}, {"far", 0, "two", four_gib + 100}}))
             GTEST_SKIP() << "no sparse files here";
         patch_file_tail(site.dir / "a.zip", c.from, c.to);

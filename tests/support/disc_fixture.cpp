@@ -35,7 +35,8 @@ std::string make_disc(const std::string& root, const std::string& set, const std
         for (const std::string& old : f.older_sigs)
             manifest += "FILE 0 " + std::to_string(f.platform) + " 0 1 1 " + old + " " + name + "\n";
         const std::string sig = f.gone ? "GONE" : md5_of(f.data);
-        manifest += "FILE 0 " + std::to_string(f.platform) + " 0 3 5 " + sig + " " + name + "\n";
+        const std::string disk_kb = std::to_string(f.data.size() / 1024); // whole kB, rounded down
+        manifest += "FILE 0 " + std::to_string(f.platform) + " 0 3 " + disk_kb + " " + sig + " " + name + "\n";
         if (f.gone) continue;
         const std::string archive = root + set + "/" + path + ".zip";
         fs::create_directories(fs::path(archive).parent_path());

@@ -19,5 +19,7 @@ struct disc_file {
 std::string md5_of(const std::string& bytes);
 
 // Writes the disc under root (ending in '/') for install set `set`, with the
-// product's top folder "Top"; returns the manifest text it zipped.
+// product's top folder "Top"; returns the manifest text it zipped. Each file is
+// listed with its MD5, a disk size of its whole kB rounded down and a download
+// size of 3 kB.
 std::string make_disc(const std::string& root, const std::string& set, const std::vector<disc_file>& files);

@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -45,6 +46,80 @@ bool make_zip(const std::string& path, const std::vector<zip_entry_spec>& entrie
     bool ok = true;
     for (const zip_entry_spec& e : entries) ok = ok && write_entry(zf, e);
     return zipClose(zf, nullptr) == ZIP_OK && ok;
+}
+
+namespace {
+
+std::uint64_t load_le(const std::string& b, std::size_t at, int bytes)
+{
+    std::uint64_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(b[at + std::size_t(i)]);
+    return v;
+}
+
+void store_le(std::string& b, std::size_t at, std::uint64_t v, int bytes)
+{
+    for (int i = 0; i < bytes; ++i) b[at + std::size_t(i)] = static_cast<char>(v >> (8 * i) & 0xff);
+}
+
+} // namespace
+
+bool split_zip(const std::string& bytes, zip_parts& parts)
+{
+    if (bytes.size() < 22) return false;
+    const std::size_t end = bytes.size() - 22; // the end record, without a comment
+    if (load_le(bytes, end, 4) != 0x06054b50) return false;
+    const std::size_t dir_at = load_le(bytes, end + 16, 4), count = load_le(bytes, end + 10, 2);
+    if (dir_at > end) return false;
+    parts.local = bytes.substr(0, dir_at);
+    parts.central.clear();
+    for (std::size_t at = dir_at, i = 0; i < count; ++i) {
+        if (end - at < 46 || load_le(bytes, at, 4) != 0x02014b50) return false;
+        const std::size_t size =
+            46 + load_le(bytes, at + 28, 2) + load_le(bytes, at + 30, 2) + load_le(bytes, at + 32, 2);
+        if (size > end - at) return false;
+        parts.central.push_back(bytes.substr(at, size));
+        at += size;
+    }
+    return true;
+}
+
+std::string join_zip(const zip_parts& parts)
+{
+    std::string directory;
+    for (const std::string& c : parts.central) directory += c;
+    std::string end(22, '\0');
+    store_le(end, 0, 0x06054b50, 4);
+    store_le(end, 8, parts.central.size(), 2);
+    store_le(end, 10, parts.central.size(), 2);
+    store_le(end, 12, directory.size(), 4);
+    store_le(end, 16, parts.local.size(), 4);
+    return parts.local + directory + end;
+}
+
+bool make_shared_data_zip(const std::string& path, const zip_entry_spec& e, int count)
+{
+    const std::size_t number_at = e.name.find("00");
+    zip_parts parts;
+    if (number_at == std::string::npos || count > 100 || !make_zip(path, {e})) return false;
+    std::string bytes;
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        char buf[65536];
+        for (std::size_t got; (got = std::fread(buf, 1, sizeof buf, f)) > 0;) bytes.append(buf, got);
+        std::fclose(f);
+    }
+    if (!split_zip(bytes, parts) || parts.central.size() != 1) return false;
+    for (int i = 1; i < count; ++i) {
+        std::string record = parts.central[0];
+        record[46 + number_at] = char('0' + i / 10);
+        record[46 + number_at + 1] = char('0' + i % 10);
+        parts.central.push_back(record);
+    }
+    const std::string joined = join_zip(parts);
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    const bool written = std::fwrite(joined.data(), 1, joined.size(), f) == joined.size();
+    return std::fclose(f) == 0 && written;
 }
 
 unsigned long dos_date(int year, int month, int day, int hour, int minute, int second)

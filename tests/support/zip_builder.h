@@ -23,6 +23,21 @@ struct zip_entry_spec {
 // Writes the archive; false when minizip refused (the test then fails).
 bool make_zip(const std::string& path, const std::vector<zip_entry_spec>& entries);
 
+// A plain archive (no zip64 end records, no comment) in its parts, to be put
+// back together with central records added or changed: the local entries, and
+// the central records in order.
+struct zip_parts {
+    std::string local;
+    std::vector<std::string> central;
+};
+bool split_zip(const std::string& bytes, zip_parts& parts); // false when it is no such archive
+std::string join_zip(const zip_parts& parts);             // parts, central directory, end record
+
+// An archive of e and count - 1 more central records that point at e's data,
+// each under e's name with its first "00" numbered ("f00.bin", "f01.bin", ...):
+// entries that share one block of data, a zip bomb. False when minizip refused.
+bool make_shared_data_zip(const std::string& path, const zip_entry_spec& e, int count);
+
 // MS-DOS date and time word as zip headers store them.
 unsigned long dos_date(int year, int month, int day, int hour, int minute, int second);
 
