@@ -27,12 +27,12 @@ enum : int {
     err_exe_not_pe = 20014,
 };
 
-// Download codes sit in their own range, so that codes added elsewhere in the
-// layer never take the same number.
+// Download codes sit in a range of their own (the zip layer's are at 20101),
+// so that a code is never two things; a test checks that codes are distinct.
 enum : int {
-    err_net_bad_reply = 20101,         // the reply is no HTTP reply the client can read
-    err_net_too_large = 20102,         // the body is longer than the caller allowed
-    err_net_transfer_encoding = 20103, // a Transfer-Encoding the client does not decode
+    err_net_bad_reply = 20201,         // the reply is no HTTP reply the client can read
+    err_net_too_large = 20202,         // the body is longer than the caller allowed
+    err_net_transfer_encoding = 20203, // a Transfer-Encoding the client does not decode
 };
 
 // Where the last failing file call returned (set just before a non-zero result;

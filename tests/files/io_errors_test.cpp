@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <set>
+#include <string>
 
 namespace {
 
@@ -85,6 +87,26 @@ TEST(ErrorStr, CodesWithoutARowGetTheUnknownText)
     for (const code_case& c : cases) {
         SCOPED_TRACE(c.code);
         EXPECT_EQ(error_str(c.code), c.text);
+    }
+}
+
+// The layer's own codes come from separate ranges written by separate parts
+// of it: each must be one code with one text of its own.
+TEST(ErrorStr, OwnCodesAreDistinctWithTextsOfTheirOwn)
+{
+    const int codes[] = {err_zip_open, err_zip_read, err_zip_create, err_zip_write, err_zip_too_big, err_file_open,
+                         err_net_reconnect, err_net_bad_state, err_net_no_connection, err_net_write_file,
+                         err_net_no_server, err_zip_corrupt, err_zip_refused, err_zip_foreign, err_zip_too_large,
+                         err_zip_signature, err_zip_overlap, err_net_bad_reply, err_net_too_large,
+                         err_net_transfer_encoding};
+    std::set<int> seen_codes;
+    std::set<std::string> seen_texts;
+    for (int code : codes) {
+        SCOPED_TRACE(code);
+        EXPECT_TRUE(seen_codes.insert(code).second) << "code used twice";
+        const std::string text = error_str(code);
+        EXPECT_EQ(text.find("Unknown error"), std::string::npos);
+        EXPECT_TRUE(seen_texts.insert(text).second) << "text shared: " << text;
     }
 }
 
