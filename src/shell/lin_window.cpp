@@ -293,6 +293,11 @@ void MACIBM_nuke_context(int index)
         glXDestroyContext(dpy(), ctx);
     }
     if (mnw.xwin[index]) XDestroyWindow(dpy(), mnw.xwin[index]);
+    // The visual is only read when a context is made; the next main window chooses again.
+    if (index == 0 && mnw.visual) {
+        XFree(mnw.visual);
+        mnw.visual = nullptr;
+    }
     XSync(dpy(), False);
 }
 
