@@ -1,0 +1,48 @@
+// tex_out_file.cpp - an image file written under a temporary name.
+#include "graphics/tex_out_file.h"
+
+#include "graphics/tex_image.h"
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+tex_out_file::~tex_out_file() { abandon(); }
+
+int tex_out_file::open(const std::string& full)
+{
+    abandon();
+    final_path = full;
+    temp_path = full + ".tmp";
+    f = std::fopen(temp_path.c_str(), "wb");
+    failed = false;
+    return f ? 1 : 0;
+}
+
+int tex_out_file::write(const void* bytes, std::size_t count)
+{
+    if (!f || failed) return 0;
+    if (count && std::fwrite(bytes, 1, count, f) != count) failed = true;
+    return failed ? 0 : 1;
+}
+
+int tex_out_file::commit()
+{
+    if (!f) return 0;
+    bool ok = !failed && std::fflush(f) == 0 && !std::ferror(f) && fsync(fileno(f)) == 0;
+    const int err = errno;
+    ok = std::fclose(f) == 0 && ok;
+    f = nullptr;
+    if (ok && std::rename(temp_path.c_str(), final_path.c_str()) == 0) return 1;
+    TEX_log("image write failed: " + final_path + " (" + std::strerror(errno ? errno : err) + ")");
+    unlink(temp_path.c_str());
+    return 0;
+}
+
+void tex_out_file::abandon()
+{
+    if (!f) return;
+    std::fclose(f);
+    f = nullptr;
+    unlink(temp_path.c_str());
+}

@@ -1,0 +1,121 @@
+// image_builder.cpp - image files made by code.
+#include "support/image_builder.h"
+
+#include <png.h>
+
+#include <csetjmp>
+#include <cstring>
+
+namespace {
+
+void append_bytes(png_structp png, png_bytep data, size_t length)
+{
+    static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data), length);
+}
+
+void no_flush(png_structp) {}
+
+// Plain data only: libpng may longjmp out of the calls below.
+struct png_job {
+    const png_spec* spec;
+    std::string* out;
+    png_bytep* rows;
+    png_structp png;
+    png_infop info;
+};
+
+bool write_png(png_job& job)
+{
+    const png_spec& s = *job.spec;
+    job.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    if (!job.png) return false;
+    job.info = png_create_info_struct(job.png);
+    if (!job.info || setjmp(png_jmpbuf(job.png))) {
+        png_destroy_write_struct(&job.png, &job.info);
+        return false;
+    }
+    png_set_write_fn(job.png, job.out, append_bytes, no_flush);
+    png_set_compression_level(job.png, s.compression_level);
+    png_set_IHDR(job.png, job.info, s.width, s.height, s.bit_depth, s.colour_type,
+                 s.interlace ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_color pal[256];
+    const int entries = static_cast<int>(s.palette.size() / 3);
+    for (int i = 0; i < entries && i < 256; ++i) pal[i] = {s.palette[3 * i], s.palette[3 * i + 1], s.palette[3 * i + 2]};
+    if (entries) png_set_PLTE(job.png, job.info, pal, entries);
+    if (!s.trns.empty()) {
+        if (s.colour_type == PNG_COLOR_TYPE_PALETTE) {
+            png_set_tRNS(job.png, job.info, s.trns.data(), static_cast<int>(s.trns.size()), nullptr);
+        } else {
+            png_color_16 c{};
+            c.gray = c.red = s.trns[0];
+            if (s.trns.size() >= 3) {
+                c.green = s.trns[1];
+                c.blue = s.trns[2];
+            }
+            png_set_tRNS(job.png, job.info, nullptr, 0, &c);
+        }
+    }
+    if (s.gamma > 0) png_set_gAMA(job.png, job.info, s.gamma);
+    png_write_info(job.png, job.info);
+    png_write_image(job.png, job.rows);
+    png_write_end(job.png, job.info);
+    png_destroy_write_struct(&job.png, &job.info);
+    return true;
+}
+
+void put(std::string& s, std::size_t at, std::uint32_t v, int bytes)
+{
+    for (int i = 0; i < bytes; ++i) s[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+} // namespace
+
+std::string make_png(const png_spec& spec)
+{
+    const std::size_t channels = spec.colour_type == 2 ? 3 : spec.colour_type == 4 ? 2 : spec.colour_type == 6 ? 4 : 1;
+    const std::size_t row_bytes = (std::size_t(spec.width) * channels * spec.bit_depth + 7) / 8;
+    if (spec.rows.size() < row_bytes * spec.height) return "";
+    std::vector<png_bytep> rows(spec.height);
+    for (int i = 0; i < spec.height; ++i) rows[i] = const_cast<png_bytep>(spec.rows.data() + i * row_bytes);
+    std::string out;
+    png_job job{&spec, &out, rows.data(), nullptr, nullptr};
+    return write_png(job) ? out : "";
+}
+
+std::string make_bmp(const bmp_spec& spec)
+{
+    std::string f(spec.data_offset < 54 ? 54 : spec.data_offset, '\0');
+    f[0] = 'B';
+    f[1] = 'M';
+    put(f, 10, spec.data_offset, 4);
+    put(f, 14, 40, 4);
+    put(f, 18, static_cast<std::uint32_t>(spec.width), 4);
+    put(f, 22, static_cast<std::uint32_t>(spec.height), 4);
+    put(f, 26, 1, 2);
+    put(f, 28, static_cast<std::uint32_t>(spec.bits), 2);
+    put(f, 30, spec.compression, 4);
+    f.resize(spec.data_offset, '\0');
+    const std::size_t w3 = spec.width > 0 ? std::size_t(spec.width) * 3 : 0;
+    const std::size_t padded = (w3 + 3) / 4 * 4;
+    for (std::size_t at = 0; w3 && at + w3 <= spec.bgr_rows.size(); at += w3)
+        f += spec.bgr_rows.substr(at, w3) + std::string(padded - w3, '\0');
+    put(f, 2, static_cast<std::uint32_t>(f.size()), 4);
+    if (f.size() > spec.cut_to) f.resize(spec.cut_to);
+    return f;
+}
+
+std::string make_dds(const dds_spec& spec)
+{
+    std::string f(128, '\0');
+    std::memcpy(&f[0], "DDS ", 4);
+    put(f, 4, 124, 4);
+    put(f, 8, spec.flags, 4);
+    put(f, 12, static_cast<std::uint32_t>(spec.height), 4);
+    put(f, 16, static_cast<std::uint32_t>(spec.width), 4);
+    put(f, 76, 32, 4);
+    put(f, 80, spec.pf_flags, 4);
+    for (std::size_t i = 0; i < 4 && i < spec.fourcc.size(); ++i) f[84 + i] = spec.fourcc[i];
+    put(f, 108, spec.caps1, 4);
+    return f + spec.data;
+}
