@@ -10,6 +10,7 @@
 #include "ui/btn_chars.h"
 #include "ui/btn_draw.h"
 #include "ui/btn_focus.h"
+#include "ui/btn_frames.h"
 #include "ui/btn_numbers.h"
 #include "ui/btn_sliders.h"
 #include "ui/btn_text.h"
