@@ -57,9 +57,12 @@ int apply_key(const field& f, int character, int vkey)
         return 1;
     }
     if (character >= '0' && character <= '9') {
-        const double p = f.place(h), a = std::fabs(v);
-        const double old = std::fmod(std::floor(a / p), 10.0);
-        const double changed = a + (character - '0' - old) * p;
+        // In whole units of the last decimal, so that a float just below its
+        // decimal value (72.34 held as 72.3399...) still shows the digit it is drawn with.
+        const double scale = std::pow(10.0, f.d), unit = std::pow(10.0, f.n - 1 - h);
+        const double q = std::round(std::fabs(v) * scale);
+        const double old = std::fmod(std::floor(q / unit), 10.0);
+        const double changed = (q + (character - '0' - old) * unit) / scale;
         v = v < 0 ? -changed : changed;
         hot_digit = wrap_digit(h + 1, f.n);
         return 1;
