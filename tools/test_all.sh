@@ -25,6 +25,20 @@ build/ci-fuzz/fuzz/make_zip_seeds "$fuzz_dir/seeds"
 build/ci-fuzz/fuzz/fuzz_zip_extract -runs=10000 -max_len=16384 -max_total_time=60 \
     "$fuzz_dir/found" "$fuzz_dir/seeds"
 
+# A short fuzz run of each image reader and the any-image sniffer, seeded with
+# the kinds of file the image tests make.
+image_dir=build/ci-fuzz/image_corpus
+rm -rf "$image_dir" && mkdir -p "$image_dir/seeds"
+build/ci-fuzz/fuzz/make_image_seeds "$image_dir/seeds"
+for reader in png bmp dds; do
+    mkdir -p "$image_dir/found_$reader"
+    build/ci-fuzz/fuzz/fuzz_${reader}_read -runs=10000 -max_len=16384 -max_total_time=60 \
+        "$image_dir/found_$reader" "$image_dir/seeds/$reader"
+done
+mkdir -p "$image_dir/found_any"
+build/ci-fuzz/fuzz/fuzz_image_any -runs=5000 -max_len=16384 -max_total_time=60 \
+    "$image_dir/found_any" "$image_dir/seeds/png" "$image_dir/seeds/bmp"
+
 run_build build/ci-release -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
     run_build build/ci-sanitize -DCMAKE_BUILD_TYPE=Debug -DSKY_SANITIZE=ON

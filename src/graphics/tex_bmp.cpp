@@ -64,29 +64,35 @@ bmp_header read_header(xmap_class* file)
 
 // ---- pixels --------------------------------------------------------------------
 
-void convert_row(const unsigned char* s, unsigned char* d, int width, unsigned int format, const unsigned char* gamma)
+// One row of pixels, B G R in, the wanted layout out. A template per layout,
+// so that the per-pixel work is the conversion and the table lookups alone.
+template <unsigned int Format>
+void convert_row(const unsigned char* s, unsigned char* d, int width, const unsigned char* gamma)
 {
     for (int x = 0; x < width; ++x, s += 3) {
         const unsigned char b = s[0], g = s[1], r = s[2];
-        if (format == GL_ALPHA) {
-            *d++ = static_cast<unsigned char>((b + g + r) / 3);
-            continue;
-        }
-        if (format == GL_RGBA && r == 255 && g == 0 && b == 255) {
-            d[0] = d[1] = d[2] = d[3] = 0;
-            d += 4;
-            continue;
-        }
-        d[0] = gamma[r];
-        d[1] = gamma[g];
-        d[2] = gamma[b];
-        if (format == GL_RGBA) {
-            d[3] = 255;
-            d += 4;
+        if constexpr (Format == GL_ALPHA) {
+            d[x] = static_cast<unsigned char>((b + g + r) / 3);
+        } else if constexpr (Format == GL_RGB) {
+            d[3 * x] = gamma[r];
+            d[3 * x + 1] = gamma[g];
+            d[3 * x + 2] = gamma[b];
         } else {
-            d += 3;
+            unsigned char* o = d + 4 * x;
+            const bool magenta = r == 255 && g == 0 && b == 255; // tested before gamma
+            o[0] = magenta ? 0 : gamma[r];
+            o[1] = magenta ? 0 : gamma[g];
+            o[2] = magenta ? 0 : gamma[b];
+            o[3] = magenta ? 0 : 255;
         }
     }
+}
+
+template <unsigned int Format>
+void convert_rows(const unsigned char* src, std::int64_t in_stride, unsigned char* dst, std::size_t out_stride,
+                  int width, int height, const unsigned char* gamma)
+{
+    for (int y = 0; y < height; ++y) convert_row<Format>(src + y * in_stride, dst + y * out_stride, width, gamma);
 }
 
 const unsigned char* identity_table()
@@ -136,7 +142,8 @@ int TEX_load_bmp(const std::string& name, xmap_class* file, unsigned char*& pixe
 
     const unsigned char* gamma = colr_gamma.gamma_off == 0 ? colr_gamma.gamma_table : identity_table();
     const unsigned char* src = reinterpret_cast<const unsigned char*>(file->begin) + h.data_offset;
-    for (int y = 0; y < h.height; ++y)
-        convert_row(src + y * in_stride, pixels + y * plan.stride, h.width, desired_format, gamma);
+    if (desired_format == GL_ALPHA) convert_rows<GL_ALPHA>(src, in_stride, pixels, plan.stride, h.width, h.height, gamma);
+    else if (desired_format == GL_RGB) convert_rows<GL_RGB>(src, in_stride, pixels, plan.stride, h.width, h.height, gamma);
+    else convert_rows<GL_RGBA>(src, in_stride, pixels, plan.stride, h.width, h.height, gamma);
     return 1;
 }

@@ -42,7 +42,15 @@ void reverse_rows(unsigned char* first, int size, int rows)
         for (int k = 0; k < size; ++k) std::swap(first[i * size + k], first[(rows - 1 - i) * size + k]);
 }
 
-void flip_colour_rows(unsigned char* colour_block, int rows) { reverse_rows(colour_block + 4, 1, rows); }
+void flip_colour_rows(unsigned char* colour_block, int rows)
+{
+    if (rows == 4) { // the common case, every block of a picture at least 4 pixels high
+        std::swap(colour_block[4], colour_block[7]);
+        std::swap(colour_block[5], colour_block[6]);
+        return;
+    }
+    reverse_rows(colour_block + 4, 1, rows);
+}
 
 void flip_dxt3_alpha_rows(unsigned char* alpha_block, int rows) { reverse_rows(alpha_block, 2, rows); }
 

@@ -50,7 +50,9 @@ int TEX_bytes_needed_for_image(const TEX_image_desc& desc);
 // ---- in-place operations -----------------------------------------------------
 // Turns every level upside down in place; compressed blocks have their own rows
 // reversed (a level 1..3 pixels high only inside its one block row) and their
-// colour endpoints gamma-corrected when the colour table asks for it. Returns
+// colour endpoints gamma-corrected when the colour table asks for it. A
+// compressed level above 4 pixels high that is not a whole number of block rows
+// cannot be turned exactly: its block rows are, and a log line says so. Returns
 // non-zero when a DXT1 image proved to use its transparent colour, else 0.
 // Sides outside 1..2048: nothing done, 0. A format not in the table is a fatal
 // alert "Illegal format!".

@@ -29,12 +29,14 @@ int tex_out_file::write(const void* bytes, std::size_t count)
 int tex_out_file::commit()
 {
     if (!f) return 0;
-    bool ok = !failed && std::fflush(f) == 0 && !std::ferror(f) && fsync(fileno(f)) == 0;
-    const int err = errno;
-    ok = std::fclose(f) == 0 && ok;
+    int err = 0;
+    if (failed || std::ferror(f)) err = EIO;
+    else if (std::fflush(f) != 0 || fsync(fileno(f)) != 0) err = errno;
+    if (std::fclose(f) != 0 && !err) err = errno;
     f = nullptr;
-    if (ok && std::rename(temp_path.c_str(), final_path.c_str()) == 0) return 1;
-    TEX_log("image write failed: " + final_path + " (" + std::strerror(errno ? errno : err) + ")");
+    if (!err && std::rename(temp_path.c_str(), final_path.c_str()) != 0) err = errno;
+    if (!err) return 1;
+    TEX_log("image write failed: " + final_path + " (" + std::strerror(err) + ")");
     unlink(temp_path.c_str());
     return 0;
 }

@@ -37,10 +37,13 @@ void my_readbuf(png_structp png, png_bytep data, size_t length)
     file->cursor += length;
 }
 
-// Returns, and libpng then unwinds to the setjmp of the operation in progress.
-void my_error(png_structp, png_const_charp message)
+// Shows the notice, then unwinds to the setjmp of the operation in progress
+// itself (libpng's fallback would do the same after printing to stderr). The
+// alert's strings are gone before the jump.
+void my_error(png_structp png, png_const_charp message)
 {
     MACIBM_alert(0, "PNG error!", message ? message : "", "", "", t_alert);
+    png_longjmp(png, 1);
 }
 
 void my_warning(png_structp, png_const_charp message)
@@ -53,7 +56,16 @@ void my_free(png_structp, png_voidp p) { std::free(p); }
 
 // ---- reading -------------------------------------------------------------------
 
+// Lives in the caller of the setjmp frames, which only reach it by reference;
+// its destructor releases libpng's structures on every way out.
 struct png_read_job {
+    png_read_job() = default;
+    png_read_job(const png_read_job&) = delete;
+    png_read_job& operator=(const png_read_job&) = delete;
+    ~png_read_job()
+    {
+        if (png) png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
+    }
     png_structp png = nullptr;
     png_infop info = nullptr;
     xmap_class* file = nullptr;
@@ -158,46 +170,30 @@ int TEX_load_png(const std::string& name, xmap_class* file, unsigned char*& pixe
     job.png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, my_error, my_warning, nullptr, my_malloc, my_free);
     if (!job.png) png_fatal("!png_ptr", name);
     job.info = png_create_info_struct(job.png);
-    if (!job.info) {
-        png_destroy_read_struct(&job.png, nullptr, nullptr);
-        png_fatal("!info_ptr", name);
-    }
+    if (!job.info) png_fatal("!info_ptr", name);
     job.file = file;
     job.desired = desired_format;
     job.follow_alpha = follow_alpha;
-    const auto finish = [&job] { png_destroy_read_struct(&job.png, &job.info, nullptr); };
+    if (!png_read_header(job)) png_fatal("setjmp(png_ptr->jmpbuf", name);
 
-    if (!png_read_header(job)) {
-        finish();
-        png_fatal("setjmp(png_ptr->jmpbuf", name);
-    }
     desc.format = static_cast<int>(desired_format);
-    // libpng keeps both sides within 2^31 - 1.
-    desc.width = static_cast<int>(job.width);
+    desc.width = static_cast<int>(job.width); // libpng keeps both sides within 2^31 - 1
     desc.height = static_cast<int>(job.height);
     desc.has_mips = 0;
     tex_rows plan;
     const int bpp = bytes_for_layout(job.format);
-    if (!TEX_plan_rows("TEX_load_png", name, desc.width, desc.height, bpp, row_pixels, make_pow2, pixels, capacity, plan)) {
-        finish();
+    if (!TEX_plan_rows("TEX_load_png", name, desc.width, desc.height, bpp, row_pixels, make_pow2, pixels, capacity, plan))
         return 0;
-    }
     if (job.row_bytes != std::size_t(desc.width) * bpp) {
         TEX_log("TEX_load_png: " + name + ": libpng delivers rows of " + std::to_string(job.row_bytes) + " bytes, not " +
                 std::to_string(std::size_t(desc.width) * bpp));
-        finish();
         return 0;
     }
     unsigned char* allocated = nullptr;
-    if (!TEX_prepare_rows("TEX_load_png", name, plan, pixels, allocated)) {
-        finish();
-        return 0;
-    }
+    if (!TEX_prepare_rows("TEX_load_png", name, plan, pixels, allocated)) return 0;
     job.pixels = pixels;
     job.stride = plan.stride;
-    const int ok = png_read_rows(job);
-    finish();
-    if (!ok) {
+    if (!png_read_rows(job)) {
         if (allocated) {
             std::free(allocated);
             pixels = nullptr;

@@ -215,3 +215,20 @@ TEST(FlipY, Dxt1TransparencyFoundInAnyLevel)
 }
 
 } // namespace
+
+namespace {
+
+TEST(FlipY, APartialBlockRowAboveFourPixelsIsReported)
+{
+    gamma_setting off(false);
+    xer_capture log;
+    // 4x6: two block rows, the second only half used; the pair is still exchanged.
+    bytes px = colour_block(1, 2, {1, 2, 3, 4});
+    const bytes second = colour_block(3, 4, {5, 6, 7, 8});
+    px.insert(px.end(), second.begin(), second.end());
+    TEX_flip_y({GL_COMPRESSED_RGB_S3TC_DXT1_EXT, 4, 6, 0, 0}, px.data());
+    EXPECT_EQ(px[0], 3);
+    EXPECT_NE(log.text().find("4 x 6 is not a whole number of block rows"), std::string::npos) << log.text();
+}
+
+} // namespace

@@ -160,6 +160,12 @@ TEST(LoadPng, PowerOfTwoCanvasIsClearedAroundThePicture)
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 512; ++x) ASSERT_EQ(buffer[y * 512 + x], y < 60 && x < 400 ? 0x11 : 0) << y << "," << x;
     EXPECT_EQ(buffer[32768], 0xEE); // nothing past the canvas
+    // A buffer the reader allocates is the whole canvas, cleared the same way.
+    const loaded own = load(file, GL_RGBA, 0, 0, 1);
+    ASSERT_EQ(own.pixels.size(), 32768u);
+    EXPECT_EQ(own.pixels[59 * 512 + 399], 0x11);
+    EXPECT_EQ(own.pixels[59 * 512 + 400], 0);
+    EXPECT_EQ(own.pixels[32767], 0);
     // A picture that is already a canvas: nothing cleared.
     const std::string square = make_png(spec(128, 64, 6, 8, bytes(128 * 64 * 4, 0x22)));
     mapped_file g(square);

@@ -4,6 +4,7 @@
 #include <png.h>
 
 #include <csetjmp>
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -85,7 +86,9 @@ std::string make_png(const png_spec& spec)
 
 std::string make_bmp(const bmp_spec& spec)
 {
-    std::string f(spec.data_offset < 54 ? 54 : spec.data_offset, '\0');
+    // An offset past the cut is never filled up to: the file ends at the cut.
+    const std::size_t data_at = spec.data_offset, fill_to = std::max<std::size_t>(54, std::min(data_at, spec.cut_to));
+    std::string f(fill_to, '\0');
     f[0] = 'B';
     f[1] = 'M';
     put(f, 10, spec.data_offset, 4);
@@ -95,7 +98,11 @@ std::string make_bmp(const bmp_spec& spec)
     put(f, 26, 1, 2);
     put(f, 28, static_cast<std::uint32_t>(spec.bits), 2);
     put(f, 30, spec.compression, 4);
-    f.resize(spec.data_offset, '\0');
+    if (data_at > fill_to) {
+        f.resize(std::min(f.size(), spec.cut_to));
+        return f;
+    }
+    f.resize(data_at, '\0');
     const std::size_t w3 = spec.width > 0 ? std::size_t(spec.width) * 3 : 0;
     const std::size_t padded = (w3 + 3) / 4 * 4;
     for (std::size_t at = 0; w3 && at + w3 <= spec.bgr_rows.size(); at += w3)
