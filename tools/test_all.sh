@@ -39,6 +39,14 @@ mkdir -p "$image_dir/found_any"
 build/ci-fuzz/fuzz/fuzz_image_any -runs=5000 -max_len=16384 -max_total_time=60 \
     "$image_dir/found_any" "$image_dir/seeds/png" "$image_dir/seeds/bmp"
 
+# A short fuzz run of the about window's server list, seeded with a full list.
+list_dir=build/ci-fuzz/serverlist_corpus
+rm -rf "$list_dir" && mkdir -p "$list_dir/seeds" "$list_dir/found"
+printf 'FINAL 9.01\nFINAL_VERSION 90100\nBETA_VERSION -+90020\nFINAL_INSTALLER_LIN dl.example /a b.zip \r\nFINAL_INSTALLER_LIN_MD5 0123456789ABCDEF0123456789abcdef\n' \
+    > "$list_dir/seeds/full.txt"
+build/ci-fuzz/fuzz/fuzz_serverlist -runs=20000 -max_len=4096 -max_total_time=30 \
+    "$list_dir/found" "$list_dir/seeds"
+
 run_build build/ci-release -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
     run_build build/ci-sanitize -DCMAKE_BUILD_TYPE=Debug -DSKY_SANITIZE=ON
