@@ -49,7 +49,7 @@ std::vector<about_line> ABOUT_lines(float wind_dy, const std::string& status)
     return lines;
 }
 
-void ABOUT_pass(const about_ops& ops)
+void ABOUT_draw(const about_ops& ops)
 {
     ABOUT_poll_list(xtim.elapsed_time, ops);
     OGL_plot_back_col();
@@ -64,13 +64,15 @@ void ABOUT_pass(const about_ops& ops)
     if (about_check.ins_state == ins_awaiting_click &&
         BTN_action(update_x, button_y, 0.0f, 0, 1, ABOUT_update_label(), "-"))
         ABOUT_update_clicked();
-    MACIBM_event_proc();
 }
 
 void ABOUT_run(const about_ops& ops)
 {
     MACIBM_startwind(win_about, 0);
-    while (mnw.cur_wind == win_about) ABOUT_pass(ops);
+    while (mnw.cur_wind == win_about) {
+        ABOUT_draw(ops);
+        MACIBM_event_proc();
+    }
 }
 
 void MACIBM_about() { ABOUT_run(about_real_ops); }

@@ -23,9 +23,10 @@ struct about_line {
 // the status line (left out when status is empty).
 std::vector<about_line> ABOUT_lines(float wind_dy, const std::string& status);
 
-// One pass of the window's loop: the list poll, the frame, the texts, the
-// link and update buttons, the check's work, then one MACIBM_event_proc frame.
-void ABOUT_pass(const about_ops& ops);
+// The drawing pass of the window's loop: the list poll, the frame, the check's
+// work, the texts, the link and update buttons. The loop then runs one
+// MACIBM_event_proc frame, which takes the clicks and swaps the buffers.
+void ABOUT_draw(const about_ops& ops);
 // Opens win_about and runs passes while it is the current sub-window. Does not
 // restore the window that was current before. Does not return when a newer
 // installer starts: the program ends.

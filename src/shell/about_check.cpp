@@ -25,7 +25,7 @@
 
 const char* const about_version_text = "Skylume 9.00 Beta-19";
 const char* const about_download_host = "updates.skylume.example";
-const char* const about_site_name = "www.skylume.example";
+const char* const about_site_name = "skylume.example";
 const char* const about_site_url = "http://www.skylume.example/";
 const char* const about_credits[about_credit_count] = {
     "Written by the Skylume development team",

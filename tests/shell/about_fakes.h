@@ -6,6 +6,7 @@
 #include "shell/about_check.h"
 
 #include "files/http.h"
+#include "foundation/hl_types.h"
 #include "support/testkit.h"
 
 #include <cerrno>
