@@ -1,5 +1,5 @@
 // Writes the seed inputs of one text fuzz target into the folder given:
-//   make_text_seeds manifest|prefs|http_reply|text_header <folder>
+//   make_text_seeds manifest|prefs|http_reply|text_header|serverlist <folder>
 // Each seed is a well-formed file of its kind or one with a known pitfall
 // (CRLF line ends, odd numbers, hostile paths, interim replies, endless lines).
 #include <cstdio>
@@ -78,12 +78,24 @@ seed_list header_seeds()
     };
 }
 
+// The about window's server list: a full one, and one with the fields it must
+// treat as absent (signs, non-digits, an MD5 of the wrong length).
+seed_list serverlist_seeds()
+{
+    return {
+        {"full.txt", "FINAL 9.01\nFINAL_VERSION 90100\nBETA_VERSION -+90020\n"
+                     "FINAL_INSTALLER_LIN dl.example /a b.zip \r\n"
+                     "FINAL_INSTALLER_LIN_MD5 0123456789ABCDEF0123456789abcdef\n"},
+        {"odd.txt", "FINAL_VERSION 99999999999999999999\nBETA_VERSION 12a\nBETA_INSTALLER_LIN_MD5 0123\n"},
+    };
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: make_text_seeds manifest|prefs|http_reply|text_header <folder>\n");
+        std::fprintf(stderr, "usage: make_text_seeds manifest|prefs|http_reply|text_header|serverlist <folder>\n");
         return 2;
     }
     const std::string kind = argv[1];
@@ -91,6 +103,7 @@ int main(int argc, char** argv)
                             : kind == "prefs"       ? pref_seeds()
                             : kind == "http_reply"  ? http_seeds()
                             : kind == "text_header" ? header_seeds()
+                            : kind == "serverlist"  ? serverlist_seeds()
                                                     : seed_list{};
     if (seeds.empty()) {
         std::fprintf(stderr, "make_text_seeds: no seeds for %s\n", argv[1]);

@@ -44,6 +44,7 @@ fuzz_targets=(
     "fuzz_bmp_read make_image_seeds"
     "fuzz_dds_read make_image_seeds"
     "fuzz_image_any make_image_seeds"
+    "fuzz_serverlist make_text_seeds serverlist"
 )
 run_preset fuzz
 for line in "${fuzz_targets[@]}"; do
