@@ -165,7 +165,10 @@ int stage_picture(const std::string& name, int ref, int flags, xmap_class& file,
                                       out.tex_dx, out.tex_dy, tex_src_file);
     const float r = 1.0f / scale;
     if (r != 1.0f) {
-        const int k = static_cast<int>(r);
+        // The box filter averages by shifting: its factors must be powers of
+        // two. The scale is one unless a side of a few pixels raised it.
+        int k = 1;
+        while (k * 2 <= static_cast<int>(r)) k *= 2;
         TEX_downscale(desc, dest, std::min(k, desc.width), std::min(k, desc.height));
     }
     lay_out_for_upload(dest, desc, out.bpp, *out.tex_dx, *out.tex_dy);

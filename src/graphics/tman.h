@@ -150,7 +150,10 @@ public:
     // Returns the ref; 0 for an empty name or a failed manual load (a failed
     // dynamic load still returns its ref, bound as the placeholder). Load time
     // 100 shows "Loading bitmap <name>." first unless the name begins with
-    // "scratch_array" or the ref is one of the interface's own. Fatal alerts:
+    // "scratch_array" or the ref is one of the interface's own. Such a name
+    // takes scratch_dx x scratch_dy pixels from scratch_array, at full size, in
+    // rows of the texture's width (TEX_stage_builtin lays them so); any other
+    // name is looked for as .dds, .png, .bmp (see tex_load.cpp). Fatal alerts:
     // load time outside 100..102, manual_ref outside 0..1131, flags outside
     // 0..0x3fff, colour value 0, sizes outside 1..2048 of a scratch_array picture.
     int load_texture(tex_fail_mode fail_mode, int manual_ref, int flags, tex_load_time load_time,

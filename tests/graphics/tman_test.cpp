@@ -453,6 +453,41 @@ TEST_F(TmanTest, TexturingIsSwitchedOnAroundTheBindWhenNoUnitHasIt)
     EXPECT_EQ(units, 0);
 }
 
+TEST_F(TmanTest, ColourValuesChooseTheLayout)
+{
+    png_spec rgb;
+    rgb.width = 2, rgb.height = 1, rgb.colour_type = 2;
+    rgb.rows = {1, 2, 3, 4, 5, 6};
+    const std::string with_alpha = png_file("alpha.png", 2, 1), without = file("rgb.png", make_png(rgb));
+    const struct {
+        const char* what;
+        int colour;
+        const std::string& file;
+        int format;
+    } cases[] = {
+        {"RGB", tex_col_rgb, with_alpha, GL_RGB},
+        {"RGBA", tex_col_rgba, without, GL_RGBA},
+        {"alpha", tex_col_alpha, with_alpha, GL_ALPHA},
+        {"RGB, unless the file has alpha", tex_col_rgb_alt, with_alpha, GL_RGBA},
+        {"RGB alt without alpha", tex_col_rgb_alt, without, GL_RGB},
+        {"RGBA, unless the file has none", tex_col_rgba_alt, without, GL_RGB},
+        {"RGBA alt with alpha", tex_col_rgba_alt, with_alpha, GL_RGBA},
+        {"7 is RGB", 7, with_alpha, GL_RGB},
+    };
+    int ref = 500;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        t.load_texture(tex_fail_silent, ++ref, c.colour, tex_load_now, c.file);
+        EXPECT_EQ(uploads().back().format, c.format);
+        EXPECT_EQ(t.ref_dat[ref].format, c.format);
+    }
+    // tex_from_scratch decodes into scratch_array and uploads from there.
+    std::memset(scratch_array, 0xEE, 64);
+    t.load_texture(tex_fail_silent, 600, tex_col_rgb | tex_from_scratch, tex_load_now, without);
+    EXPECT_EQ(uploads().back().bytes, std::vector<unsigned char>(scratch_array, scratch_array + 6));
+    EXPECT_NE(scratch_array[0], 0xEE);
+}
+
 TEST_F(TmanTest, TransparentTexelsTakeTheirNeighboursColour)
 {
     // Row: opaque (10,20,30), clear, opaque (30,40,50), clear, clear, clear,
@@ -487,6 +522,12 @@ TEST_F(TmanTest, ShrunkAndNarrowPicturesKeepTheirRows)
     // The padding texel is transparent, so it takes the colour of its two opaque neighbours.
     const std::vector<unsigned char> shrunk = {10, 50, 0, 255, 50, 50, 0, 255, 90, 50, 0, 255, 70, 50, 0, 0};
     EXPECT_EQ(uploads()[0].bytes, shrunk);
+
+    // 3 x 3 at level 0 is taken at a third, which the box filter does as a half.
+    file("three.png", exact_png(rgba_png_spec(3, 3, [](int x, int y) { return x < 2 && y >= 1 ? 0x646464FFu : 0xFAFAFAFFu; })));
+    mnw.tex_res = 0;
+    t.load_texture(tex_fail_silent, 502, tex_col_rgba, tex_load_now, dir / "three.png");
+    EXPECT_EQ(uploads().back().bytes, (std::vector<unsigned char>{100, 100, 100, 255}));
 
     mnw.tex_res = 5;
     t.load_texture(tex_fail_silent, 501, tex_col_rgba | tex_npot_ok, tex_load_now, dir / "g.png");
