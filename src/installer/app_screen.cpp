@@ -52,3 +52,4 @@ void APP_update()
 
 void APP_handlemenu(int) {}
 void function_key(int) {}
+int INS_use_max_cpu() { return stg.use_max_cpu; }

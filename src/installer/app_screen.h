@@ -8,6 +8,7 @@
 void APP_update();
 void APP_handlemenu(int command); // the installer has no menus: nothing
 void function_key(int key);       // nothing calls it: nothing
+int INS_use_max_cpu();            // stg.use_max_cpu: the frame never waits for input
 
 // The EXIT button: the EXIT piece of the installer picture at (960, 78),
 // 51 x 22, green-tinted, its hover look under the pointer. 1 on the frame the

@@ -15,7 +15,7 @@
 #include "foundation/hl_thread.h"
 #include "foundation/hl_types.h"
 #include "installer/dest_choice.h"
-#include "shell/stand_ins.h"
+#include "shell/frame.h"
 #include "shell/window.h"
 
 #include <cstdio>
@@ -26,7 +26,7 @@ namespace {
 constexpr int max_stream_count = 4;
 constexpr int default_dest_climbs = 10;
 
-frame_fn frame = SHL_stand_in_event_proc;
+frame_fn frame = MACIBM_event_proc;
 
 } // namespace
 
@@ -111,7 +111,7 @@ void INS_load_settings()
 frame_fn INS_set_frame(frame_fn fn)
 {
     const frame_fn old = frame;
-    frame = fn ? fn : SHL_stand_in_event_proc;
+    frame = fn ? fn : MACIBM_event_proc;
     return old;
 }
 

@@ -6,7 +6,7 @@
 #include "graphics/builtin_textures.h"
 #include "graphics/ogl_extensions.h"
 #include "shell/show_init.h"
-#include "shell/stand_ins.h"
+#include "shell/subwin.h"
 #include "shell/startup.h"
 #include "shell/window.h"
 #include "support/image_builder.h"
@@ -89,7 +89,7 @@ protected:
 
 TEST_F(StatusScreenDrawn, PanelBarAndMessage)
 {
-    SHL_stand_in_startwind(-1, 0);
+    MACIBM_startwind(-1, 0);
     OGL_pix_specs(0);
     float half = 0.5f;
     MACIBM_show_init("Starting application.", &half);
@@ -99,12 +99,19 @@ TEST_F(StatusScreenDrawn, PanelBarAndMessage)
                    return (f.at(x, h - 1 - y) << 8) | 0xFF;
                })));
 
-    constexpr unsigned back = 0x334356, panel = 0x0D1B2C, fill = 0x7FDCAF;
+    constexpr unsigned back = 0x334356; // colour 34 from the atlas
     EXPECT_EQ(f.at(700, 400), back);
-    EXPECT_EQ(f.at(300, 150), panel);  // inside the panel, between the two lines
-    EXPECT_EQ(f.at(300, 15), fill);    // the bar is filled to the middle ...
-    EXPECT_EQ(f.at(800, 15), panel);   // ... and the track runs on to the right
-    EXPECT_EQ(f.at(1020, 15), back);   // the bar ends at 1016
+    EXPECT_EQ(f.at(5, 15), back);    // the bar runs from 8 ...
+    EXPECT_EQ(f.at(1020, 15), back); // ... to 1016
+    const unsigned panel = f.at(300, 150);
+    EXPECT_NE(panel, back);
+    EXPECT_EQ(f.at(30, 100), panel); // one panel between the two lines
+    const unsigned fill = f.at(300, 15), track = f.at(800, 15);
+    EXPECT_NE(fill, track);
+    EXPECT_EQ(f.at(100, 15), fill); // filled to the middle, the track beyond
+    EXPECT_EQ(f.at(490, 15), fill);
+    EXPECT_EQ(f.at(540, 15), track);
+    EXPECT_EQ(f.at(1000, 15), track);
     int message = 0, address = 0;     // text pixels on the message and address lines
     for (int x = 22; x < 320; ++x)
         for (int y = 55; y < 70; ++y) message += f.at(x, y) != panel;
