@@ -134,6 +134,7 @@ void INS_end_run()
     ENG_remove_temp_folder();
     if (THREAD_is_inited()) THREAD_shutdown();
     if (mnw.display) {
+        MACIBM_setres(0); // the screen mode back as it was, when start-up changed it
         MACIBM_nuke_context(0);
         mnw.glx_ctx[0] = nullptr;
         mnw.xwin[0] = 0;
