@@ -1,6 +1,6 @@
 // lin_events.h - X11 events into the framework's input state, and the event
-// source the frame loop drains. Declares X types opaquely, so that portable
-// files need no Xlib; lin_*.cpp are the only files that include it.
+// source the frame loop drains. Declares the X types it names opaquely, so
+// that the portable files of the shell can include it without Xlib.
 #pragma once
 
 #include <string>

@@ -12,6 +12,7 @@ void no_update() {}
 void no_menu(int) {}
 void no_focus_ring() {}
 int no_zap_boxes(int) { return 0; }
+
 // The texture manager's failure flags by kind.
 int texture_failed(int kind)
 {
