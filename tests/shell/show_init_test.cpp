@@ -5,6 +5,7 @@
 #include "foundation/hl_types.h"
 #include "graphics/builtin_textures.h"
 #include "graphics/ogl_extensions.h"
+#include "graphics/tman.h"
 #include "shell/show_init.h"
 #include "shell/subwin.h"
 #include "shell/startup.h"
@@ -74,6 +75,7 @@ protected:
         MACIBM_setres(1);
         ASSERT_EQ(MACIBM_make_context(0), 1);
         HL_fill_tables();
+        tman.reset(); // textures of an earlier test's context are gone with it
         OGL_pix_specs(0);
         glExt.init_extensions();
         recall_ins_texes();
