@@ -25,10 +25,11 @@ bool same_status(const struct stat& a, const struct stat& b)
            same_time(a.st_ctim, b.st_ctim);
 }
 
+// Entries change the modification time; a later change within the same tick
+// would leave it as it is, so a listing that young is not trusted.
 bool changed_recently(const struct stat& st, const timespec& now)
 {
-    const long newest = static_cast<long>(st.st_mtim.tv_sec > st.st_ctim.tv_sec ? st.st_mtim.tv_sec : st.st_ctim.tv_sec);
-    return static_cast<long>(now.tv_sec) - newest < racy_seconds;
+    return static_cast<long>(now.tv_sec) - static_cast<long>(st.st_mtim.tv_sec) < racy_seconds;
 }
 
 } // namespace
