@@ -204,12 +204,13 @@ int MACIBM_chooser_frame(folder_chooser_state& st, char* out, std::size_t out_si
 
 // ---- dialog -----------------------------------------------------------------------------------------
 
-int GetFilePathFromUser(int, const char*, const char*, int, const char* start_folder, char* out,
+int GetFilePathFromUser(int, const char* prompt, const char*, int, const char* start_folder, char* out,
                         std::size_t out_size)
 {
     folder_chooser_state st;
     MACIBM_chooser_open(st, start_folder);
     MACIBM_startwind(win_file_chooser, 0);
+    if (prompt && *prompt) stls.title = prompt; // the window's own title is empty in this program
     while (mnw.cur_wind == win_file_chooser) {
         const int outcome = MACIBM_chooser_frame(st, out, out_size);
         if (outcome != chooser_showing) return outcome == chooser_selected ? 1 : 0;

@@ -10,8 +10,8 @@
 #include <vector>
 
 // ---- the dialog -------------------------------------------------------------------------
-// mode, prompt, accept_label and flag are accepted and not used (callers pass
-// 2, their own texts and 1). start_folder: absolute, null or empty for "/"; a
+// The prompt is the window's title; mode, accept_label and flag are accepted
+// and not used (callers pass 2, their own texts and 1). start_folder: absolute, null or empty for "/"; a
 // missing final '/' is added. 1 after "Select" with the folder shown (final
 // '/' included, a run of leading '/' as one) in out, NUL-terminated; a folder
 // that does not fit in out_size bytes is refused (logged, shown) and the dialog
