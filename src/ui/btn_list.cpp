@@ -49,7 +49,7 @@ geometry geometry_of(float x, float y, float w, float h)
     g.w = w > 0 ? w : 290.0f;
     g.h = h > 0 ? h : 220.0f;
     g.n = static_cast<int>(g.h * 0.05f) - 1;
-    g.id = (static_cast<int>(g.X) << 13) + static_cast<int>(g.Y);
+    g.id = static_cast<int>(g.X) * 8192 + static_cast<int>(g.Y); // (X << 13) + Y, defined for X < 0 too
     return g;
 }
 
