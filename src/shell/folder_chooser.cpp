@@ -218,3 +218,12 @@ int GetFilePathFromUser(int, const char* prompt, const char*, int, const char* s
     }
     return 0;
 }
+
+int GetFilePathFromUser(int mode, const char* prompt, const char* accept_label, int flag, const char* start_folder,
+                        std::string* out)
+{
+    std::vector<char> chosen(4096, '\0');
+    if (!GetFilePathFromUser(mode, prompt, accept_label, flag, start_folder, chosen.data(), chosen.size())) return 0;
+    *out = chosen.data();
+    return 1;
+}

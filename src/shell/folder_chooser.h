@@ -19,6 +19,9 @@
 // Empties app_path for good: every path from here on is taken as given.
 int GetFilePathFromUser(int mode, const char* prompt, const char* accept_label, int flag, const char* start_folder,
                         char* out, std::size_t out_size);
+// The same into a string (a folder of up to 4095 characters).
+int GetFilePathFromUser(int mode, const char* prompt, const char* accept_label, int flag, const char* start_folder,
+                        std::string* out);
 
 // The selected item of the pop-up list of levels; lives for the whole run.
 extern int plevel;

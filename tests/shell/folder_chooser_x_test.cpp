@@ -295,13 +295,12 @@ TEST_F(XChooser, SelectAndCancelThroughTheWholeDialog)
             if (++frames == 3) click_at(x, 28);
             if (frames > frame_cap) click_at(35, 28); // give up: cancel
         };
-        char out[500] = "untouched";
-        const int result = GetFilePathFromUser(2, "Pick a folder", "Select", 1, (root() + "Data/").c_str(), out,
-                                               sizeof out);
+        std::string out = "untouched";
+        const int result = GetFilePathFromUser(2, "Pick a folder", "Select", 1, (root() + "Data/").c_str(), &out);
         script = nullptr;
         EXPECT_LE(frames, frame_cap);
         EXPECT_EQ(result, r.result);
-        EXPECT_STREQ(out, r.result ? (root() + "Data/").c_str() : "untouched");
+        EXPECT_EQ(out, r.result ? root() + "Data/" : "untouched");
         EXPECT_EQ(mnw.cur_wind, win_prefs);
         EXPECT_EQ(app_path, "");
     }
