@@ -145,7 +145,10 @@ std::string BTN_name_from_vector(int index, void* strings)
     return (*static_cast<std::vector<std::string>*>(strings))[static_cast<std::size_t>(index)];
 }
 
-int BTN_type_from_vector(int index, void* ints) { return (*static_cast<std::vector<int>*>(ints))[static_cast<std::size_t>(index)]; }
+int BTN_type_from_vector(int index, void* ints)
+{
+    return (*static_cast<std::vector<int>*>(ints))[static_cast<std::size_t>(index)];
+}
 
 void BTN_reset_lists()
 {

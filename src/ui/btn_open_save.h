@@ -32,7 +32,8 @@ struct opensave_state {
 };
 enum opensave_outcome : int { opensave_showing = 0, opensave_chosen = 1, opensave_cancelled = 2 };
 
-void BTN_opensave_open(opensave_state& st, int mode, int kind, const std::string& path); // checks, start folder, listing
+// Entry without the sub-window switch: argument checks, start folder, first listing.
+void BTN_opensave_open(opensave_state& st, int mode, int kind, const std::string& path);
 int BTN_opensave_frame(opensave_state& st, std::string* path); // one frame, not its end
 
 std::string BTN_opensave_start_folder(int kind); // "" for the program folder

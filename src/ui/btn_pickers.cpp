@@ -166,7 +166,10 @@ std::string BTN_last_component(const std::string& path)
     return path;
 }
 
-std::string BTN_folder_of(const std::string& path) { return path.substr(0, path.size() - BTN_last_component(path).size()); }
+std::string BTN_folder_of(const std::string& path)
+{
+    return path.substr(0, path.size() - BTN_last_component(path).size());
+}
 
 // ---- pickers --------------------------------------------------------------------------------
 

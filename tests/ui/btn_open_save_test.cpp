@@ -124,7 +124,8 @@ TEST_F(opensave_test, StartsInTheGivenPathsFolderOrTheKindsOwn)
         const char* start;
         int kind;
         const char* folder;
-    } rows[] = {{"Output/situations/a.sit", 9, "Output/situations/"}, {"Output/", 9, ""}, {"a-b/", 0, ""}, {"a-b/x", 0, "a-b/"},
+    } rows[] = {{"Output/situations/a.sit", 9, "Output/situations/"}, {"Output/", 9, ""}, {"a-b/", 0, ""},
+                {"a-b/x", 0, "a-b/"},
                 {"", 9, "Output/situations/"}, {"x.sit", 9, ""}};
     for (const row& r : rows) {
         SCOPED_TRACE(r.start);
