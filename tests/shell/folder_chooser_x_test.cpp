@@ -1,0 +1,338 @@
+// folder_chooser_x_test.cpp - the folder chooser and the open/save dialog in
+// the real window on the tests' Xvfb, driven by pointer moves, clicks and keys
+// that XTest makes from a second connection, on a temporary tree: enter a
+// folder, go up through the level pop-up, make a folder, select, cancel. The
+// chooser and the dialog are left as "chooser_<test>.png" and
+// "open_save_<test>.png" in the working folder (the build folder).
+#include "files/opensave.h"
+#include "files/opensave_cache.h"
+#include "foundation/hl_types.h"
+#include "foundation/xtim.h"
+#include "graphics/builtin_textures.h"
+#include "graphics/gl_calls.h"
+#include "graphics/ogl_extensions.h"
+#include "graphics/tex_bind.h"
+#include "graphics/tex_png.h"
+#include "graphics/tman.h"
+#include "shell/folder_chooser.h"
+#include "shell/chrome.h"
+#include "shell/frame.h"
+#include "shell/lin_events.h"
+#include "shell/menus.h"
+#include "shell/shell_calls.h"
+#include "shell/subwin.h"
+#include "shell/window.h"
+#include "support/testkit.h"
+#include "support/xvfb.h"
+#include "ui/btn_focus.h"
+#include "ui/btn_list.h"
+#include "ui/btn_open_save.h"
+#include "ui/btn_pickers.h"
+#include "ui/btn_popup.h"
+#include "ui/btn_shell.h"
+#include "ui/btn_text.h"
+#include "ui/colr.h"
+#include "ui/keys.h"
+#include "ui/ogl_sbuff.h"
+#include "ui/ogl_state.h"
+#include "ui/ogl_view.h"
+
+#include <gtest/gtest.h>
+
+// After gtest: Xlib's macros clash with its names.
+#include "shell/lin_cursor.h"
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <string>
+
+namespace {
+
+constexpr int frame_cap = 60;
+
+// The interface colours start-up takes from atlas pixels still in scratch_array.
+void colours_from_atlas()
+{
+    auto pick = [](int column, int row, int index) {
+        const unsigned char* p = scratch_array + 4 * (512 * row + column);
+        colr.assign(index, p[0] / 255.0f, p[1] / 255.0f, p[2] / 255.0f);
+    };
+    const int indices[] = {34, 35, 36, 37, 38, 40, 41, 42, 43, 45, 46, 47};
+    const int rows[] = {155, 147, 139, 131, 123, 115, 107, 99, 91, 83, 75, 67};
+    for (int i = 0; i < 12; ++i) pick(319, rows[i], indices[i]);
+    pick(395, 115, 44);
+}
+
+std::function<void()>* per_frame = nullptr;
+void focus_ring_and_script()
+{
+    BTN_begin_focus_ring();
+    if (per_frame && *per_frame) (*per_frame)();
+}
+
+class XChooser : public ::testing::Test {
+protected:
+    Display* peer = nullptr;
+    temp_dir dir;
+    shell_calls previous{};
+    float saved_rgb[colr_count][3];
+    int num_units = 1;
+    std::function<void()> script;
+
+    void SetUp() override
+    {
+        std::string why;
+        const std::string display = xvfb_display(&why);
+        ASSERT_FALSE(display.empty()) << "no X server for the window tests: " << why;
+        std::memcpy(saved_rgb, colr.rgb, sizeof saved_rgb);
+        HL_reset_globals();
+        HL_fill_tables();
+        keys = keys_class{};
+        xtim = xtim_class{};
+        mnw.x_res_req = 1024;
+        mnw.y_res_req = 768;
+        mnw.col_res_req = 32;
+        MACIBM_setres_forget();
+        MACIBM_setres(1);
+        ASSERT_EQ(MACIBM_make_context(0), 1);
+        ren.tex_units = 2;
+        glExt.max_tex_size = 2048;
+        glExt.combine_avail = 1;
+        glExt.tex_clamp_avail = 1;
+        gl.PixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        gl.PixelStorei(GL_PACK_ALIGNMENT, 1);
+        TEX_set_units_counter(&num_units);
+        OGL_reset_state_cache();
+        OGL_setstate(1, 0, 3, 4, 9, 11);
+        tman.reset();
+        TEX_reset_bind();
+        recall_ins_texes();
+        colours_from_atlas();
+        mnw.cur_wind = -1;
+        OGL_pix_specs(0);
+        LIN_events_forget();
+        LIN_cursor_forget();
+        MACIBM_chrome_forget();
+        MACIBM_frame_forget();
+        MACIBM_menu_bar_forget();
+        MACIBM_clear_menus(1);
+        BTN_reset_focus();
+        BTN_reset_text_fields();
+        BTN_reset_lists();
+        BTN_reset_popup();
+        BTN_install_focus_hooks();
+        opensave_cache.forget();
+        per_frame = &script;
+        previous = MACIBM_set_shell_calls({nullptr, nullptr, focus_ring_and_script, nullptr, nullptr, nullptr,
+                                           nullptr, nullptr});
+        MACIBM_install_shell_hooks();
+        for (const char* d : {"Data", "Data/inner", "Maps", "a-b"}) mkdir((dir / d).c_str(), 0755);
+        peer = XOpenDisplay(display.c_str());
+        ASSERT_NE(peer, nullptr);
+        int ev = 0, err = 0, major = 0, minor = 0;
+        ASSERT_TRUE(XTestQueryExtension(peer, &ev, &err, &major, &minor)) << "Xvfb without XTest";
+        XTestFakeMotionEvent(peer, DefaultScreen(peer), 512, 384, 0);
+        XSync(peer, False);
+        for (int i = 0; i < 5; ++i) MACIBM_event_proc();
+    }
+    void TearDown() override
+    {
+        per_frame = nullptr;
+        if (peer) XCloseDisplay(peer);
+        MACIBM_set_shell_calls(previous);
+        BTN_set_shell_calls({nullptr, nullptr, nullptr, nullptr});
+        KEYS_set_handleclick_hook(nullptr);
+        KEYS_set_focus_hook(nullptr);
+        BTN_set_unfocus_hook(nullptr);
+        BTN_reset_focus();
+        BTN_reset_text_fields();
+        BTN_reset_lists();
+        BTN_reset_popup();
+        opensave_cache.forget();
+        TEX_set_units_counter(nullptr);
+        OGL_reset_state_cache();
+        tman.reset();
+        TEX_reset_bind();
+        glExt = OGL_extensions{};
+        std::memcpy(colr.rgb, saved_rgb, sizeof saved_rgb);
+        MACIBM_nuke_context(0);
+        if (mnw.display) XCloseDisplay(static_cast<Display*>(mnw.display));
+        menu.clear();
+        HL_reset_globals();
+    }
+
+    std::string root() const { return dir.path() + "/"; }
+    static int px(float x) { return static_cast<int>(mnw.wind_x + x); }
+    static int py(float y) { return mnw.y_res_now - static_cast<int>(mnw.wind_y + y); }
+    // Pointer to a point of the current sub-window, then one click.
+    void click_at(float x, float y)
+    {
+        XTestFakeMotionEvent(peer, DefaultScreen(peer), px(x), py(y), 0);
+        XTestFakeButtonEvent(peer, 1, True, 0);
+        XTestFakeButtonEvent(peer, 1, False, 0);
+        XSync(peer, False);
+    }
+    void tap(KeySym sym)
+    {
+        const KeyCode code = XKeysymToKeycode(peer, sym);
+        XTestFakeKeyEvent(peer, code, True, 0);
+        XTestFakeKeyEvent(peer, code, False, 0);
+        XSync(peer, False);
+    }
+    static void save_frame(const std::string& name)
+    {
+        const std::string saved_app_path = app_path;
+        app_path.clear();
+        OGL_screenshot(0);
+        const TEX_image_desc desc = {GL_RGB, 1024, 768, 0, 0};
+        TEX_save_png(name + ".png", desc, scratch_array);
+        app_path = saved_app_path;
+    }
+    static std::string test_name() { return ::testing::UnitTest::GetInstance()->current_test_info()->name(); }
+};
+
+// The chooser's own frames, run by the test so that it can act between them.
+class chooser_run {
+public:
+    folder_chooser_state st;
+    char out[500] = "untouched";
+    int outcome = chooser_showing;
+
+    explicit chooser_run(const std::string& start)
+    {
+        MACIBM_chooser_open(st, start.c_str());
+        MACIBM_startwind(win_file_chooser, 0);
+    }
+    void frame()
+    {
+        outcome = MACIBM_chooser_frame(st, out, sizeof out);
+        MACIBM_event_proc();
+    }
+    template <class P>
+    int frames_until(P pred)
+    {
+        for (int n = 1; n <= frame_cap; ++n) {
+            frame();
+            if (pred()) return n;
+        }
+        return -1;
+    }
+    float row_y(const std::string& name) const
+    {
+        for (std::size_t i = 0; i < st.folder_names.size(); ++i)
+            if (st.folder_names[i] == name) return 180.0f - 10.0f * (static_cast<float>(i) - st.list_scroll);
+        return -100;
+    }
+};
+
+} // namespace
+
+TEST_F(XChooser, EnterAFolderGoUpAndMakeAFolder)
+{
+    chooser_run run(root());
+    run.frame();
+    ASSERT_EQ(run.st.folder_names, (std::vector<std::string>{"a-b", "Data", "Maps"}));
+
+    // A click selects "Data", Return enters it. (Double clicks are timed by the
+    // frame clock, which a loaded machine stretches; the frame tests have them.
+    // A press within 0.25 s of the clock's start counts as a second press, so
+    // the first one waits that out.)
+    ASSERT_GT(run.frames_until([] { return xtim.elapsed_time > 0.3f; }), 0);
+    click_at(100, run.row_y("Data"));
+    ASSERT_GT(run.frames_until([&] { return run.st.list_sel == 1; }), 0);
+    EXPECT_EQ(run.st.cur_path, root());
+    tap(XK_Return);
+    ASSERT_GT(run.frames_until([&] { return run.st.cur_path == root() + "Data/"; }), 0);
+    for (int i = 0; i < 3; ++i) run.frame();
+    EXPECT_EQ(run.st.folder_names, (std::vector<std::string>{"inner"}));
+    EXPECT_EQ(run.st.cur_path, root() + "Data/");
+    save_frame("chooser_" + test_name());
+
+    // The level pop-up: a press opens it over the button, a press on the row of
+    // the temporary folder goes up to it.
+    click_at(280, 440);
+    ASSERT_GT(run.frames_until([] { return mnw.menu_open == menu_popup; }), 0);
+    for (int i = 0; i < 2; ++i) run.frame();
+    const auto& paths = run.st.level_paths;
+    const int target = static_cast<int>(std::find(paths.begin(), paths.end(), root()) - paths.begin());
+    click_at(282, 441.0f - 12.0f * static_cast<float>(target - plevel));
+    ASSERT_GT(run.frames_until([&] { return run.st.cur_path == root(); }), 0);
+
+    // Typing into the name field (it has the keyboard by itself) and "New Folder"
+    // (a loaded shared server may repeat a key: the name is read back).
+    for (KeySym k : {XK_n, XK_e, XK_w}) tap(k);
+    ASSERT_GT(run.frames_until([&] { return run.st.name_field.size() >= 3 && run.st.name_field.back() == 'w'; }), 0);
+    const std::string name = run.st.name_field;
+    click_at(430, 28);
+    ASSERT_GT(run.frames_until([&] { return run.st.folder_names.size() == 4; }), 0);
+    EXPECT_EQ(run.st.folder_names[3], name);
+    struct stat info;
+    EXPECT_EQ(stat((dir / name).c_str(), &info), 0);
+    EXPECT_EQ(run.outcome, chooser_showing);
+}
+
+TEST_F(XChooser, SelectAndCancelThroughTheWholeDialog)
+{
+    struct row {
+        const char* button;
+        float x;
+        int result;
+    } rows[] = {{"Select", 510, 1}, {"Cancel", 35, 0}};
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.button);
+        MACIBM_startwind(win_prefs, 0);
+        int frames = 0;
+        const float x = r.x;
+        script = [&, x] {
+            if (mnw.cur_wind != win_file_chooser) return;
+            if (++frames == 3) click_at(x, 28);
+            if (frames > frame_cap) click_at(35, 28); // give up: cancel
+        };
+        std::string out = "untouched";
+        const int result = GetFilePathFromUser(2, "Pick a folder", "Select", 1, (root() + "Data/").c_str(), &out);
+        script = nullptr;
+        EXPECT_LE(frames, frame_cap);
+        EXPECT_EQ(result, r.result);
+        EXPECT_EQ(out, r.result ? root() + "Data/" : "untouched");
+        EXPECT_EQ(mnw.cur_wind, win_prefs);
+        EXPECT_EQ(app_path, "");
+    }
+}
+
+TEST_F(XChooser, OpenSaveDialogEntersAFolderAndSaves)
+{
+    app_path = root();
+    write_file(dir / "Data/flight.fdr", "I\n1 version\nCOMM,first flight over the lake\n");
+    opensave_state st;
+    std::string path = "Data/x";
+    BTN_opensave_open(st, opensave_open, file_kind_fdr, path);
+    MACIBM_startwind(opensave_open, 0);
+    stls.title = "Open";
+    int outcome = opensave_showing;
+    auto run = [&](auto pred) {
+        for (int n = 1; n <= frame_cap; ++n) {
+            outcome = BTN_opensave_frame(st, &path);
+            MACIBM_event_proc();
+            if (pred()) return n;
+        }
+        return -1;
+    };
+    ASSERT_GT(run([&] { return st.count == 2; }), 0); // flight.fdr and inner
+    // A press within 0.25 s of the clock's start would count as a double click and open the file.
+    ASSERT_GT(run([&] { return xtim.elapsed_time > 0.3f; }), 0);
+    click_at(100, 180.0f + 10.0f * static_cast<float>(st.scroll)); // the row of entry 0
+    ASSERT_GT(run([&] { return BTN_preview_state().comment == "first flight over the lake"; }), 0);
+    save_frame("open_save_" + test_name());
+    tap(XK_BackSpace); // nothing has focus: up one level
+    ASSERT_GT(run([&] { return st.folder.empty(); }), 0);
+    tap(XK_Escape);
+    ASSERT_GT(run([&] { return outcome == opensave_cancelled; }), 0);
+    EXPECT_EQ(path, "Data/x");
+}
