@@ -4,6 +4,7 @@
 #include "engine/install_records.h"
 #include "files/opensave.h"
 #include "foundation/hl_types.h"
+#include "shell/folder_chooser.h"
 
 #include <cstring>
 #include <string>
@@ -17,7 +18,7 @@ int no_chooser(int, const char*, const char*, int, const char*, char*, std::size
     return 0;
 }
 
-folder_chooser_fn chooser = no_chooser;
+folder_chooser_fn chooser = GetFilePathFromUser; // the shell's chooser; tests put a script in its place
 
 const char* const marker_folders[] = {"Airfoils", "Instructions", "Output", "Resources"};
 constexpr int marker_count = 4;

@@ -12,8 +12,8 @@
 using folder_chooser_fn = int (*)(int mode, const char* prompt, const char* accept_label, int flag,
                                   const char* start_folder, char* out, std::size_t out_size);
 
-// Installs the chooser; nullptr restores the default, which cancels at once
-// (with a log line) until the shell's chooser is installed. Returns the old one.
+// Installs the chooser (the shell's folder chooser at start); nullptr leaves
+// none, so that a choice cancels at once with a log line. Returns the old one.
 folder_chooser_fn INS_set_folder_chooser(folder_chooser_fn fn);
 
 constexpr std::size_t dest_answer_size = 2048; // bytes of the chooser's answer, NUL included
