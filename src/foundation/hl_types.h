@@ -49,6 +49,8 @@ struct mnw_class {
     int mouse_held_long;      // flag: held for more than 0.25 s
     int wheel;                // wheel steps not yet used
     int key_hit;              // flag: a non-modifier key was pressed
+    int key_down;             // level: a non-modifier key is down (its press sets it, any key release clears it)
+    int mouse_wind;           // sub-window under the pointer (open_wind; 0 over the second-monitor window)
     float mouse_time;         // elapsed time of the last press or move, s
     float press_time;         // elapsed time of the last press, s
     int lang;                 // language index 0 English .. 6 Korean

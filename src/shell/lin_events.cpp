@@ -16,7 +16,6 @@
 #include <cstring>
 
 int linkey_shft = 0, linkey_ctrl = 0, linkey_optn = 0;
-int mnw_key_down = 0, mnw_mouse_wind = 0;
 
 LIN_event_source& LIN_x_event_source(); // lin_frame.cpp
 
@@ -70,9 +69,9 @@ void key_event(const XKeyEvent& key, bool press)
     if (press) {
         if (ignored_on_press(name)) return;
         mnw.key_hit = 1;
-        mnw_key_down = 1;
+        mnw.key_down = 1;
     } else {
-        mnw_key_down = 0;
+        mnw.key_down = 0;
     }
     keys.handle_key_raw(key.type, static_cast<long>(key.keycode), static_cast<long>(key.state));
 }
@@ -118,7 +117,7 @@ int has_capslock() { return 0; }
 void LIN_events_forget()
 {
     linkey_shft = linkey_ctrl = linkey_optn = 0;
-    mnw_key_down = mnw_mouse_wind = 0;
+    mnw.key_down = mnw.mouse_wind = 0;
     pointer_stale = false;
 }
 
@@ -138,12 +137,12 @@ void MACIBM_load_mxy(unsigned long window, int x, int y)
     mnw.mouse_y = static_cast<float>(mnw.y_res_now - y) / scale;
     if (mnw.sec_mon_made && mnw.sec_mon_inuse && mnw.xwin[1] != 0 && window == mnw.xwin[1]) {
         mnw.mouse_x += static_cast<float>(mnw.x_res_now) / scale; // the second window continues to the right
-        mnw_mouse_wind = 0;
+        mnw.mouse_wind = 0;
         return;
     }
     mnw.mouse_x -= mnw.wind_x;
     mnw.mouse_y -= mnw.wind_y;
-    mnw_mouse_wind = mnw.open_wind;
+    mnw.mouse_wind = mnw.open_wind;
 }
 
 void LIN_handleevt(_XEvent* event)

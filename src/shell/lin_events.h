@@ -14,11 +14,6 @@ int has_optionkey();
 int has_shiftkey();
 int has_capslock(); // always 0
 
-// Level flag: a non-modifier key is down (set by its press, cleared by any
-// key release), and the sub-window under the pointer (mnw.open_wind, or 0
-// over the second-monitor window). Kept here beside the window record.
-extern int mnw_key_down, mnw_mouse_wind;
-
 // ---- where events come from -----------------------------------------------------------
 // The X connection in the program; a script of events in tests.
 class LIN_event_source {

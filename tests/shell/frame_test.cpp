@@ -69,7 +69,7 @@ TEST_F(ShellTest, PressAndReleaseInOneFrameAreSeenByExactlyOnePass)
     EXPECT_EQ(calls.update_sees_key, 1);
     EXPECT_EQ(calls.update_sees_return, 1);
     EXPECT_EQ(mnw.mouse_held, 0);
-    EXPECT_EQ(mnw_key_down, 0);
+    EXPECT_EQ(mnw.key_down, 0);
 }
 
 TEST_F(ShellTest, ClickLandsAtTheLastMotionWithYFlipped)
@@ -80,13 +80,13 @@ TEST_F(ShellTest, ClickLandsAtTheLastMotionWithYFlipped)
     frames();
     EXPECT_FLOAT_EQ(mnw.mouse_x, 100);
     EXPECT_FLOAT_EQ(mnw.mouse_y, 68);
-    EXPECT_EQ(mnw_mouse_wind, 0);
+    EXPECT_EQ(mnw.mouse_wind, 0);
 
     MACIBM_startwind(win_alert, 0); // origin 302, 259
     MACIBM_load_mxy(0, 100, 700);
     EXPECT_FLOAT_EQ(mnw.mouse_x, -202);
     EXPECT_FLOAT_EQ(mnw.mouse_y, -191);
-    EXPECT_EQ(mnw_mouse_wind, win_alert);
+    EXPECT_EQ(mnw.mouse_wind, win_alert);
 }
 
 TEST_F(ShellTest, PointerIsQueriedOncePerDrain)
@@ -168,13 +168,13 @@ TEST_F(ShellTest, SuperPressIsIgnoredButItsReleaseGoesOn)
     frames();
     src.key(KeyPress, 38);
     frames();
-    EXPECT_EQ(mnw_key_down, 1);
+    EXPECT_EQ(mnw.key_down, 1);
     src.key(KeyPress, 133);
     frames();
     EXPECT_EQ(calls.update_sees_key, 1) << "Super is no key hit";
     src.key(KeyRelease, 133);
     frames();
-    EXPECT_EQ(mnw_key_down, 0) << "its release is a key release like any other";
+    EXPECT_EQ(mnw.key_down, 0) << "its release is a key release like any other";
 }
 
 TEST_F(ShellTest, NamelessKeysAndUnknownEventsAreReportedAndDropped)
