@@ -1,0 +1,133 @@
+// frame.cpp - one frame of the application.
+//
+//   wait        how long a frame may wait for input
+//   checks      worker errors and texture failures on the main screen
+//   hover       switching menus under the mouse
+//   frame       MACIBM_event_proc
+#include "shell/frame.h"
+
+#include "foundation/hl_thread.h"
+#include "foundation/hl_types.h"
+#include "foundation/hooks.h"
+#include "foundation/xtim.h"
+#include "shell/chrome.h"
+#include "shell/lin_events.h"
+#include "shell/menus.h"
+#include "shell/shell_calls.h"
+#include "shell/subwin.h"
+#include "ui/keys.h"
+
+namespace {
+
+int win_started = 0; // the first frame opens the current sub-window once
+
+// ---- checks -------------------------------------------------------------------------
+
+struct texture_notice {
+    int kind;
+    const char* l1;
+    const char* l2;
+    int line;
+};
+
+const char* const see_log = "Please see the log.txt file for a detailed list of missing files.";
+
+const texture_notice texture_notices[] = {
+    {tex_fail_scenery_kind, "Some scenery textures could not be loaded.",
+     "This may be an installation problem or you may have a damaged add-on scenery package.", 1554},
+    {tex_fail_plane_kind, "Some textures for the aircraft you selected could not be loaded.",
+     "This may be an installation problem or you may have a damaged add-on aircraft package.", 1555},
+    {tex_fail_instl_kind, "Some textures could not be loaded.",
+     "This may be an installation problem.  Run the installer/updater again to get these missing textures.", 1556},
+};
+
+// Each kind of failure is told once per run: the mute marks it reported.
+void report_texture_failures()
+{
+    const shell_calls& calls = MACIBM_shell_calls();
+    for (const texture_notice& n : texture_notices) {
+        if (!calls.texture_failed(n.kind)) continue;
+        __MACIBM_alert(win_main, n.l1, n.l2, see_log, "", t_alert, "hl_mnw", n.line);
+        calls.mute_texture_failure(n.kind);
+    }
+}
+
+// Worker errors and texture failures surface only on the main screen.
+void main_screen_checks()
+{
+    if (mnw.cur_wind != win_main) return;
+    THREAD_check_exception(1);
+    if (mnw.cur_wind == win_main) report_texture_failures();
+}
+
+// ---- hover ----------------------------------------------------------------------------
+
+// Slots without area (unused, or the reset popup) are no titles.
+bool in_menu_cell(const menu_struct& m, float x, float y)
+{
+    return m.l != m.r && m.b != m.t && x >= m.l && x <= m.r && y >= m.b && y <= m.t;
+}
+
+// While a menu is open, a bar title under the mouse takes over without a press.
+void menu_hover_switch()
+{
+    if (mnw.menu_open < 0) return;
+    for (std::size_t i = 0; i < menu.size(); ++i) {
+        const menu_struct& m = menu[i];
+        if (m.parent != -1 || static_cast<int>(i) == mnw.menu_open) continue;
+        if (in_menu_cell(m, mnw.mouse_x, mnw.mouse_y)) MACIBM_handleclick(0);
+    }
+}
+
+void clear_frame_flags()
+{
+    return_hit = escape_hit = delete_hit = 0;
+    mnw.mouse_down = mnw.mouse_up = mnw.key_hit = 0;
+}
+
+} // namespace
+
+long MACIBM_frame_wait_usec(int use_max_cpu)
+{
+    if (mnw.cur_wind == win_alert) return 160000;
+    return use_max_cpu ? 0 : 16000;
+}
+
+void MACIBM_frame_forget() { win_started = 0; }
+
+// ---- frame ---------------------------------------------------------------------------------
+
+void MACIBM_event_proc()
+{
+    xtim_class::profile_chart("init", 0);
+    clear_frame_flags();
+    if (mnw.cur_wind == -1) mnw.cur_wind = win_main;
+    if (!win_started) {
+        win_started = 1;
+        MACIBM_startwind(mnw.cur_wind, 0);
+    }
+    xtim_class::profile_chart("startwin", 0);
+
+    LIN_wait_for_input(MACIBM_frame_wait_usec(MACIBM_shell_calls().use_max_cpu()));
+    LIN_drain_events(); // presses reach the click dispatch before any widget draws
+    xtim_class::profile_chart("event", 0);
+    xtim_class::profile_chart("netlist", 0);
+
+    main_screen_checks();
+    xtim.xtim_update();
+    keys.run_repeat_keys();
+    mnw.cursor_type = 0;
+    menu_hover_switch();
+    xtim_class::profile_chart("menu", 0);
+
+    const shell_calls& calls = MACIBM_shell_calls();
+    calls.begin_focus_ring();
+    if (!mnw.modal) calls.app_update();
+    mouse_help_per_wind(mnw.cur_wind);
+    standard_gui();
+    if (qtim.mov_per_frame() == 0) calls.swap_buffers();
+    xtim_class::profile_chart("sbuff", 0);
+    ++xtim.frame_count;
+    xtim_class::profile_chart("oglwork", 0);
+    xtim_class::profile_chart("finish", 1);
+}

@@ -1,0 +1,235 @@
+// lin_input_test.cpp - input through a real X server: the main window on the
+// tests' Xvfb, with pointer moves, clicks and keys made by XTest from a
+// second connection (so the server makes real events; the press position
+// comes from the last motion). Each test runs frames until what it waits for
+// has happened, under a frame cap.
+#include "foundation/hl_types.h"
+#include "foundation/xtim.h"
+#include "shell/chrome.h"
+#include "shell/frame.h"
+#include "shell/lin_events.h"
+#include "shell/menus.h"
+#include "shell/shell_calls.h"
+#include "shell/subwin.h"
+#include "shell/window.h"
+#include "support/testkit.h"
+#include "support/xvfb.h"
+#include "ui/keys.h"
+
+#include <gtest/gtest.h>
+
+// After gtest: Xlib's macros clash with its names.
+#include "shell/lin_cursor.h"
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int frame_cap = 30;
+
+struct frame_record {
+    int frame;
+    int down, up, key, ret;
+    float x, y;
+};
+
+std::vector<std::string>* order_log;
+std::vector<frame_record>* updates;
+
+void count_update()
+{
+    order_log->push_back("update");
+    updates->push_back({xtim.frame_count, mnw.mouse_down, mnw.mouse_up, mnw.key_hit, return_hit, mnw.mouse_x,
+                        mnw.mouse_y});
+}
+void note_focus() { order_log->push_back("focus"); }
+int note_zap(int) {
+    order_log->push_back("zap");
+    return 0;
+}
+void note_swap()
+{
+    order_log->push_back("swap");
+    LIN_swap_main_window();
+}
+
+class XInput : public ::testing::Test {
+protected:
+    Display* peer = nullptr;
+    std::vector<std::string> log;
+    std::vector<frame_record> seen;
+    shell_calls previous{};
+
+    void SetUp() override
+    {
+        std::string why;
+        const std::string display = xvfb_display(&why);
+        ASSERT_FALSE(display.empty()) << "no X server for the window tests: " << why;
+        HL_reset_globals();
+        keys = keys_class{};
+        xtim = xtim_class{};
+        mnw.x_res_req = 1024;
+        mnw.y_res_req = 768;
+        mnw.col_res_req = 32;
+        MACIBM_setres_forget();
+        MACIBM_setres(1);
+        ASSERT_EQ(MACIBM_make_context(0), 1);
+        mnw.ui_scale = 1.0f;
+        mnw.cur_wind = -1;
+        LIN_events_forget();
+        LIN_cursor_forget();
+        MACIBM_chrome_forget();
+        MACIBM_frame_forget();
+        MACIBM_menu_bar_forget();
+        MACIBM_clear_menus(1);
+        order_log = &log;
+        updates = &seen;
+        previous = MACIBM_set_shell_calls({count_update, nullptr, note_focus, note_zap, note_swap, nullptr, nullptr,
+                                           nullptr});
+        MACIBM_install_shell_hooks();
+        peer = XOpenDisplay(display.c_str());
+        ASSERT_NE(peer, nullptr);
+        int ev = 0, err = 0, major = 0, minor = 0;
+        ASSERT_TRUE(XTestQueryExtension(peer, &ev, &err, &major, &minor)) << "Xvfb without XTest";
+        move(512, 384); // into the window: without a window manager the keys follow the pointer
+        for (int i = 0; i < 5; ++i) MACIBM_event_proc(); // map, visibility and the first motion settle
+        log.clear();
+        seen.clear();
+    }
+    void TearDown() override
+    {
+        if (peer) XCloseDisplay(peer);
+        MACIBM_set_shell_calls(previous);
+        KEYS_set_handleclick_hook(nullptr);
+        MACIBM_nuke_context(0);
+        if (mnw.display) XCloseDisplay(static_cast<Display*>(mnw.display));
+        menu.clear();
+        HL_reset_globals();
+    }
+
+    void move(int x, int y)
+    {
+        XTestFakeMotionEvent(peer, DefaultScreen(peer), x, y, 0);
+        XSync(peer, False);
+    }
+    void click(unsigned button = 1)
+    {
+        XTestFakeButtonEvent(peer, button, True, 0);
+        XTestFakeButtonEvent(peer, button, False, 0);
+        XSync(peer, False);
+    }
+    void tap(KeySym sym)
+    {
+        const KeyCode code = XKeysymToKeycode(peer, sym);
+        XTestFakeKeyEvent(peer, code, True, 0);
+        XTestFakeKeyEvent(peer, code, False, 0);
+        XSync(peer, False);
+    }
+    // Runs frames until pred holds, at most frame_cap; the number run, or -1.
+    template <class P>
+    int frames_until(P pred)
+    {
+        for (int n = 1; n <= frame_cap; ++n) {
+            MACIBM_event_proc();
+            if (pred()) return n;
+        }
+        return -1;
+    }
+    // Pixel of a point given in units of the current sub-window.
+    static int px(float x) { return static_cast<int>(mnw.wind_x + x); }
+    static int py(float y) { return mnw.y_res_now - static_cast<int>(mnw.wind_y + y); }
+};
+
+TEST_F(XInput, MotionThenClickReachesTheRightZone)
+{
+    MACIBM_startwind(win_prefs, 0); // 600 x 380 at (212, 194)
+    struct row { float x, y; bool closes; } rows[] = {
+        {300, 200, false}, // the body: the press goes on to the dialog
+        {26, 375, false},  // one unit right of the left close zone
+        {590, 370, true},  // the right close zone
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(std::to_string(r.x) + "," + std::to_string(r.y));
+        MACIBM_startwind(win_prefs, 0);
+        log.clear();
+        seen.clear();
+        move(px(r.x), py(r.y));
+        ASSERT_GT(frames_until([&] { return mnw.mouse_x == r.x && mnw.mouse_y == r.y; }), 0);
+        click();
+        ASSERT_GT(frames_until([] { return mnw.mouse_up == 1; }), 0);
+        EXPECT_EQ(mnw.cur_wind, r.closes ? win_main : win_prefs);
+        int zaps = 0;
+        for (const std::string& s : log) zaps += s == "zap";
+        EXPECT_EQ(zaps, r.closes ? 1 : 0);
+    }
+}
+
+TEST_F(XInput, ReturnClosesWindowsOneAndTwoButNotDialogs)
+{
+    for (int id : {win_eula, win_prefs, win_alert, win_nuke_alert, win_select_alert, win_file_chooser,
+                   win_open_save}) {
+        SCOPED_TRACE(id);
+        MACIBM_startwind(id, 0);
+        tap(XK_Return);
+        const bool closes = id == win_eula || id == win_prefs;
+        int returns = 0;
+        const int n = frames_until([&] {
+            returns += return_hit;
+            return mnw.cur_wind != id || return_hit;
+        });
+        ASSERT_GT(n, 0);
+        EXPECT_EQ(mnw.cur_wind, closes ? win_main : id);
+        EXPECT_EQ(returns, closes ? 0 : 1);
+        for (int i = 0; i < 2; ++i) MACIBM_event_proc(); // the release
+    }
+}
+
+TEST_F(XInput, FramesKeepTheirOrderAndAClickIsSeenOnce)
+{
+    move(100, 700);
+    click();
+    tap(XK_a);
+    ASSERT_GT(frames_until([&] {
+        int ups = 0, keys_hit = 0;
+        for (const frame_record& f : seen) ups += f.up, keys_hit += f.key;
+        return ups > 0 && keys_hit > 0;
+    }), 0);
+    for (int i = 0; i < 3; ++i) MACIBM_event_proc();
+
+    int downs = 0, ups = 0, keys_hit = 0;
+    for (const frame_record& f : seen) {
+        downs += f.down;
+        ups += f.up;
+        keys_hit += f.key;
+        if (f.down) {
+            EXPECT_FLOAT_EQ(f.x, 100);
+            EXPECT_FLOAT_EQ(f.y, 68);
+        }
+    }
+    EXPECT_EQ(downs, 1);
+    EXPECT_EQ(ups, 1);
+    EXPECT_EQ(keys_hit, 1);
+    ASSERT_EQ(log.size() % 3, 0u);
+    for (std::size_t i = 0; i < log.size(); i += 3) {
+        EXPECT_EQ(log[i], "focus");
+        EXPECT_EQ(log[i + 1], "update");
+        EXPECT_EQ(log[i + 2], "swap");
+    }
+    for (std::size_t i = 1; i < seen.size(); ++i) EXPECT_EQ(seen[i].frame, seen[i - 1].frame + 1);
+}
+
+TEST_F(XInput, PointerHidesAndShowsThroughTheServer)
+{
+    mnw.cursor_type = 2;
+    mouse_help_per_wind(win_main);
+    EXPECT_EQ(MACIBM_pointer_showing(), 0);
+    move(300, 300);
+    ASSERT_GT(frames_until([] { return MACIBM_pointer_showing() == 1; }), 0);
+}
+
+} // namespace
