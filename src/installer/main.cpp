@@ -1,0 +1,14 @@
+// main.cpp - the installer program.
+#include "installer/app_screen.h"
+#include "installer/ins_main.h"
+#include "installer/ins_exit.h"
+#include "shell/stand_ins.h"
+#include "shell/startup.h"
+
+int main(int argc, const char* argv[])
+{
+    MACIBM_init(argc, argv);
+    INS_install_exit_hooks();
+    SHL_stand_in_set_app_update(APP_update);
+    return INS_run(argc, argv);
+}
