@@ -1,5 +1,6 @@
 // main.cpp - the installer program.
 #include "installer/app_screen.h"
+#include "installer/engine_screens.h"
 #include "installer/ins_main.h"
 #include "installer/ins_exit.h"
 #include "shell/stand_ins.h"
@@ -9,6 +10,7 @@ int main(int argc, const char* argv[])
 {
     MACIBM_init(argc, argv);
     INS_install_exit_hooks();
+    INS_install_engine_hooks();
     SHL_stand_in_set_app_update(APP_update);
     return INS_run(argc, argv);
 }
