@@ -113,7 +113,7 @@ void size_summary()
 {
     ins_screen.tot_disk_req = stg.disk_kb;
     ins_screen.totl_inst_rat = 0;
-    ins_screen.tot_availabl = INS_free_kb(dest_dir_path);
+    ins_screen.tot_availabl = INS_screen_ops().free_kb(dest_dir_path);
     if (stg.dir_phase != dir_fetch && ins_screen.tot_disk_req != 0)
         set_size_str(static_cast<float>(ins_screen.tot_disk_req), &ins_screen.tot_disk_req_str);
     ins_screen.block = INS_size_summary({stg.dir_phase, ins_screen.tot_disk_req, ins_screen.tot_availabl,

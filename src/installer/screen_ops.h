@@ -17,6 +17,7 @@ struct screen_ops {
     void (*go_to_URL)(const std::string& address);               // the store page
     int (*read_directory)(const std::string& manifest, std::string title); // the new dir phase
     void (*completion_alert)();                                  // the once-per-run notice
+    double (*free_kb)(const std::string& folder);                // INS_free_kb
 };
 
 // The operations in force; never null members.

@@ -52,7 +52,7 @@ template <typename F> void fill(F& member, F real)
 screen_ops INS_real_screen_ops()
 {
     return {pick_dest_path, reset_streams, make_dirs,  handle_EULA,     choose_files,
-            grab_files,     handle_prefs,  no_browser, read_directory, completion_alert};
+            grab_files,     handle_prefs,  no_browser, read_directory, completion_alert, INS_free_kb};
 }
 
 const screen_ops& INS_screen_ops() { return ops; }
@@ -72,6 +72,7 @@ screen_ops INS_set_screen_ops(const screen_ops& wanted)
     fill(ops.go_to_URL, real.go_to_URL);
     fill(ops.read_directory, real.read_directory);
     fill(ops.completion_alert, real.completion_alert);
+    fill(ops.free_kb, real.free_kb);
     return old;
 }
 
