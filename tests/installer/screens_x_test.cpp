@@ -16,6 +16,9 @@
 #include "graphics/tman.h"
 #include "ui/ogl_state.h"
 #include "installer/app_screen.h"
+#include "engine/folders.h"
+#include "installer/engine_screens.h"
+#include "installer/screen_draw.h"
 #include "installer/licence_window.h"
 #include "installer/prefs_window.h"
 #include "installer/widget_drawing.h"
@@ -109,6 +112,8 @@ void swap_with_script()
     if (run.step) run.step(run.frame);
     LIN_swap_main_window();
 }
+
+int distance(rgb a, rgb b) { return std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b); }
 
 int full_speed() { return 1; } // tests never wait for input they do not send
 
@@ -315,9 +320,40 @@ TEST_F(XScreens, PrefsPortFieldTypedThenReturnCloses)
     EXPECT_EQ(mnw.cur_wind, win_main); // Return closes even with the field focused
 }
 
-// ---- the main screen's phases, saved and probed ------------------------------------------------
+// ---- the engine's question ------------------------------------------------------------------
 
-int distance(rgb a, rgb b) { return std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b); }
+TEST_F(XScreens, ModifiedFileQuestionAnswersByItsButtons)
+{
+    struct row {
+        float x, y;
+        int answer;
+    } rows[] = {{96, 28, sel_keep}, {308, 53, sel_replace_all}, {584, 28, sel_cancel}};
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.answer);
+        script_steps({save("window_question"), idle(), press_at(r.x, r.y)});
+        EXPECT_EQ(INS_select_alert("/data/Skylume/Resources/a.txt", 0), r.answer);
+        EXPECT_EQ(mnw.cur_wind, win_main);
+    }
+}
+
+TEST_F(XScreens, ProgressPictureShownAtOnce)
+{
+    // The picture shows itself: its buffer swap is where it is read back.
+    screen_draw_calls calls = INS_default_draw_calls();
+    calls.sbuff = swap_with_script;
+    const screen_draw_calls saved = INS_set_draw_calls(calls);
+    run.capture = true;
+    INS_draw_dir_progress(dir_progress_geometry(0, 50, 100, 1, "Scanning directory text file to see if you already "
+                                                "have Skylume installed...", "/data/Skylume/Resources/a.txt",
+                                                screen_w, screen_h));
+    INS_set_draw_calls(saved);
+    const frame_pixels& f = run.last;
+    save_png(f, "engine_progress");
+    // The fill (x 286..521 at y 350) differs from the bare trough beyond it.
+    EXPECT_GT(distance(f.unit(400, 350), f.unit(650, 350)), 20);
+}
+
+// ---- the main screen's phases, saved and probed ------------------------------------------------
 
 // Runs two frames of the main screen with the fakes and keeps the last one.
 const frame_pixels& shoot(const std::string& phase)
