@@ -2,5 +2,8 @@
 // screen itself is screen_main.cpp).
 #include "installer/app_screen.h"
 
+#include "engine/stg.h"
+
 void APP_handlemenu(int) {}
 void function_key(int) {}
+int INS_use_max_cpu() { return stg.use_max_cpu; }

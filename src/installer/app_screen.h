@@ -8,3 +8,4 @@
 void APP_update();
 void APP_handlemenu(int command); // the installer has no menus: nothing
 void function_key(int key);       // nothing calls it: nothing
+int INS_use_max_cpu();            // stg.use_max_cpu: the frame never waits for input

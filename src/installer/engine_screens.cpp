@@ -7,6 +7,7 @@
 #include "shell/subwin.h"
 #include "ui/btn_draw.h"
 #include "ui/colr.h"
+#include "ui/text_layout.h"
 #include "ui/ogl_state.h"
 
 namespace {
@@ -44,9 +45,9 @@ void INS_draw_dir_progress(const progress_frame& f)
     scr_draw.frame1(4, (f.bar_left + f.bar_right) * 0.5f, f.bar_y, f.bar_right - f.bar_left, 0);
     scr_draw.frame1(5, (f.bar_left + f.fill_end) * 0.5f, f.bar_y, f.fill_end - f.bar_left, 0);
     const float wrap = f.bar_right - f.bar_left;
-    scr_draw.string(col_white, f.text_x, f.line1_y, f.line1, wrap, font_interface_id, 0);
-    scr_draw.string(col_white, f.text_x, f.line2_y, f.line2, wrap, font_interface_id, 0);
-    scr_draw.string(col_white, f.text_x, f.line3_y, f.line3, wrap, font_interface_id, 0);
+    scr_draw.string(col_white, f.text_x, f.line1_y, f.line1, wrap, font_interface, 0);
+    scr_draw.string(col_white, f.text_x, f.line2_y, f.line2, wrap, font_interface, 0);
+    scr_draw.string(col_white, f.text_x, f.line3_y, f.line3, wrap, font_interface, 0);
     scr_draw.sbuff();
 }
 
@@ -56,12 +57,12 @@ int INS_select_frame(const std::string& path, int gone)
     scr_draw.fillwin(1, 21);
     const float wrap = 660;
     scr_draw.string(col_alert_text, 20, 100, gone ? "I am about to DELETE:" : "I am about to install:", wrap,
-                    font_interface_id, 0);
-    scr_draw.string(col_alert_text, 20, 90, path, wrap, font_interface_id, 0);
+                    font_interface, 0);
+    scr_draw.string(col_alert_text, 20, 90, path, wrap, font_interface, 0);
     scr_draw.string(col_alert_text, 20, 80,
                     gone ? "because we no longer use this file, but it appears you have modified it. What to do?"
                          : "but it appears you have modified this file. What to do?",
-                    wrap, font_interface_id, 0);
+                    wrap, font_interface, 0);
     for (const question_button& b : question_buttons) {
         if (!scr_draw.action(b.x, b.y, b.width, 0, 0, button_label(b.answer, gone), "-")) continue;
         MACIBM_startwind(win_main, 0);

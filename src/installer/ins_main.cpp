@@ -15,7 +15,7 @@
 #include "foundation/hl_thread.h"
 #include "foundation/hl_types.h"
 #include "installer/dest_choice.h"
-#include "shell/stand_ins.h"
+#include "shell/frame.h"
 #include "shell/window.h"
 
 #include <cstdio>
@@ -26,7 +26,7 @@ namespace {
 constexpr int max_stream_count = 4;
 constexpr int default_dest_climbs = 10;
 
-frame_fn frame = SHL_stand_in_event_proc;
+frame_fn frame = MACIBM_event_proc;
 
 } // namespace
 
@@ -111,7 +111,7 @@ void INS_load_settings()
 frame_fn INS_set_frame(frame_fn fn)
 {
     const frame_fn old = frame;
-    frame = fn ? fn : SHL_stand_in_event_proc;
+    frame = fn ? fn : MACIBM_event_proc;
     return old;
 }
 
@@ -134,6 +134,7 @@ void INS_end_run()
     ENG_remove_temp_folder();
     if (THREAD_is_inited()) THREAD_shutdown();
     if (mnw.display) {
+        MACIBM_setres(0); // the screen mode back as it was, when start-up changed it
         MACIBM_nuke_context(0);
         mnw.glx_ctx[0] = nullptr;
         mnw.xwin[0] = 0;

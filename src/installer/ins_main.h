@@ -31,7 +31,7 @@ void INS_take_destination(int argc, const char* const* argv);
 
 // ---- the run ----------------------------------------------------------------------
 using frame_fn = void (*)(); // one frame of the program (events, APP_update, swap)
-// Frame function the run calls until app_done; nullptr restores the default.
+// Frame function the run calls until app_done (MACIBM_event_proc; nullptr restores it).
 frame_fn INS_set_frame(frame_fn fn);
 // The run after the framework's start-up: the steps above, then the frame
 // loop, then the end of the run. Returns main's exit status, 0.

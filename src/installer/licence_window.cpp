@@ -8,6 +8,7 @@
 #include "shell/subwin.h"
 #include "ui/btn_draw.h"
 #include "ui/colr.h"
+#include "ui/text_layout.h"
 
 const char* const licence_statements[3] = {
     "Skylume is licensed to you, not sold.",
@@ -37,7 +38,7 @@ void INS_licence_frame()
     scr_draw.subwin(0, 16, -1, 50, -1, -1, "", &next_x, &next_y);
     for (int i = 0; i < 3; ++i)
         scr_draw.string(col_body_text, statement_x, statement_y[i], licence_statements[i], statement_wrap,
-                        font_interface_id, 0);
+                        font_interface, 0);
     if (interface_piece(300, 10, piece_disagree, 1, tint_green)) {
         agreed = 0;
         MACIBM_startwind(win_main, 0); // drops this frame's click: AGREE cannot take it too

@@ -45,7 +45,7 @@ int INS_textlist_radios(float x, float y, int* selection, std::string items, std
 {
     std::string left, right, help;
     BTN_expand_label(label, &left, &right, &help);
-    if (!left.empty()) scr_draw.string(col_body_text, x - 12, y - 3, left, 0, font_interface_id, 2);
+    if (!left.empty()) scr_draw.string(col_body_text, x - 12, y - 3, left, 0, font_interface, 2);
     int acted = 0;
     float at = x;
     for (std::size_t start = 0, i = 0; start <= items.size(); ++i, at += 110) {
@@ -54,6 +54,6 @@ int INS_textlist_radios(float x, float y, int* selection, std::string items, std
         acted |= scr_draw.is_int(at, y, selection, static_cast<int>(i), "|" + items.substr(start, dash - start));
         start = dash + 1;
     }
-    if (!right.empty()) scr_draw.string(col_body_text, x, y - 20, right, 0, font_interface_id, 0);
+    if (!right.empty()) scr_draw.string(col_body_text, x, y - 20, right, 0, font_interface, 0);
     return acted;
 }

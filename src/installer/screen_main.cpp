@@ -20,6 +20,7 @@
 #include "installer/screen_phases.h"
 #include "ui/btn_draw.h"
 #include "ui/colr.h"
+#include "ui/text_layout.h"
 #include "ui/ogl_state.h"
 
 namespace {
@@ -32,7 +33,7 @@ const char* const instruction_text =
 
 void text(const screen_text& t, float x, float y, float wrap)
 {
-    scr_draw.string(t.colour, x, y, t.text, wrap, font_interface_id, 0);
+    scr_draw.string(t.colour, x, y, t.text, wrap, font_interface, 0);
 }
 
 // ---- background and the disc road ---------------------------------------------------------
@@ -62,7 +63,7 @@ void disc_road()
 bool destination_field()
 {
     scr_draw.frame1(9, dest_field_x, dest_field_y, dest_field_w, 0);
-    scr_draw.string(col_widget_text, 142, 86, dest_dir_path, 9999, font_interface_id, 0);
+    scr_draw.string(col_widget_text, 142, 86, dest_dir_path, 9999, font_interface, 0);
     return mnw.mouse_down && mnw.mouse_x >= 135 && mnw.mouse_x <= 435 && mnw.mouse_y >= 79 && mnw.mouse_y <= 99;
 }
 
@@ -87,7 +88,7 @@ void panels()
     scr_draw.frame2(20, 935, 600, 80, 72, "Disk Reqmt");
     std::string need;
     set_size_str(static_cast<float>(stg.disk_kb), &need);
-    scr_draw.string(col_body_text, 954, 635, need, 700, font_interface_id, 0);
+    scr_draw.string(col_body_text, 954, 635, need, 700, font_interface, 0);
 }
 
 void status_line()
@@ -165,7 +166,7 @@ void APP_update()
     background();
     disc_road();
     const bool field_pressed = destination_field();
-    scr_draw.string(col_body_text, 134, 112, instruction_text, 9999, font_interface_id, 0);
+    scr_draw.string(col_body_text, 134, 112, instruction_text, 9999, font_interface, 0);
     destination(field_pressed);
     if (stg.dir_phase == dir_scan) INS_scan_manifest(ins_screen.paths);
     servers();

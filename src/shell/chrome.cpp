@@ -11,20 +11,41 @@
 #include "shell/menus.h"
 #include "shell/subwin.h"
 #include "ui/colr.h"
+#include "ui/ogl_draw.h"
+#include "ui/ogl_state.h"
+#include "ui/ogl_text.h"
 
 #include <algorithm>
 
 float m_x1 = 0, m_y1 = 0, m_x2 = 0, m_y2 = 0;
 
-// Nothing is drawn until the drawing layer and the widget set are linked in
-// and their painter installed.
+// The widget set's frames and atlas elements draw nothing until the widget
+// set is linked in; the drawing layer's primitives draw now.
 void chrome_painter::frame1(int, float, float, float, int) {}
 void chrome_painter::frame2(int, float, float, float, float, const std::string&) {}
 void chrome_painter::element(float, float, float, float, float, float, int) {}
-void chrome_painter::string(int, float, float, const std::string&, float, int) {}
-void chrome_painter::fillrect(int, float, float, float, float, float) {}
-void chrome_painter::line(int, float, float, float, float, float) {}
-void chrome_painter::cursor(float, float, float, float, float, float) {}
+
+void chrome_painter::string(int colour, float x, float y, const std::string& text, float wrap, int font)
+{
+    OGL_string(colour, x, y, text, wrap, font, 0);
+}
+
+void chrome_painter::fillrect(int colour, float alpha, float x, float y, float w, float h)
+{
+    OGL_fillrect(colour, alpha, x, y, w, h);
+}
+
+void chrome_painter::line(int colour, float alpha, float x1, float y1, float x2, float y2)
+{
+    OGL_line(colour, alpha, x1, y1, x2, y2);
+}
+
+void chrome_painter::cursor(float x, float y, float s0, float t0, float s1, float t1)
+{
+    constexpr int t_interface = 388;
+    OGL_2dquad(t_interface, col_white, 1.0f, x - 15, y - 15, s0, t0, x - 15, y + 15, s0, t1, x + 15, y + 15, s1, t1,
+               x + 15, y - 15, s1, t0, 1, ogl_alpha_blend);
+}
 
 namespace {
 

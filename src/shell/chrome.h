@@ -8,8 +8,9 @@
 
 // ---- the painter ---------------------------------------------------------------------
 // One call per primitive, in drawing order; coordinates in interface units of
-// the current sub-window. The default painter draws nothing until the drawing
-// layer and the widget set are linked in.
+// the current sub-window. The default painter draws the primitives with the
+// drawing layer; the widget set's frames and elements draw nothing until the
+// widget set is linked in.
 class chrome_painter {
 public:
     virtual ~chrome_painter() = default;

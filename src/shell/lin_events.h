@@ -1,6 +1,6 @@
 // lin_events.h - X11 events into the framework's input state, and the event
-// source the frame loop drains. Declares X types opaquely, so that portable
-// files need no Xlib; lin_*.cpp are the only files that include it.
+// source the frame loop drains. Declares the X types it names opaquely, so
+// that the portable files of the shell can include it without Xlib.
 #pragma once
 
 #include <string>
@@ -51,6 +51,3 @@ void MACIBM_load_mxy(unsigned long window, int x, int y);
 std::string LIN_unhandled_event_message(int type);
 // Forgets the modifier state and any pending pointer query; for tests.
 void LIN_events_forget();
-
-// ---- buffer swap without the drawing layer (lin_frame.cpp) ---------------------------------
-void LIN_swap_main_window(); // glXSwapBuffers on mnw.xwin[0] when a context is current

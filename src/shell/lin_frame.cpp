@@ -1,10 +1,8 @@
-// lin_frame.cpp - the X connection as the frame loop's event source, and the
-// plain buffer swap used until the drawing layer's swap is installed.
+// lin_frame.cpp - the X connection as the frame loop's event source.
 #include "shell/lin_events.h"
 
 #include "foundation/hl_types.h"
 
-#include <GL/glx.h>
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 
@@ -62,10 +60,4 @@ LIN_event_source& LIN_x_event_source()
 {
     static x_event_source source;
     return source;
-}
-
-void LIN_swap_main_window()
-{
-    if (!dpy() || !mnw.xwin[0] || !glXGetCurrentContext()) return;
-    glXSwapBuffers(dpy(), mnw.xwin[0]);
 }

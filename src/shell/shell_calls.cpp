@@ -1,9 +1,10 @@
 // shell_calls.cpp - the calls out of the shell and their defaults.
 #include "shell/shell_calls.h"
 
-#include "shell/lin_events.h"
+#include "graphics/tman.h"
 #include "shell/subwin.h"
 #include "ui/keys.h"
+#include "ui/ogl_sbuff.h"
 
 namespace {
 
@@ -11,12 +12,31 @@ void no_update() {}
 void no_menu(int) {}
 void no_focus_ring() {}
 int no_zap_boxes(int) { return 0; }
-int no_texture_failure(int) { return 0; }
-void no_mute(int) {}
+
+// The texture manager's failure flags by kind.
+int texture_failed(int kind)
+{
+    switch (kind) {
+    case tex_fail_scenery_kind: return tman.has_scene_load_fail();
+    case tex_fail_plane_kind: return tman.has_plane_load_fail();
+    case tex_fail_instl_kind: return tman.has_instl_load_fail();
+    default: return 0;
+    }
+}
+
+void mute_texture_failure(int kind)
+{
+    switch (kind) {
+    case tex_fail_scenery_kind: tman.mute_scene_load_fail(); break;
+    case tex_fail_plane_kind: tman.mute_plane_load_fail(); break;
+    case tex_fail_instl_kind: tman.mute_instl_load_fail(); break;
+    default: break;
+    }
+}
 int no_full_speed() { return 0; }
 
-const shell_calls defaults = {no_update, no_menu, no_focus_ring, no_zap_boxes, LIN_swap_main_window,
-                              no_texture_failure, no_mute, no_full_speed};
+const shell_calls defaults = {no_update,  no_menu, no_focus_ring, no_zap_boxes, OGL_sbuff, texture_failed,
+                              mute_texture_failure, no_full_speed};
 
 shell_calls installed = defaults;
 

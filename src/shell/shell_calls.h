@@ -1,7 +1,8 @@
 // shell_calls.h - what the shell calls in the layers that build on it or that
-// are not linked yet: the application's per-frame and menu hooks, the widget
-// set's focus ring and close boxes, the buffer swap and the texture manager's
-// failure flags. Start-up installs the real ones; tests install recorders.
+// are not linked yet (the application's per-frame and menu hooks and settings,
+// the widget set's focus ring and close boxes), and the buffer swap and the
+// texture manager's failure flags, which tests replace. Start-up installs the
+// real ones; tests install recorders.
 #pragma once
 
 enum texture_failure : int { tex_fail_scenery_kind = 0, tex_fail_plane_kind = 1, tex_fail_instl_kind = 2 };
@@ -11,9 +12,9 @@ struct shell_calls {
     void (*app_handlemenu)(int command);         // APP_handlemenu; default nothing
     void (*begin_focus_ring)();                  // BTN_begin_focus_ring; default nothing
     int (*zap_boxes)(int pressed);               // BTN_zap_boxes; default draws nothing, 0
-    void (*swap_buffers)();                      // OGL_sbuff; default glXSwapBuffers on the main window
-    int (*texture_failed)(int kind);             // 1 while a failure of the kind is unreported; default 0
-    void (*mute_texture_failure)(int kind);      // marks it reported; default nothing
+    void (*swap_buffers)();                      // OGL_sbuff (the default)
+    int (*texture_failed)(int kind);             // 1 while a failure of the kind is unreported; default tman's
+    void (*mute_texture_failure)(int kind);      // marks it reported; default tman's mute
     int (*use_max_cpu)();                        // stg.use_max_cpu: never wait for input; default 0
 };
 

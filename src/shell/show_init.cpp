@@ -2,7 +2,7 @@
 #include "shell/show_init.h"
 
 #include "foundation/hl_types.h"
-#include "shell/stand_ins.h"
+#include "ui/btn_frames.h"
 #include "ui/colr.h"
 #include "ui/ogl_draw.h"
 #include "ui/ogl_sbuff.h"
@@ -54,10 +54,10 @@ void MACIBM_show_init(const std::string& message, float* progress)
     }
     const init_screen_layout l = MACIBM_init_screen_layout(fraction);
     OGL_plot_back_col();
-    SHL_stand_in_frame2(15, l.panel_x, l.panel_y, l.panel_w, l.panel_h, "");
+    BTN_frame2(15, l.panel_x, l.panel_y, l.panel_w, l.panel_h, "");
     OGL_string(col_white, l.address_x, l.address_y, init_screen_address, l.wrap, font_interface, 0);
-    SHL_stand_in_frame1(4, l.track_cx, l.bar_y, l.track_w, 0);
-    SHL_stand_in_frame1(5, l.fill_cx, l.bar_y, l.fill_w, 0);
+    BTN_frame1(4, l.track_cx, l.bar_y, l.track_w, 0);
+    BTN_frame1(5, l.fill_cx, l.bar_y, l.fill_w, 0);
     OGL_string(col_progress_text, l.message_x, l.message_y, message, l.wrap, font_interface, 0);
     OGL_sbuff();
 }

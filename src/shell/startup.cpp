@@ -17,9 +17,14 @@
 #include "graphics/builtin_textures.h"
 #include "graphics/ogl_extensions.h"
 #include "graphics/tman.h"
+#include "shell/menus.h"
+#include "shell/shell_calls.h"
 #include "shell/show_init.h"
 #include "shell/stand_ins.h"
+#include "shell/subwin.h"
 #include "shell/window.h"
+#include "ui/btn_focus.h"
+#include "ui/btn_frames.h"
 #include "ui/colr.h"
 #include "ui/ogl_view.h"
 
@@ -90,6 +95,19 @@ void open_log()
     xer.open(folder + "Log.txt", std::ios::out | std::ios::trunc);
     if (xer.is_open()) xer.clear();
     else xer.setstate(std::ios::failbit); // every later write is dropped
+}
+
+// The calls the shell makes into the widget set, the keyboard layer and the
+// texture manager; the application's own calls are main's to install.
+void install_shell_hooks()
+{
+    shell_calls calls{};
+    calls.begin_focus_ring = BTN_begin_focus_ring;
+    calls.zap_boxes = BTN_zap_boxes;
+    MACIBM_set_shell_calls(calls);
+    MACIBM_install_shell_hooks();
+    BTN_install_focus_hooks();
+    TEX_set_status_hook(MACIBM_show_init);
 }
 
 void request_screen_mode()
@@ -173,15 +191,16 @@ void MACIBM_init(int argc, const char* const* argv)
     MACIBM_make_context(0);
     OGL_pix_specs(0);
     glExt.init_extensions();
+    MACIBM_install_loader_hooks();
     THREAD_make_workers();
     recall_ins_texes();
     MACIBM_set_interface_colours();
-    SHL_stand_in_clear_menus(1);
-    SHL_stand_in_startwind(-1, 0);
+    MACIBM_clear_menus(1);
+    MACIBM_startwind(-1, 0);
     OGL_pix_specs(0);
     ogl_inited = 1;
     SHL_stand_in_setupforlang();
-    TEX_set_status_hook(MACIBM_show_init);
+    install_shell_hooks();
     MACIBM_show_init("Will init plugins.", nullptr);
     MACIBM_show_init("Starting application.", nullptr);
 }

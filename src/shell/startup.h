@@ -8,8 +8,8 @@
 #include <string>
 
 // The whole start-up, in its fixed order; ends with two lines on the start-up
-// status screen. Without an X display or a GL context it ends the process
-// with one line on standard error and status 1.
+// status screen. Without an X display, a GLX visual or a GL context it ends
+// the process with one console line and status 1.
 void MACIBM_init(int argc, const char* const* argv);
 
 // *out = the program's own folder with one final '/' ("./" with a console

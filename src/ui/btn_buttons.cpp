@@ -21,11 +21,11 @@ int BTN_action(float x, float y, float width, int lit, int press_feedback, std::
 {
     std::string left;
     BTN_expand_label(label, &left, nullptr, nullptr);
-    if (width <= 0) width = btn_draw.text_width(label, font_interface_id) + 21;
+    if (width <= 0) width = btn_draw.text_width(label, font_interface) + 21;
     BTN_frame1(2, x, y, width, 0);
     if (lit) BTN_frame1(3, x, y, width, 0);
     BTN_util_draw_label(x, y - 3, 1, left, press_feedback == 2 && lit);
-    if (note != "-") btn_draw.string(45, x + width / 2 + 10, y + 7, note, 500, font_interface_id, 0);
+    if (note != "-") btn_draw.string(45, x + width / 2 + 10, y + 7, note, 500, font_interface, 0);
     if (!clicked_in(x - width / 2, y - 10, x + width / 2, y + 10)) return 0;
     if (!lit && press_feedback) {
         // The user sees the button go down before whatever the click starts.
@@ -96,7 +96,7 @@ int BTN_tab(int column, int row, int* value, int match, std::string label)
     const bool chosen = *value == match;
     const float t0 = chosen ? 486 : 459;
     BTN_util_atlas_quad(t_interface, 0, cx - 49, cy - 13, cx + 49, cy + 13, 204, t0, 302, t0 + 26);
-    btn_draw.string(chosen ? 41 : 42, cx - 40, cy - 4, label, 9999, font_interface_id, 0);
+    btn_draw.string(chosen ? 41 : 42, cx - 40, cy - 4, label, 9999, font_interface, 0);
     return result;
 }
 
@@ -112,7 +112,7 @@ void plot_dir(float x, float y, float* heading, int alternate)
     btn_draw.quad(t_interface, 0, 1.0f, px(-5, -21), py(-5, -21), a0, b0, px(-5, 21), py(-5, 21), a0, b1,
                   px(5, 21), py(5, 21), a1, b1, px(5, -21), py(5, -21), a1, b0, 1, ogl_alpha_blend);
     BTN_util_atlas_quad(t_interface, 0, x - 28, y - 29, x + 28, y + 29, 178, 160, 234, 218);
-    btn_draw.number(45, x - 14, y - 2, *heading, 3, 0, font_fixed_id);
+    btn_draw.number(45, x - 14, y - 2, *heading, 3, 0, font_fixed);
     if (!mnw.mouse_held || !BTN_mouse_in(x - 30, y - 30, x + 30, y + 30)) return;
     const float dx = mnw.mouse_x - x, dy = mnw.mouse_y - y;
     float deg = std::atan2(dx, dy) * 180.0f / static_cast<float>(M_PI);

@@ -80,7 +80,7 @@ void BTN_chars(float x, float y, char* chars, int count, std::string label)
     if (focused && count >= 1) btn_draw.fillrect(8, 1.0f, x + 2 + 10.0f * hot_digit, y - 2, 9, 11);
     for (int i = 0; i < count; ++i) {
         const float x0 = x + 10.0f * i, x1 = x0 + 10;
-        btn_draw.string(45, x0 + 2, y, std::string(1, chars[i]), 9999, font_interface_id, 0);
+        btn_draw.string(45, x0 + 2, y, std::string(1, chars[i]), 9999, font_interface, 0);
         if (BTN_mouse_in(x0, y - 2, x1, y + 8)) stls.help = help;
         if (!mnw.mouse_down || pressed || !BTN_mouse_in(x0, y - 18, x1, y + 24)) continue;
         const bool up = mnw.mouse_y > y + 3;

@@ -4,6 +4,8 @@
 // and where. One table for the program; main thread only.
 #pragma once
 
+#include "ui/text_layout.h"
+
 #include <string>
 
 struct btn_draw_calls {
@@ -29,10 +31,8 @@ extern btn_draw_calls btn_draw;
 
 // Replaces the table; returns the previous one. Tests restore it afterwards.
 btn_draw_calls BTN_set_draw_calls(const btn_draw_calls& calls);
-// The table the program starts with.
+// The drawing layer's primitives: the table the program starts with.
 btn_draw_calls BTN_default_draw_calls();
 
-constexpr int font_interface_id = 100; // the proportional interface font
-constexpr int font_fixed_id = 102;     // the same glyphs at a fixed advance of 10
 constexpr int t_interface = 388;       // the interface atlas, 512 x 512
 constexpr int t_installer = 389;       // the installer picture, addressed as 1024 x 1024

@@ -187,10 +187,10 @@ void BTN_frame2(int style, float x, float y, float w, float h, std::string title
 
     const int colour = style == 11 ? 40 : style == 15 ? 47 : 43;
     if (style == 20) {
-        btn_draw.string(colour, x + 10, y + h - 16, title, 9999, font_interface_id, 0);
+        btn_draw.string(colour, x + 10, y + h - 16, title, 9999, font_interface, 0);
     } else {
-        const float tx = x + w / 2.0f - btn_draw.text_width(title, font_interface_id) / 2.0f;
-        btn_draw.string(colour, tx, y + h - (style == 11 ? 13.0f : 16.0f), title, 9999, font_interface_id, 0);
+        const float tx = x + w / 2.0f - btn_draw.text_width(title, font_interface) / 2.0f;
+        btn_draw.string(colour, tx, y + h - (style == 11 ? 13.0f : 16.0f), title, 9999, font_interface, 0);
     }
     if (style == 11 && mnw.cur_wind != 0 && (mnw.cur_wind < 995 || mnw.cur_wind > 999)) BTN_zap_boxes(0);
 }
@@ -249,12 +249,12 @@ void BTN_util_draw_label(float x, float y, int mode, const std::string& label, i
     if (mode != 1 && text.size() > limit) {
         const size_t cut = label_break(text);
         if (cut != std::string::npos) {
-            btn_draw.string(colour, x, y + 5, text.substr(0, cut), 9999, font_interface_id, align);
-            btn_draw.string(colour, x, y - 5, text.substr(cut + 1), 9999, font_interface_id, align);
+            btn_draw.string(colour, x, y + 5, text.substr(0, cut), 9999, font_interface, align);
+            btn_draw.string(colour, x, y - 5, text.substr(cut + 1), 9999, font_interface, align);
             return;
         }
     }
-    btn_draw.string(colour, x, y, text, 9999, font_interface_id, align);
+    btn_draw.string(colour, x, y, text, 9999, font_interface, align);
 }
 
 // ---- windows --------------------------------------------------------------------

@@ -133,7 +133,7 @@ void draw_field(const field& f, bool focused, const std::string& left, const std
     BTN_util_draw_label(f.x - 12, f.y, 0, left, 0);
     BTN_util_draw_label(f.x + 10.0f * f.n + 12, f.y, 2, right, 0);
     if (focused && f.n >= 1) btn_draw.fillrect(8, 1.0f, f.x + 2 + 10.0f * hot_digit, f.y - 2, 9, 11);
-    btn_draw.number(45, f.x + 3, f.y, to_float(*f.value), f.n, f.d, font_fixed_id);
+    btn_draw.number(45, f.x + 3, f.y, to_float(*f.value), f.n, f.d, font_fixed);
 }
 
 int number_field(const field& f, const std::string& label)
@@ -241,5 +241,5 @@ void BTN_display_number(float x, float y, float value, int digits, int decimals,
     BTN_frame1(9, x + 5.0f * digits - 1, y + 3, 10.0f * digits + 15, 0);
     BTN_util_draw_label(x - 12, y, 0, left, 0);
     BTN_util_draw_label(x + 10.0f * digits + 12, y, 2, right, 0);
-    btn_draw.number(45, x + 4, y, value, digits, decimals, font_fixed_id);
+    btn_draw.number(45, x + 4, y, value, digits, decimals, font_fixed);
 }

@@ -84,7 +84,7 @@ int BTN_horz_slider(float x, float y, float width, int fill_colour, float lo, fl
     BTN_util_draw_label(x - 8, y, 0, left, 0);
     BTN_util_draw_label(right_end + 8, y, 2, right, 0);
     if (BTN_mouse_in(x, y - 7, right_end, y + 7)) stls.help = help;
-    btn_draw.string(43, x + width / 2, y + 10, caption, 9999, font_interface_id, 1);
+    btn_draw.string(43, x + width / 2, y + 10, caption, 9999, font_interface, 1);
     const float fill = clampf((*value - lo) * width / (hi - lo), 0, width);
 
     const float lo2 = std::fmin(lo, hi), hi2 = std::fmax(lo, hi);

@@ -132,7 +132,7 @@ int OGLE_FitStringRev(OGLE_Rec*, const char* begin, const char* end, float width
 // One line, always from the start of the scrolled text: the engine's point is not needed.
 void OGLE_DrawString(OGLE_Rec*, const char* begin, const char* end, float, float)
 {
-    btn_draw.string(45, OGLE_x - OGLE_dx, OGLE_y - OGLE_dy, std::string(begin, end), 9999, font_interface_id, 0);
+    btn_draw.string(45, OGLE_x - OGLE_dx, OGLE_y - OGLE_dy, std::string(begin, end), 9999, font_interface, 0);
 }
 
 void OGLE_DrawSelection(OGLE_Rec*, float* rect)
@@ -253,7 +253,7 @@ int BTN_enterstring(float x, float y, std::string* text, int max_len, std::strin
     if (focused)
         OGLE_Draw(ogle, 1);
     else
-        btn_draw.string(45, x, y, *text, 9999, font_interface_id, 0);
+        btn_draw.string(45, x, y, *text, 9999, font_interface, 0);
     btn_draw.scissors_end();
 
     if (OGLE_edit && max_len >= 0 && text->size() > static_cast<size_t>(max_len)) {

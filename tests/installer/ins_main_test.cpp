@@ -9,7 +9,9 @@
 #include "foundation/cmdline.h"
 #include "foundation/hl_types.h"
 #include "installer/dest_choice.h"
+#include "installer/ins_exit.h"
 #include "installer/ins_main.h"
+#include "foundation/hooks.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -225,6 +227,32 @@ TEST_F(InstallerEntry, DestinationOfTheRun)
     }
     EXPECT_NE(log.text().find("The folder after -path is empty"), std::string::npos);
     INS_set_folder_chooser(previous);
+}
+
+} // namespace
+
+namespace {
+
+// The ordered exit (another program launched, an error on a worker thread):
+// with saving it writes the preference file, and it always removes the run's
+// temporary folder before the framework closes the log.
+TEST_F(InstallerEntry, OrderedExitSavesAndCleansUp)
+{
+    INS_set_start_state();
+    INS_load_settings();
+    const std::string made = temp_path;
+    stg.stream_count = 2;
+    dest_dir_path = "/data/Sky/";
+    INS_install_exit_hooks();
+    INS_install_exit_hooks(); // installed twice: still one link in the chain
+    MACIBM_finishup(1);
+    MACIBM_set_finishup_hook(nullptr);
+    struct stat st;
+    EXPECT_NE(stat(made.c_str(), &st), 0);
+    const std::string prefs = read_file(home / ".skylume/Skylume Installer.prf");
+    EXPECT_NE(prefs.find("_stream_count 2\n"), std::string::npos);
+    EXPECT_NE(prefs.find("_dest_dir_path /data/Sky/\n"), std::string::npos);
+    EXPECT_FALSE(xer.is_open()); // the framework's part ran after the installer's
 }
 
 } // namespace

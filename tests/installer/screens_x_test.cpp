@@ -21,7 +21,6 @@
 #include "installer/screen_draw.h"
 #include "installer/licence_window.h"
 #include "installer/prefs_window.h"
-#include "installer/widget_drawing.h"
 #include "installer/screen_phases.h"
 #include "installer_fixture.h"
 #include "screen_fakes.h"
@@ -39,6 +38,7 @@
 #include "ui/btn_frames.h"
 #include "ui/btn_text.h"
 #include "ui/keys.h"
+#include "ui/ogl_sbuff.h"
 #include "ui/ogl_view.h"
 
 #include <GL/gl.h>
@@ -110,7 +110,7 @@ void swap_with_script()
     if (!run.save_as.empty()) save_png(run.last, run.save_as);
     run.save_as.clear();
     if (run.step) run.step(run.frame);
-    LIN_swap_main_window();
+    OGL_sbuff();
 }
 
 int distance(rgb a, rgb b) { return std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b); }
@@ -121,7 +121,6 @@ class XScreens : public installer_fixture {
 protected:
     Display* peer = nullptr;
     shell_calls previous{};
-    btn_draw_calls previous_widget_drawing = BTN_default_draw_calls();
     screen_script script;
 
     void SetUp() override
@@ -159,7 +158,6 @@ protected:
         TEX_reset_bind();
         recall_ins_texes();
         MACIBM_set_interface_colours();
-        previous_widget_drawing = BTN_set_draw_calls(INS_widget_draw_calls());
         mnw.ui_scale = 1.0f;
         mnw.cur_wind = -1;
         LIN_events_forget();
@@ -186,7 +184,6 @@ protected:
         run = x_run{};
         if (peer) XCloseDisplay(peer);
         MACIBM_set_shell_calls(previous);
-        BTN_set_draw_calls(previous_widget_drawing);
         KEYS_set_handleclick_hook(nullptr);
         OGL_reset_state_cache();
         tman.reset();

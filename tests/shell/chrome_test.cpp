@@ -279,5 +279,29 @@ TEST_F(Chrome, ColumnsGetDividers)
     EXPECT_EQ(lines, (std::vector<std::string>{"line 35 100 99 721 99 750", "line 37 100 100 750 100 721"}));
 }
 
+// The default painter draws the cursor shape with the drawing layer: one
+// textured quad, corners around the mouse in window pixels, the atlas cell's
+// corners in the documented order.
+TEST_F(ShellTest, DefaultPainterDrawsTheCursorQuad)
+{
+    MACIBM_startwind(win_eula, 0); // origin (262, 234)
+    gl_rec.calls.clear();
+    mnw.cur_wind = win_eula;
+    mnw.mouse_x = 100;
+    mnw.mouse_y = 50;
+    mnw.cursor_type = 6;
+    xtim.elapsed_time = mnw.mouse_time = 1.0f;
+    mouse_help_per_wind(win_eula);
+    const std::vector<gl_call> v = gl_rec.named({"glVertex2f"});
+    const std::vector<gl_call> t = gl_rec.named({"glTexCoord2f"});
+    ASSERT_EQ(v.size(), 4u);
+    ASSERT_EQ(t.size(), 4u);
+    EXPECT_EQ(v[0], gl_call_of("glVertex2f", 262 + 85, 234 + 35));
+    EXPECT_EQ(v[2], gl_call_of("glVertex2f", 262 + 115, 234 + 65));
+    EXPECT_EQ(t[0], gl_call_of("glTexCoord2f", 232.0f / 512, 293.0f / 512));
+    EXPECT_EQ(t[1], gl_call_of("glTexCoord2f", 232.0f / 512, 323.0f / 512));
+    EXPECT_EQ(t[2], gl_call_of("glTexCoord2f", 262.0f / 512, 323.0f / 512));
+}
+
 } // namespace
 } // namespace shellfx

@@ -15,6 +15,10 @@
 #include "support/testkit.h"
 #include "support/xvfb.h"
 #include "ui/keys.h"
+#include "ui/colr.h"
+#include "ui/ogl_sbuff.h"
+#include "ui/ogl_view.h"
+#include "graphics/gl_calls.h"
 
 #include <gtest/gtest.h>
 
@@ -25,6 +29,7 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -55,7 +60,7 @@ int note_zap(int) {
 void note_swap()
 {
     order_log->push_back("swap");
-    LIN_swap_main_window();
+    OGL_sbuff();
 }
 
 class XInput : public ::testing::Test {
@@ -79,8 +84,8 @@ protected:
         MACIBM_setres_forget();
         MACIBM_setres(1);
         ASSERT_EQ(MACIBM_make_context(0), 1);
-        mnw.ui_scale = 1.0f;
         mnw.cur_wind = -1;
+        OGL_pix_specs(0); // as start-up does: the 2D projection over the whole window
         LIN_events_forget();
         LIN_cursor_forget();
         MACIBM_chrome_forget();
@@ -230,6 +235,36 @@ TEST_F(XInput, PointerHidesAndShowsThroughTheServer)
     EXPECT_EQ(MACIBM_pointer_showing(), 0);
     move(300, 300);
     ASSERT_GT(frames_until([] { return MACIBM_pointer_showing() == 1; }), 0);
+}
+
+// The open menu's highlights drawn on real GL: the open title and the hovered
+// item at a quarter of the menu fill over black, nothing beside them. (The
+// panel frame belongs to the widget set; the pixels read lie left of the texts.)
+TEST_F(XInput, OpenMenuHighlightsAreDrawn)
+{
+    alert_recorder alerts; // the interface textures are not loaded here: text binds the placeholder
+    float saved[3];
+    std::memcpy(saved, colr.rgb[col_menu_fill], sizeof saved);
+    colr.assign(col_menu_fill, 1, 1, 1);
+    MACIBM_create_menu(0, 0, "File");
+    MACIBM_append_menu(0, 0, 1, "Open", 1);
+    MACIBM_append_menu(0, 1, 2, "Quit", 1);
+    mnw.menu_open = 0;
+    mnw.mouse_x = 30;
+    mnw.mouse_y = 740; // over Open, 736..748
+    gl.ClearColor(0, 0, 0, 1);
+    gl.Clear(GL_COLOR_BUFFER_BIT);
+    standard_gui();
+    auto red_at = [](int x, int y) {
+        unsigned char p[3] = {0, 0, 0};
+        gl.ReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, p);
+        return static_cast<int>(p[0]);
+    };
+    EXPECT_NEAR(red_at(3, 758), 64, 2) << "the open title";
+    EXPECT_NEAR(red_at(5, 740), 64, 2) << "the hovered item";
+    EXPECT_EQ(red_at(5, 728), 0) << "Quit is not hovered";
+    EXPECT_EQ(red_at(200, 740), 0) << "right of the menu";
+    std::memcpy(colr.rgb[col_menu_fill], saved, sizeof saved);
 }
 
 } // namespace

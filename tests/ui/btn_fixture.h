@@ -47,24 +47,6 @@ struct draw_call {
     float t1(float size = 512) const { return v[11] * size; }
 };
 
-// Advances of font 100, by byte; bytes not listed are 0.
-inline float advance_100(int ch)
-{
-    const unsigned char c = static_cast<unsigned char>(ch);
-    static const std::pair<const char*, int> rows[] = {
-        {",.", 2}, {" '/:;\\`|Iijl", 3}, {"!()-J[]frst", 4}, {"c", 5},
-        {"#$*0123456789?EFLPSTZ^_aekvxyz", 6}, {"+=BCKRVXYbdghnopqu<>", 7}, {"&ADGHNU", 8},
-        {"@OQw", 9}, {"Mm", 10}, {"%W", 11},
-    };
-    for (const auto& r : rows)
-        for (const char* p = r.first; *p; ++p)
-            if (static_cast<unsigned char>(*p) == c) return static_cast<float>(r.second);
-    if (c == 251) return 3;
-    for (int b : {191, 193, 201, 205, 209, 211, 218, 225, 233, 237, 241, 243, 250})
-        if (c == b) return 6;
-    return 0;
-}
-
 inline std::vector<draw_call>* drawn = nullptr;
 
 inline void rec_quad(int ref, int colour, float alpha, float x1, float y1, float s1, float t1, float x2, float y2,
@@ -129,14 +111,6 @@ inline void rec_bare(const char* kind)
 }
 inline void rec_scissors_end() { rec_bare("scissors_end"); }
 inline void rec_sbuff() { rec_bare("sbuff"); }
-inline float rec_text_width(const std::string& text, int)
-{
-    float w = 0;
-    for (char ch : text) w += advance_100(ch);
-    return w;
-}
-inline float rec_char_width(int ch) { return advance_100(ch); }
-
 // The mouse of one frame, in interface units of the current sub-window.
 struct mouse {
     float x = -1000, y = -1000;
@@ -160,8 +134,10 @@ protected:
         mnw.wind_dy = 768;
         xtim.ot5 = 0;
         drawn = &calls;
+        // Text is measured by the drawing layer's own width rule.
+        const btn_draw_calls real = BTN_default_draw_calls();
         previous = BTN_set_draw_calls({rec_quad, rec_fillrect, rec_line, rec_string, rec_number, rec_scissors,
-                                       rec_scissors_end, rec_sbuff, rec_text_width, rec_char_width});
+                                       rec_scissors_end, rec_sbuff, real.text_width, real.char_width});
         reset_widget_state();
         BTN_install_focus_hooks();
     }
