@@ -389,7 +389,6 @@ TEST_F(XScreens, EveryPhaseOfTheMainScreen)
     const frame_pixels looking = shoot("1_looking_for_disc");
     // The picture: the dark left column and the sky differ; the INSTALL piece is drawn over the band.
     EXPECT_GT(distance(looking.unit(60, 300), looking.unit(600, 400)), 30);
-    const frame_pixels looking_copy = looking;
 
     ready();
     script.free = 4700000;
@@ -409,9 +408,9 @@ TEST_F(XScreens, EveryPhaseOfTheMainScreen)
     // The bar's fill covers its left half; its right half is the bare track.
     EXPECT_GT(distance(installing.unit(300, 15), installing.unit(900, 15)), 20);
     // The DESTINATION button is gone while installing.
-    EXPECT_GT(distance(installing.unit(70, 89), idle_shot.unit(70, 89)) +
-                  distance(installing.unit(40, 86), idle_shot.unit(40, 86)),
-              0);
+    int changed = 0;
+    for (int x = 12; x < 134; ++x) changed += distance(installing.unit(x, 89), idle_shot.unit(x, 89)) > 30;
+    EXPECT_GT(changed, 20);
 
     stg.run_phase = run_done;
     ins_screen.run_complete = 1;
@@ -431,7 +430,6 @@ TEST_F(XScreens, EveryPhaseOfTheMainScreen)
     stg.dir_phase = dir_missing;
     const frame_pixels missing = shoot("6_no_manifest");
     EXPECT_TRUE(has_colour_near(missing, 154, 608, 500, 625, {255, 51, 51})); // the disc-needed line in red
-    (void)looking_copy;
 }
 
 } // namespace
