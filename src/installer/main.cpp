@@ -1,7 +1,8 @@
 // main.cpp - the installer program.
 #include "installer/app_screen.h"
-#include "installer/ins_main.h"
+#include "installer/engine_screens.h"
 #include "installer/ins_exit.h"
+#include "installer/ins_main.h"
 #include "shell/shell_calls.h"
 #include "shell/startup.h"
 
@@ -9,6 +10,7 @@ int main(int argc, const char* argv[])
 {
     MACIBM_init(argc, argv);
     INS_install_exit_hooks();
+    INS_install_engine_hooks();
     shell_calls calls = MACIBM_shell_calls();
     calls.app_update = APP_update;
     calls.app_handlemenu = APP_handlemenu;
