@@ -31,9 +31,6 @@ struct screen_draw_calls {
     void (*sbuff)(); // shows the back buffer at once
 };
 
-// The list choice until the widget set has its pop-up list: the items as a
-// row of radio entries, the first at x, each 110 units right of the last.
-int INS_textlist_radios(float x, float y, int* selection, std::string items, std::string label);
 
 extern screen_draw_calls scr_draw;
 
