@@ -117,8 +117,7 @@ void keys_class::keys_wind_frame(key_window_state& st)
         const key_binding& b = bindings[static_cast<size_t>(i)];
         if (BTN_action(88, row_top - row_step * r, 140, i == st.k_change, 1, row_label(b), "-"))
             st.k_change = st.k_change == i ? -1 : i;
-        btn_draw.string(45, 164, row_top - 4 - row_step * r, path_of(bindings[static_cast<size_t>(i)].cmnd), 9999,
-                        font_interface, 0);
+        btn_draw.string(45, 164, row_top - 4 - row_step * r, path_of(b.cmnd), 9999, font_interface, 0);
     }
 
     if (st.k_change < 0) return;

@@ -161,7 +161,8 @@ TEST_F(WidgetFrame, KeyAssignmentWindow)
     cmnd.add_cmd("sim/view/chase", "Follow the aircraft from behind.");
     cmnd.add_cmd("sim/operation/quit", "Leave the program.");
     keys = keys_class{};
-    for (int i = 0; i < 40; ++i) keys.bindings.push_back({SKYD_VK_F1 + i % 12, i % 3 == 0 ? skyd_ControlFlag : 0, 0, 0});
+    for (int i = 0; i < 40; ++i)
+        keys.bindings.push_back({SKYD_VK_F1 + i % 12, i % 3 == 0 ? skyd_ControlFlag : 0, 0, 0});
     keys.bindings[39].cmnd = fwd;
     key_window_state st;
     st.k_cen = 99;    // clamped to 6
