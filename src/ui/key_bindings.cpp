@@ -79,6 +79,25 @@ int keys_class::key_bound_to(int vkey, int flags) const
     return 0;
 }
 
+// A held binding that loses its key would never see its release and would
+// repeat for the rest of the run, so it lets go here.
+void keys_class::assign_key(int index, int vkey, int flags)
+{
+    if (index < 0 || index >= static_cast<int>(bindings.size())) return;
+    auto take = [](key_binding& b, int v, int f) {
+        if (b.vkey == v && b.flags == f) return;
+        if (b.down) {
+            actions.release_one(b.cmnd);
+            b.down = 0;
+        }
+        b.vkey = v;
+        b.flags = f;
+    };
+    for (int i = 0; i < static_cast<int>(bindings.size()); ++i)
+        if (i != index && bindings[i].vkey == vkey && bindings[i].flags == flags) take(bindings[i], 0, 0);
+    take(bindings[static_cast<size_t>(index)], vkey, flags);
+}
+
 // No key file exists: only the reset does anything. Bindings that survive the
 // resize keep their down flag, so a held key still releases.
 void keys_class::keys_io(int io)

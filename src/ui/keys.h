@@ -77,6 +77,14 @@ struct key_binding {
     int down;  // flag: from the press of the key until its release
 };
 
+// What the key-assignment window keeps between frames. Any values are safe:
+// each frame clamps them to the bindings that exist then.
+struct key_window_state {
+    int k_change = -1; // selected binding, -1 none
+    int k_cen = 0;     // binding in the top row
+};
+constexpr int keys_wind_rows = 34; // binding rows on screen
+
 // ---- the keyboard record --------------------------------------------------------
 // Empty at program start; tests reset it with `keys = keys_class{}`.
 class keys_class {
@@ -101,12 +109,22 @@ public:
     void execute_key_cmnd(int vkey, int flags); // presses on key down, releases on key up
     void run_repeat_keys();                     // once per frame: held bindings fire again
     int key_bound_to(int vkey, int flags) const; // command of the first exact match, else 0
+    // Binding index takes the key: every other binding with that key and flags
+    // loses it (key 0, flags 0), so a combination belongs to one binding; a
+    // binding whose key changes while held lets its command go first.
+    void assign_key(int index, int vkey, int flags);
     void keys_io(int io);                       // 0: reset to the built-in bindings; else nothing
     std::string get_key_for_cmnd(int cmnd) const; // "SHIFT+CTRL-a", "home"-like text, "" unbound
 
     static std::string flag_to_str(int flags);  // "SHIFT+ALT+CTRL" form, "<none>"
     static std::string flag_to_code(int flags); // "skyd_ShiftFlag+..." form, "0"
     static int str_to_flag(const std::string& text); // reads flag_to_str's form
+
+    // The key-assignment window, one frame drawn into the current sub-window:
+    // the bindings on the left, the selected one's command browser on the
+    // right; a key pressed this frame goes to the selected binding.
+    void keys_wind();                              // its state kept for the run
+    void keys_wind_frame(key_window_state& st); // the same on a caller's state
 
     void debug() {}
 };

@@ -2,6 +2,7 @@
 // software GL): a dialog panel with a push button, a check box and a text
 // field drawn from the interface atlas, read back pixel by pixel and left as
 // "widgets_<test>.png" in the working folder (the build folder) to look at.
+#include "foundation/cmnd.h"
 #include "foundation/hl_types.h"
 #include "graphics/builtin_textures.h"
 #include "graphics/gl_calls.h"
@@ -150,4 +151,36 @@ TEST_F(WidgetFrame, PanelWithAButtonACheckBoxAndATextField)
     EXPECT_GT(differing(330, 154, 40, 10, 240, 370), 40);
     // Left of the panel nothing was drawn over the background.
     EXPECT_EQ(differing(20, 120, 60, 200, 20, 20), 0);
+}
+
+// The key-assignment window over the whole screen: 40 bindings scrolled to the
+// end, one selected with its command browser open.
+TEST_F(WidgetFrame, KeyAssignmentWindow)
+{
+    const int fwd = cmnd.add_cmd("sim/view/forward", "Look straight ahead from the pilot's seat.");
+    cmnd.add_cmd("sim/view/chase", "Follow the aircraft from behind.");
+    cmnd.add_cmd("sim/operation/quit", "Leave the program.");
+    keys = keys_class{};
+    for (int i = 0; i < 40; ++i)
+        keys.bindings.push_back({SKYD_VK_F1 + i % 12, i % 3 == 0 ? skyd_ControlFlag : 0, 0, 0});
+    keys.bindings[39].cmnd = fwd;
+    key_window_state st;
+    st.k_cen = 99;    // clamped to 6
+    st.k_change = 39; // the bottom row
+    gl.ClearColor(0, 0, 0, 1);
+    gl.Clear(GL_COLOR_BUFFER_BIT);
+    OGL_plot_back_col();
+    BTN_begin_focus_ring();
+    keys.keys_wind_frame(st);
+    EXPECT_TRUE(alerts.alerts().empty());
+    EXPECT_EQ(st.k_cen, 6);
+
+    // Button rims and labels down the list, the selected one at the bottom lit.
+    EXPECT_GT(differing(20, 680, 136, 18, 395, 5), 150);
+    EXPECT_GT(differing(20, 20, 136, 18, 395, 5), 150);
+    // The command and its description in the middle panel, the browser's boxes above them.
+    EXPECT_GT(differing(430, 365, 150, 12, 512, 320), 40);
+    EXPECT_GT(differing(430, 675, 100, 18, 512, 600), 40);
+    keys = keys_class{};
+    cmnd = cmnd_class{};
 }
