@@ -10,6 +10,7 @@
 #include "foundation/xtim.h"
 #include "shell/menus.h"
 #include "shell/subwin.h"
+#include "ui/btn_frames.h"
 #include "ui/colr.h"
 #include "ui/ogl_draw.h"
 #include "ui/ogl_state.h"
@@ -19,11 +20,20 @@
 
 float m_x1 = 0, m_y1 = 0, m_x2 = 0, m_y2 = 0;
 
-// The widget set's frames and atlas elements draw nothing until the widget
-// set is linked in; the drawing layer's primitives draw now.
-void chrome_painter::frame1(int, float, float, float, int) {}
-void chrome_painter::frame2(int, float, float, float, float, const std::string&) {}
-void chrome_painter::element(float, float, float, float, float, float, int) {}
+void chrome_painter::frame1(int style, float x, float y, float width, int colour)
+{
+    BTN_frame1(style, x, y, width, colour);
+}
+
+void chrome_painter::frame2(int style, float x, float y, float w, float h, const std::string& title)
+{
+    BTN_frame2(style, x, y, w, h, title);
+}
+
+void chrome_painter::element(float x, float y, float s, float t, float half_w, float half_h, int colour)
+{
+    BTN_util_element(x, y, s, t, half_w, half_h, colour);
+}
 
 void chrome_painter::string(int colour, float x, float y, const std::string& text, float wrap, int font)
 {

@@ -241,9 +241,19 @@ TEST_F(XInput, PointerHidesAndShowsThroughTheServer)
 // The open menu's highlights drawn on real GL: the open title and the hovered
 // item at a quarter of the menu fill over black, nothing beside them. (The
 // panel frame belongs to the widget set; the pixels read lie left of the texts.)
+// The widget set's frames are left out: without the interface textures they
+// would cover the reading points with the placeholder.
+struct no_frames_painter : chrome_painter {
+    void frame1(int, float, float, float, int) override {}
+    void frame2(int, float, float, float, float, const std::string&) override {}
+    void element(float, float, float, float, float, float, int) override {}
+};
+
 TEST_F(XInput, OpenMenuHighlightsAreDrawn)
 {
     alert_recorder alerts; // the interface textures are not loaded here: text binds the placeholder
+    no_frames_painter painter;
+    chrome_painter* const before = MACIBM_set_chrome_painter(&painter);
     float saved[3];
     std::memcpy(saved, colr.rgb[col_menu_fill], sizeof saved);
     colr.assign(col_menu_fill, 1, 1, 1);
@@ -266,6 +276,7 @@ TEST_F(XInput, OpenMenuHighlightsAreDrawn)
     EXPECT_EQ(red_at(5, 728), 0) << "Quit is not hovered";
     EXPECT_EQ(red_at(200, 740), 0) << "right of the menu";
     std::memcpy(colr.rgb[col_menu_fill], saved, sizeof saved);
+    MACIBM_set_chrome_painter(before);
 }
 
 // Real keys from the server reach the focus ring translated: the character of
