@@ -4,6 +4,8 @@
 #include "foundation/hooks.h"
 #include "graphics/gl_calls.h"
 #include "graphics/tman.h"
+#include "ui/btn_draw.h"
+#include "ui/btn_frames.h"
 #include "ui/ogl_draw.h"
 #include "ui/ogl_state.h"
 
@@ -103,4 +105,18 @@ void OGL_gray_string(int colour, float x, float y, std::string text)
     const float h = OGL_line_width(text, 0, text.size(), 0) / 2;
     OGL_grayrect(x - h - 2, y - 2, x + h + 2, y + 8, 0.5f);
     OGL_string(colour, x - h, y, text, 9999.0f, font_interface, 0);
+}
+
+void OGL_boxed_string(float x, float y, const std::string& label, const std::string& text, int font, int colour)
+{
+    std::string left_label, right_label, help;
+    BTN_expand_label(label, &left_label, &right_label, &help);
+    float width = 100.0f;
+    if (font == 102) width = 10.0f * static_cast<float>(text.size()) + 7.0f;
+    else if (font == 100) width = OGL_line_width(text, 0, text.size(), 0.0f) + 7.0f;
+    BTN_frame1(9, x, y + 3, width, 0);
+    const float left = x - width / 2;
+    BTN_util_draw_label(left - 8, y, 0, left_label, 0);
+    BTN_util_draw_label(x + 8 + width / 2, y, 2, right_label, 0);
+    btn_draw.string(colour, left + 4, y, text, 9999, font, 0); // the widgets' table, as the frame and labels
 }

@@ -37,3 +37,7 @@ void OGL_number(int colour, float x, float y, float value, int digits, int decim
 
 // Font 100 text centred on x over a half-transparent grey plate.
 void OGL_gray_string(int colour, float x, float y, std::string text);
+
+// text in a text-field frame centred on x, the label's left and right parts
+// beside it; the frame is as wide as the text in fonts 100 and 102, else 100.
+void OGL_boxed_string(float x, float y, const std::string& label, const std::string& text, int font, int colour);
