@@ -1,10 +1,12 @@
 // Download throughput of the polled client against a local nginx, polled in a
-// tight loop (the full-speed mode), beside `curl -o` of the same file in the
-// same run. Each client benchmark reports its rate as a ratio to curl's.
+// tight loop (the full-speed mode), beside curl fetching the same files in the
+// same run: one slot against one `curl -o` of one file, and four slots side by
+// side against one `curl --parallel` fetching the same four files. The sides
+// alternate over several rounds (SKY_BENCH_ROUNDS, default 5); min, median and
+// ratios are printed. Every download is checked byte for byte afterwards.
+#include "bench_tools.h"
 #include "files/http.h"
 #include "support/net_peers.h"
-
-#include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <cstdio>
@@ -16,7 +18,10 @@
 
 namespace {
 
-constexpr unsigned long long kFileSize = 256ull << 20;
+constexpr unsigned long long kFileSize = 128ull << 20;
+constexpr int kFiles = 4;
+
+std::string file_name(int i) { return "/f" + std::to_string(i) + ".zip"; }
 
 struct bench_site {
     std::string dir;
@@ -30,7 +35,9 @@ struct bench_site {
         dir = tmpl;
         mkdir((dir + "/www").c_str(), 0755);
         mkdir((dir + "/nginx").c_str(), 0755);
-        if (!write_pattern_file(dir + "/www/big.zip", kFileSize)) return;
+        mkdir((dir + "/got").c_str(), 0755);
+        for (int i = 0; i < kFiles; ++i)
+            if (!write_pattern_file(dir + "/www" + file_name(i), kFileSize)) return;
         nginx.reset(new local_nginx(dir + "/nginx", dir + "/www"));
         ok = nginx->ok();
         http.proxy_host = "127.0.0.1";
@@ -42,68 +49,76 @@ struct bench_site {
         std::error_code ec;
         std::filesystem::remove_all(dir, ec);
     }
+    std::string got(int i) const { return dir + "/got" + file_name(i); }
 };
 
-bench_site& site()
+// Every one of the first `files` downloads is whole and right; they are removed
+// so that the next run writes new files, as the other side does.
+bool all_good(const bench_site& s, int files)
 {
-    static bench_site s;
-    return s;
+    bool good = true;
+    for (int i = 0; i < files; ++i) {
+        good = good && check_pattern_file(s.got(i), kFileSize);
+        std::remove(s.got(i).c_str());
+    }
+    return good;
 }
 
-double curl_rate = 0; // bytes per second of the curl run
-
-void set_rate(benchmark::State& state, unsigned long long bytes_per_iteration, double seconds)
+double seconds_since(std::chrono::steady_clock::time_point start)
 {
-    const double rate = static_cast<double>(bytes_per_iteration) * static_cast<double>(state.iterations()) / seconds;
-    state.counters["MiB_per_s"] = rate / (1 << 20);
-    if (curl_rate > 0) state.counters["ratio_to_curl"] = rate / curl_rate;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-void BM_curl(benchmark::State& state)
+// One curl process fetching the first `files` files, in parallel when more than one.
+double by_curl(const bench_site& s, int files)
 {
-    if (!site().ok) return state.SkipWithError("nginx did not start");
-    const std::string cmd = "curl -s -o " + site().dir + "/curl.zip http://127.0.0.1:" +
-                            std::to_string(site().nginx->port()) + "/big.zip";
+    std::vector<std::string> argv = {"curl", "-s", "--no-progress-meter", "--fail"};
+    if (files > 1) argv.insert(argv.end(), {"--parallel", "--parallel-max", std::to_string(files)});
+    for (int i = 0; i < files; ++i)
+        argv.insert(argv.end(), {"-o", s.got(i), "http://127.0.0.1:" + std::to_string(s.nginx->port()) + file_name(i)});
+    const child_run run = run_child(argv);
+    return run.status == 0 && all_good(s, files) ? run.seconds : -1;
+}
+
+// Polls `files` slots side by side, slot s fetching file s, until all end.
+double by_slots(const bench_site& s, int files)
+{
     const auto start = std::chrono::steady_clock::now();
-    for (auto _ : state)
-        if (std::system(cmd.c_str()) != 0) return state.SkipWithError("curl failed");
-    const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    curl_rate = static_cast<double>(kFileSize) * static_cast<double>(state.iterations()) / secs;
-    set_rate(state, kFileSize, secs);
-}
-
-// Polls `streams` slots side by side, each fetching the big file, until all end.
-bool download(int streams)
-{
-    int result[4] = {net_running, net_running, net_running, net_running};
-    int left = streams;
+    int result[kFiles] = {net_running, net_running, net_running, net_running};
+    int left = files;
     for (long polls = 0; left > 0 && polls < 100000000; ++polls) {
-        for (int s = 0; s < streams; ++s) {
-            if (result[s] != net_running) continue;
-            result[s] = http.net_check(slot_first_stream + s, "dl.skylume.test", "/big.zip",
-                                       site().dir + "/slot" + std::to_string(s) + ".zip");
-            if (result[s] != net_running) --left;
+        for (int i = 0; i < files; ++i) {
+            if (result[i] != net_running) continue;
+            result[i] = http.net_check(slot_first_stream + i, "dl.skylume.test", file_name(i), s.got(i));
+            if (result[i] != net_running) --left;
         }
     }
-    for (int s = 0; s < streams; ++s)
-        if (result[s] != net_done) return false;
-    return true;
+    const double secs = seconds_since(start);
+    for (int i = 0; i < files; ++i)
+        if (result[i] != net_done) return -1;
+    return all_good(s, files) ? secs : -1;
 }
-
-void BM_net_check(benchmark::State& state)
-{
-    if (!site().ok) return state.SkipWithError("nginx did not start");
-    const int streams = static_cast<int>(state.range(0));
-    const auto start = std::chrono::steady_clock::now();
-    for (auto _ : state)
-        if (!download(streams)) return state.SkipWithError("a download failed");
-    const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    set_rate(state, kFileSize * static_cast<unsigned long long>(streams), secs);
-}
-
-BENCHMARK(BM_curl)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_net_check)->Arg(1)->Arg(4)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main()
+{
+    bench_site site;
+    if (!site.ok) {
+        std::fprintf(stderr, "nginx did not start\n");
+        return 1;
+    }
+    const int rounds = bench_rounds(5);
+    const double mib = static_cast<double>(kFileSize) / (1 << 20);
+    print_comparison("one download of " + std::to_string(kFileSize >> 20) + " MiB",
+                     alternate({{"one slot", [&] { return by_slots(site, 1); }},
+                                {"curl, one file", [&] { return by_curl(site, 1); }}},
+                               rounds),
+                     mib, "MiB");
+    print_comparison("four downloads of " + std::to_string(kFileSize >> 20) + " MiB each, side by side",
+                     alternate({{"four slots", [&] { return by_slots(site, kFiles); }},
+                                {"curl --parallel, four files", [&] { return by_curl(site, kFiles); }}},
+                               rounds),
+                     kFiles * mib, "MiB");
+    return 0;
+}

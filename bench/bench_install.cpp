@@ -1,13 +1,14 @@
-// bench_install.cpp - a full disc installation by the install engine beside
-// Info-ZIP unzip extracting the same archives, in the same run.
+// bench_install.cpp - a full disc installation by the install engine beside the
+// extractors a user would pick for the same files, alternated over several
+// rounds (SKY_BENCH_ROUNDS, default 3), min and median printed.
 //   generated discs: a mixed set (a few hundred archives, a few hundred MB,
 //     text-like and random data, a few KB to tens of MB) and a set of tiny files
-//   the engine: manifest, folders, decisions, then the install step until done
-//   unzip: one process per archive, spawned directly, and the same commands run
-//     by a single shell loop
-//   the summary: rates and the engine/unzip ratios
-// Every run writes into an empty folder; the archives are read once beforehand,
-// so all runs read them from the page cache. Rates count installed bytes (MB =
+//   the engine: manifest, folders, decisions, then the install step until done,
+//     the signature of every installed file checked on the way
+//   the peers: one bsdtar (libarchive) and one Info-ZIP unzip process over ONE
+//     archive holding the same files, and `cp -r` of the installed tree as the floor
+// Every run writes into an empty folder after a sync; the archives are read
+// once beforehand, so all runs read them from the page cache. Rates count installed bytes (MB =
 // 10^6 bytes). Smaller sets for quick runs: SKY_BENCH_INSTALL_MB (default 400)
 // and SKY_BENCH_TINY_FILES (default 20000). Everything is made below TMPDIR
 // (default /tmp) and removed at the end.
@@ -20,13 +21,13 @@
 #include "engine/stg.h"
 #include "engine/streams.h"
 #include "support/testkit.h"
+#include "support/zip_builder.h"
 #include "files/zip_io.h"
 
-#include <benchmark/benchmark.h>
+#include "bench_tools.h"
+
 #include <gtest/gtest.h>
 
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -40,8 +41,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -138,22 +137,31 @@ struct bench_disc {
     std::vector<std::string> rels; // product-relative path of each file
     std::uint64_t bytes = 0;       // installed bytes
     std::uint64_t archive_bytes = 0;
+    std::string one;               // every file in one archive, for the peers
     bool ok = false;
 
     std::string archive(size_t i) const { return root + set + "/Top/" + rels[i] + ".zip"; }
 };
 
+std::uint64_t read_through(const std::string& path)
+{
+    static std::vector<char> buf(1 << 20);
+    std::uint64_t n = 0;
+    std::ifstream in(path, std::ios::binary);
+    while (in.read(buf.data(), static_cast<std::streamsize>(buf.size())) || in.gcount() > 0)
+        n += static_cast<std::uint64_t>(in.gcount());
+    return n;
+}
+
 // Reads every archive once, so that each run takes them from the page cache.
 bool warm_cache(bench_disc& d)
 {
-    std::vector<char> buf(1 << 20);
     for (size_t i = 0; i < d.rels.size(); ++i) {
-        std::ifstream in(d.archive(i), std::ios::binary);
-        if (!in) return false;
-        while (in.read(buf.data(), static_cast<std::streamsize>(buf.size())) || in.gcount() > 0)
-            d.archive_bytes += static_cast<std::uint64_t>(in.gcount());
+        const std::uint64_t n = read_through(d.archive(i));
+        if (!n) return false;
+        d.archive_bytes += n;
     }
-    return true;
+    return read_through(d.one) > 0;
 }
 
 std::unique_ptr<bench_disc> build_disc(std::vector<disc_file> files)
@@ -165,6 +173,11 @@ std::unique_ptr<bench_disc> build_disc(std::vector<disc_file> files)
         d->bytes += f.data.size();
     }
     make_disc(d->root, d->set, files);
+    d->one = d->dir / "all-in-one.zip";
+    std::vector<zip_entry_spec> all;
+    for (disc_file& f : files) all.push_back({f.rel, std::move(f.data), f.mode});
+    files.clear();
+    if (!make_zip(d->one, all)) return d;
     d->ok = !testing::UnitTest::GetInstance()->ad_hoc_test_result().Failed() && warm_cache(*d);
     return d;
 }
@@ -248,156 +261,68 @@ bool engine_install(const bench_disc& d, const std::string& product, const std::
     return r == 1;
 }
 
-// ---- unzip -----------------------------------------------------------------------
+// ---- the peers and the comparison -----------------------------------------------
 
-bool run_program(std::vector<std::string> args)
+bool child_ok(const std::vector<std::string>& argv) { return run_child(argv).status == 0; }
+
+// One timed run of `work` into a new empty folder, after a sync so that no run
+// pays for another's write-back; negative when it failed or the output differs.
+double timed(const bench_disc& d, const std::function<bool(const std::string&)>& work)
 {
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return false;
-    int status = 0;
-    if (waitpid(pid, &status, 0) != pid) return false;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    const std::string out = fresh_folder(d, "out");
+    sync();
+    const auto start = std::chrono::steady_clock::now();
+    const bool ok = work(out);
+    const double secs = seconds_since(start);
+    return ok && holds_the_disc(d, out) ? secs : -1;
 }
 
-std::string folder_of(const std::string& rel) { return rel.substr(0, rel.rfind('/') + 1); }
-
-// unzip makes only the last folder of -d; the ones above it are made before the clock starts.
-void make_unzip_folders(const bench_disc& d, const std::string& out)
+void compare(const char* title, const bench_disc& d, int rounds, bool by_bytes)
 {
-    for (const std::string& rel : d.rels) fs::create_directories(fs::path(out + folder_of(rel)).parent_path());
-}
-
-bool unzip_each(const bench_disc& d, const std::string& out)
-{
-    for (size_t i = 0; i < d.rels.size(); ++i)
-        if (!run_program({"unzip", "-qq", "-o", d.archive(i), "-d", out + folder_of(d.rels[i])})) return false;
-    return true;
-}
-
-// The list the shell loop reads: archive and folder, a line each.
-std::string write_job_list(const bench_disc& d, const std::string& out)
-{
-    const std::string list = d.dir / "jobs.txt";
-    std::ofstream f(list);
-    for (size_t i = 0; i < d.rels.size(); ++i) f << d.archive(i) << '\n' << out << folder_of(d.rels[i]) << '\n';
-    return list;
-}
-
-const char* const shell_loop =
-    "while IFS= read -r a && IFS= read -r d; do unzip -qq -o \"$a\" -d \"$d\" || exit 1; done < \"$1\"";
-
-// ---- the benchmarks --------------------------------------------------------------
-
-enum extractor { by_engine, by_unzip_each, by_unzip_loop, extractor_count };
-enum disc_kind { mixed, tiny, disc_kind_count };
-
-// What the runs of one disc measured, for the summary.
-struct set_result {
-    std::uint64_t files = 0, bytes = 0, archive_bytes = 0;
-    double bytes_per_s[extractor_count] = {};
-    double files_per_s[extractor_count] = {};
-    engine_times engine_parts;          // summed over the engine's runs
-    benchmark::IterationCount engine_runs = 0;
-};
-set_result results[disc_kind_count];
-
-// One timed run into the empty folder out. work: the engine's temporary folder,
-// or the job list of the shell loop.
-bool run_once(extractor how, const bench_disc& d, const std::string& out, const std::string& work,
-              engine_times& parts)
-{
-    switch (how) {
-    case by_engine: return engine_install(d, out, work, parts);
-    case by_unzip_each: return unzip_each(d, out);
-    case by_unzip_loop: return run_program({"sh", "-c", shell_loop, "sh", work});
-    case extractor_count: break;
+    if (!d.ok) {
+        std::printf("\n%s: the disc could not be generated\n", title);
+        return;
     }
-    return false;
-}
-
-void record(set_result& r, const bench_disc& d, extractor how, benchmark::IterationCount runs, double secs,
-            const engine_times& parts)
-{
-    r.files = d.rels.size();
-    r.bytes = d.bytes;
-    r.archive_bytes = d.archive_bytes;
-    r.bytes_per_s[how] = static_cast<double>(d.bytes) * static_cast<double>(runs) / secs;
-    r.files_per_s[how] = static_cast<double>(d.rels.size()) * static_cast<double>(runs) / secs;
-    if (how != by_engine) return;
-    r.engine_parts = parts;
-    r.engine_runs = runs;
-}
-
-void BM_install(benchmark::State& state, disc_kind kind, extractor how)
-{
-    bench_disc& d = kind == mixed ? mixed_disc() : tiny_disc();
-    if (!d.ok) return state.SkipWithError("the disc could not be generated");
-    double total = 0;
+    // The tree cp copies: the disc extracted once, untimed.
+    const std::string tree = fresh_folder(d, "tree");
+    if (!child_ok({"bsdtar", "-xf", d.one, "-C", tree})) {
+        std::printf("\n%s: bsdtar could not extract the peers' archive\n", title);
+        return;
+    }
     engine_times parts;
-    for (auto _ : state) {
-        const std::string out = fresh_folder(d, "out");
-        if (how != by_engine) make_unzip_folders(d, out);
-        const std::string work = how == by_engine ? fresh_folder(d, "temp") : write_job_list(d, out);
-        sync(); // no run pays for the write-back of another
-        const auto start = std::chrono::steady_clock::now();
-        const bool ok = run_once(how, d, out, work, parts);
-        const double secs = seconds_since(start);
-        if (!ok) return state.SkipWithError("the extraction failed");
-        if (!holds_the_disc(d, out)) return state.SkipWithError("the output differs from the disc");
-        state.SetIterationTime(secs);
-        total += secs;
-    }
-    set_result& r = results[kind];
-    record(r, d, how, state.iterations(), total, parts);
-    state.counters["MB_per_s"] = r.bytes_per_s[how] / 1e6;
-    state.counters["files_per_s"] = r.files_per_s[how];
-}
-
-BENCHMARK_CAPTURE(BM_install, mixed_engine, mixed, by_engine)->Iterations(3)->UseManualTime();
-BENCHMARK_CAPTURE(BM_install, mixed_unzip_each, mixed, by_unzip_each)->Iterations(3)->UseManualTime();
-BENCHMARK_CAPTURE(BM_install, mixed_unzip_loop, mixed, by_unzip_loop)->Iterations(3)->UseManualTime();
-BENCHMARK_CAPTURE(BM_install, tiny_engine, tiny, by_engine)->Iterations(1)->UseManualTime();
-BENCHMARK_CAPTURE(BM_install, tiny_unzip_each, tiny, by_unzip_each)->Iterations(1)->UseManualTime();
-BENCHMARK_CAPTURE(BM_install, tiny_unzip_loop, tiny, by_unzip_loop)->Iterations(1)->UseManualTime();
-
-// ---- the summary -----------------------------------------------------------------
-
-double ratio(double a, double b) { return b > 0 ? a / b : 0; }
-
-void print_set(const char* title, const set_result& r, bool by_bytes)
-{
-    if (!r.files) return;
-    std::printf("\n%s: %llu archives, %.1f MB installed from %.1f MB of archives\n", title,
-                static_cast<unsigned long long>(r.files), static_cast<double>(r.bytes) / 1e6,
-                static_cast<double>(r.archive_bytes) / 1e6);
-    const char* const names[extractor_count] = {"engine", "unzip, one process per archive", "unzip, single shell loop"};
-    for (int how = 0; how < extractor_count; ++how)
-        std::printf("  %-32s %9.1f MB/s %10.0f files/s\n", names[how], r.bytes_per_s[how] / 1e6, r.files_per_s[how]);
-    const double* rate = by_bytes ? r.bytes_per_s : r.files_per_s;
-    const char* unit = by_bytes ? "throughput" : "files per second";
-    std::printf("  ratio engine/unzip, %s, one process per archive: %.2f (target: at least 1.0)\n", unit,
-                ratio(rate[by_engine], rate[by_unzip_each]));
-    std::printf("  ratio engine/unzip, %s, single shell loop:       %.2f\n", unit,
-                ratio(rate[by_engine], rate[by_unzip_loop]));
-    if (!r.engine_runs) return;
-    const double n = static_cast<double>(r.engine_runs);
-    std::printf("  engine per run: %.3f s preparing (manifest, folders, decisions), %.3f s in the install step\n",
-                r.engine_parts.prepare / n, r.engine_parts.steps / n);
+    int engine_runs = 0;
+    const std::vector<contender> sides = {
+        {"engine, disc install", [&] {
+             ++engine_runs;
+             return timed(d, [&](const std::string& o) { return engine_install(d, o, fresh_folder(d, "temp"), parts); });
+         }},
+        {"bsdtar -xf, one archive", [&] { return timed(d, [&](const std::string& o) { return child_ok({"bsdtar", "-xf", d.one, "-C", o}); }); }},
+        {"unzip -qq, one archive", [&] { return timed(d, [&](const std::string& o) { return child_ok({"unzip", "-qq", d.one, "-d", o}); }); }},
+        {"cp -r of the tree (floor)", [&] { return timed(d, [&](const std::string& o) { return child_ok({"cp", "-r", tree + ".", o}); }); }},
+    };
+    const std::vector<contender_times> times = alternate(sides, rounds);
+    char line[256];
+    std::snprintf(line, sizeof line, "%s: %zu files, %.1f MB installed from %.1f MB of archives (one archive: %.1f MB)",
+                  title, d.rels.size(), static_cast<double>(d.bytes) / 1e6, static_cast<double>(d.archive_bytes) / 1e6,
+                  static_cast<double>(fs::file_size(d.one)) / 1e6);
+    if (by_bytes)
+        print_comparison(line, times, static_cast<double>(d.bytes) / 1e6, "MB");
+    else
+        print_comparison(line, times, static_cast<double>(d.rels.size()), "files");
+    if (engine_runs)
+        std::printf("  engine per run: %.3f s preparing (manifest, folders, decisions), %.3f s in the install step; "
+                    "%.1f us per file at the median\n",
+                    parts.prepare / engine_runs, parts.steps / engine_runs,
+                    times[0].median() * 1e6 / static_cast<double>(d.rels.size()));
 }
 
 } // namespace
 
-int main(int argc, char** argv)
+int main()
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::printf("\ncores: %u\n", std::thread::hardware_concurrency());
-    print_set("mixed set", results[mixed], true);
-    print_set("tiny files", results[tiny], false);
+    std::printf("cores: %u\n", std::thread::hardware_concurrency());
+    const int rounds = bench_rounds(3);
+    compare("mixed disc", mixed_disc(), rounds, true);
+    compare("tiny files", tiny_disc(), rounds, false);
     return 0;
 }

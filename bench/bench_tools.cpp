@@ -1,10 +1,11 @@
 // bench_tools.cpp - scratch folder, fixture bytes and child-process timing.
 #include "bench_tools.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -70,10 +71,24 @@ child_run run_child(const std::vector<std::string>& argv)
         _exit(127);
     }
     int status = -1;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
+    waitpid(pid, &status, 0);
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    return {seconds, usage.ru_maxrss, status};
+    return {seconds, status};
+}
+
+long peak_kib_of(const std::vector<std::string>& argv)
+{
+    const std::string report = bench_scratch_dir() + "/peak-" + std::to_string(getpid()) + ".txt";
+    std::vector<std::string> timed = {"/usr/bin/time", "-f", "%M", "-o", report};
+    timed.insert(timed.end(), argv.begin(), argv.end());
+    long kib = 0;
+    if (run_child(timed).status == 0)
+        if (std::FILE* f = std::fopen(report.c_str(), "r")) {
+            if (std::fscanf(f, "%ld", &kib) != 1) kib = 0;
+            std::fclose(f);
+        }
+    std::remove(report.c_str());
+    return kib;
 }
 
 void record_best(const std::string& name, double seconds)
@@ -83,3 +98,73 @@ void record_best(const std::string& name, double seconds)
 }
 
 double best_of(const std::string& name) { return bests().count(name) ? bests()[name] : 0; }
+
+double contender_times::min() const
+{
+    return seconds.empty() ? 0 : *std::min_element(seconds.begin(), seconds.end());
+}
+
+double contender_times::median() const
+{
+    if (seconds.empty()) return 0;
+    std::vector<double> s = seconds;
+    std::sort(s.begin(), s.end());
+    const std::size_t n = s.size();
+    return n % 2 ? s[n / 2] : (s[n / 2 - 1] + s[n / 2]) / 2;
+}
+
+std::vector<contender_times> alternate(const std::vector<contender>& sides, int rounds)
+{
+    std::vector<contender_times> times(sides.size());
+    for (std::size_t i = 0; i < sides.size(); ++i) times[i].name = sides[i].name;
+    for (int round = 0; round < rounds; ++round) {
+        for (std::size_t k = 0; k < sides.size(); ++k) {
+            const std::size_t i = (k + static_cast<std::size_t>(round)) % sides.size();
+            if (times[i].failed) continue;
+            const double s = sides[i].run();
+            if (s < 0) {
+                times[i].failed = true;
+                std::fprintf(stderr, "%s failed\n", sides[i].name.c_str());
+            } else {
+                times[i].seconds.push_back(s);
+            }
+        }
+    }
+    return times;
+}
+
+void print_comparison(const std::string& title, const std::vector<contender_times>& times, double work,
+                      const char* unit)
+{
+    std::size_t rounds = 0;
+    for (const contender_times& t : times) rounds = std::max(rounds, t.seconds.size());
+    std::printf("\n%s (%zu alternated rounds, load average %.1f)\n", title.c_str(), rounds, load_average());
+    std::printf("  %-34s %9s %9s %12s %16s\n", "", "min s", "median s", "rate", "first's speed x");
+    const contender_times& first = times.front();
+    for (const contender_times& t : times) {
+        if (t.failed || t.seconds.empty()) {
+            std::printf("  %-34s failed\n", t.name.c_str());
+            continue;
+        }
+        char rate[32];
+        std::snprintf(rate, sizeof rate, "%.0f %s/s", work / t.median(), unit);
+        std::printf("  %-34s %9.3f %9.3f %12s", t.name.c_str(), t.min(), t.median(), rate);
+        if (&t != &first && !first.failed && !first.seconds.empty())
+            std::printf("   %5.2f / %5.2f", t.min() / first.min(), t.median() / first.median());
+        std::printf("\n");
+    }
+    std::printf("  (last column: min/min and median/median)\n");
+}
+
+int bench_rounds(int fallback)
+{
+    const char* v = std::getenv("SKY_BENCH_ROUNDS");
+    const int n = v ? std::atoi(v) : 0;
+    return n > 0 ? n : fallback;
+}
+
+double load_average()
+{
+    double load[1] = {0};
+    return getloadavg(load, 1) == 1 ? load[0] : 0;
+}

@@ -9,7 +9,7 @@ packages=(
     xvfb x11-utils xdotool
     nginx-light curl tinyproxy
     clang libclang-rt-14-dev
-    unzip
+    unzip libarchive-tools time
     # Only for tools/make_interface_art.py, which draws art/*.png; the build
     # itself embeds the PNG files without Python.
     python3-pil python3-numpy fonts-dejavu-core
