@@ -46,8 +46,9 @@ void HL_fill_tables()
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     for (int i = 0; i <= 360; ++i) {
         const float rad = static_cast<float>(i) * 0.017453294f;
-        lookup_sin[i] = std::sin(rad);
-        lookup_cos[i] = std::cos(rad);
+        // In extended precision, so that each entry is the float nearest the true value.
+        lookup_sin[i] = static_cast<float>(std::sin(static_cast<long double>(rad)));
+        lookup_cos[i] = static_cast<float>(std::cos(static_cast<long double>(rad)));
     }
 }
 

@@ -1,0 +1,6 @@
+// ins_exit.h - what the installer adds to the framework's ordered exit.
+#pragma once
+
+// Chains the installer's part in front of the ordered exit in force: the
+// private temporary folder removed, and with saving the preference file written.
+void INS_install_exit_hooks();

@@ -1,0 +1,18 @@
+// main.cpp - the installer program.
+#include "installer/app_screen.h"
+#include "installer/ins_main.h"
+#include "installer/ins_exit.h"
+#include "shell/shell_calls.h"
+#include "shell/startup.h"
+
+int main(int argc, const char* argv[])
+{
+    MACIBM_init(argc, argv);
+    INS_install_exit_hooks();
+    shell_calls calls = MACIBM_shell_calls();
+    calls.app_update = APP_update;
+    calls.app_handlemenu = APP_handlemenu;
+    calls.use_max_cpu = INS_use_max_cpu;
+    MACIBM_set_shell_calls(calls);
+    return INS_run(argc, argv);
+}
