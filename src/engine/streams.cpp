@@ -317,3 +317,5 @@ int ENG_remove_temp_folder()
     made_temp_folder.clear();
     return ec ? 0 : 1;
 }
+
+int ENG_temp_folder_is_private() { return !made_temp_folder.empty() && temp_path == made_temp_folder; }

@@ -59,3 +59,5 @@ std::uint64_t ENG_listed_download_limit(float kb);
 // removed, 0 failed (only the folder made here is ever removed).
 int ENG_make_temp_folder();
 int ENG_remove_temp_folder();
+// 1 while temp_path is the private folder ENG_make_temp_folder made.
+int ENG_temp_folder_is_private();

@@ -57,10 +57,11 @@ int check_dvd(std::string folder)
 
 // Walks the mount table; the entries' octal escapes ("\040" for a blank) are
 // decoded by the system's reader, so a folder name with blanks is found.
-int demo_class::scan_mount_table()
+int demo_class::scan_mount_table(bool quiet)
 {
     FILE* table = setmntent(mtab_path.c_str(), "r");
     if (!table) {
+        if (quiet) return 0;
         std::fprintf(stderr, "fopen: %s\n", std::strerror(errno));
         warn_no_mount_table();
         return 0;
@@ -73,7 +74,7 @@ int demo_class::scan_mount_table()
         if (folder.empty()) continue; // a malformed line: never probe the root for it
         if (folder.back() != '/') folder += '/';
         found = check_dvd(folder);
-        if (found && std::strcmp(entry.mnt_type, "udf") != 0) warn_not_udf(entry.mnt_type);
+        if (found && !quiet && std::strcmp(entry.mnt_type, "udf") != 0) warn_not_udf(entry.mnt_type);
     }
     endmntent(table);
     return found;
@@ -91,8 +92,20 @@ int demo_class::check_any(int selector, int force)
         return 0;
     }
     next_check_time[0] = now + 3600.0f;
-    found_thing[0] = scan_mount_table();
-    for (size_t i = 0; !found_thing[0] && i < fixed_folders.size(); ++i) found_thing[0] = check_dvd(fixed_folders[i]);
+    found_thing[0] = scan_all(false);
+    return found_thing[0];
+}
+
+int demo_class::scan_all(bool quiet)
+{
+    int found = scan_mount_table(quiet);
+    for (size_t i = 0; !found && i < fixed_folders.size(); ++i) found = check_dvd(fixed_folders[i]);
+    return found;
+}
+
+int demo_class::look_again()
+{
+    found_thing[0] = scan_all(true);
     return found_thing[0];
 }
 

@@ -18,10 +18,16 @@ public:
 
     void reset_scans(); // forgets every selector's last scan; for tests
 
+    // Searches for the disc now, as selector 0 does, but silently: no alert for
+    // an unreadable mount table or a file system other than UDF. For the screen,
+    // which looks again and again for a disc inserted after start-up. 1 found.
+    int look_again();
+
 private:
     float next_check_time[5] = {-1.0f, 0.0f, 0.0f, 0.0f, 0.0f};
     int found_thing[5] = {};
-    int scan_mount_table();
+    int scan_mount_table(bool quiet);
+    int scan_all(bool quiet);
 };
 
 extern demo_class demo;

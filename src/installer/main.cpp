@@ -1,7 +1,9 @@
 // main.cpp - the installer program.
 #include "installer/app_screen.h"
+#include "installer/engine_screens.h"
 #include "installer/ins_main.h"
 #include "installer/ins_exit.h"
+#include "installer/widget_drawing.h"
 #include "shell/shell_calls.h"
 #include "shell/startup.h"
 
@@ -14,5 +16,7 @@ int main(int argc, const char* argv[])
     calls.app_handlemenu = APP_handlemenu;
     calls.use_max_cpu = INS_use_max_cpu;
     MACIBM_set_shell_calls(calls);
+    INS_install_engine_hooks();
+    INS_install_widget_drawing();
     return INS_run(argc, argv);
 }

@@ -1,0 +1,151 @@
+// screen_phases.cpp - the screen's record, its operations, commands and the install slice.
+#include "installer/screen_phases.h"
+
+#include "engine/decisions.h"
+#include "engine/folders.h"
+#include "engine/install_records.h"
+#include "engine/manifest.h"
+#include "engine/product_lock.h"
+#include "engine/stg.h"
+#include "engine/streams.h"
+#include "foundation/hl_types.h"
+#include "foundation/hooks.h"
+#include "foundation/xtim.h"
+#include "installer/dest_choice.h"
+#include "installer/licence_window.h"
+#include "installer/prefs_window.h"
+#include "installer/screen_ops.h"
+#include "shell/subwin.h"
+
+#include <sys/statvfs.h>
+
+ins_screen_struct ins_screen;
+
+void INS_reset_screen() { ins_screen = ins_screen_struct{}; }
+
+// ---- operations -----------------------------------------------------------------------------
+
+namespace {
+
+void reset_streams() { next.reset_all_streams(); }
+void no_browser(const std::string&) {} // this platform opens no web pages
+
+void completion_alert()
+{
+    __MACIBM_alert(win_main, "OK I have now installed this DVD!",
+                   "If you ordered further DVDs, each of them shows on its cover the regions of scenery that it holds.",
+                   "Those regions are installed by that DVD's own run of this installer.",
+                   "Exit this installer, then run the installer on any of those DVDs to add their scenery. Every one "
+                   "of them is optional: a region that is not installed shows plain water.",
+                   t_alert, "main", 310);
+}
+
+screen_ops ops = INS_real_screen_ops();
+
+template <typename F> void fill(F& member, F real)
+{
+    if (!member) member = real;
+}
+
+} // namespace
+
+screen_ops INS_real_screen_ops()
+{
+    return {pick_dest_path, reset_streams, make_dirs,  handle_EULA,     choose_files,
+            grab_files,     handle_prefs,  no_browser, read_directory, completion_alert, INS_free_kb};
+}
+
+const screen_ops& INS_screen_ops() { return ops; }
+
+screen_ops INS_set_screen_ops(const screen_ops& wanted)
+{
+    const screen_ops old = ops;
+    const screen_ops real = INS_real_screen_ops();
+    ops = wanted;
+    fill(ops.pick_dest_path, real.pick_dest_path);
+    fill(ops.reset_streams, real.reset_streams);
+    fill(ops.make_dirs, real.make_dirs);
+    fill(ops.handle_EULA, real.handle_EULA);
+    fill(ops.choose_files, real.choose_files);
+    fill(ops.grab_files, real.grab_files);
+    fill(ops.handle_prefs, real.handle_prefs);
+    fill(ops.go_to_URL, real.go_to_URL);
+    fill(ops.read_directory, real.read_directory);
+    fill(ops.completion_alert, real.completion_alert);
+    fill(ops.free_kb, real.free_kb);
+    return old;
+}
+
+// ---- commands ---------------------------------------------------------------------------------
+
+void INS_destination_command()
+{
+    if (!ops.pick_dest_path()) return;
+    ops.reset_streams();
+    stg.install_error = 0;
+    stg.run_phase = run_idle;
+    if (stg.dir_phase == dir_ready) stg.dir_phase = dir_scan;
+}
+
+void INS_install_command()
+{
+    ops.reset_streams();
+    stg.install_error = 0;
+    ins_screen.run_complete = 0;
+    ins_screen.informed = 0;
+    // A destination the engine refuses (after its own alert) gets nothing of this run.
+    if (!ops.make_dirs()) return;
+    if (ops.handle_EULA()) stg.run_phase = run_installing;
+    if (!ops.choose_files()) stg.run_phase = run_idle;
+    // A run that does not start leaves the folder to other installers again.
+    if (stg.run_phase != run_installing) ENG_unlock_product_folder();
+}
+
+void INS_exit_command()
+{
+    ops.reset_streams();
+    stg.run_phase = run_done;
+    app_done = 1;
+}
+
+// ---- the install slice ----------------------------------------------------------------------------
+
+namespace {
+
+double now_seconds() { return static_cast<double>(xtim_class::microsecs()) * 0.000001; }
+
+void end_of_run()
+{
+    stg.run_phase = run_done;
+    ins_screen.run_complete = stg.install_error ? 0 : 1;
+    ops.reset_streams();
+    if (!ins_screen.run_complete) ENG_unlock_product_folder(); // a finished run released it itself
+}
+
+} // namespace
+
+void INS_install_slice()
+{
+    const double deadline = now_seconds() + install_slice_seconds;
+    // Once the run is over nothing is left to do in the slice: the frame goes on at once.
+    while (stg.run_phase == run_installing && now_seconds() < deadline)
+        if (ops.grab_files()) end_of_run();
+}
+
+// ---- the free space ---------------------------------------------------------------------------------
+
+double INS_free_kb(const std::string& folder)
+{
+    std::string probe = folder;
+    while (!probe.empty()) {
+        struct statvfs fs;
+        if (statvfs(probe.c_str(), &fs) == 0)
+            return static_cast<double>(fs.f_bavail) * static_cast<double>(fs.f_frsize) / 1024.0;
+        if (probe == "/") break;
+        std::string parent;
+        get_path_with_path(parent, probe);
+        if (parent == probe) break;
+        probe = parent;
+    }
+    return -1;
+}

@@ -1,0 +1,33 @@
+// screen_fakes.h - recording fakes of the main screen's operations: every
+// call is logged by name, and each answer is set by the test.
+#pragma once
+
+#include "installer/screen_ops.h"
+#include "support/testkit.h"
+
+#include <string>
+#include <vector>
+
+struct screen_script {
+    std::vector<std::string> log;
+    int pick = 1, make = 1, eula = 1, choose = 1;
+    int read_result = 3;             // dir_ready
+    std::vector<int> grab_answers;   // one per grab_files call; 0 after the last
+    std::uint64_t grab_us = 3000;    // each step takes this long on the stepped clock
+    int grab_sets_error_at_end = 0;  // the run ends with stg.install_error set
+    stepped_clock* clock = nullptr;
+    void (*on_prefs)() = nullptr;
+    void (*on_eula)() = nullptr;
+    double free = 4700000; // kB free on every destination
+};
+
+// Installs the fakes over `script` for its lifetime.
+class screen_fakes {
+public:
+    explicit screen_fakes(screen_script& script);
+    ~screen_fakes();
+    screen_fakes(const screen_fakes&) = delete;
+    screen_fakes& operator=(const screen_fakes&) = delete;
+private:
+    screen_ops previous;
+};

@@ -1,0 +1,405 @@
+// screens_x_test.cpp - the licence and preferences windows and the main
+// screen on a real X server (the tests' Xvfb, Mesa's software GL) through the
+// real shell: pointer moves, clicks and keys made by XTest from a second
+// connection, one step of a script per frame. Each phase of the main screen
+// is saved as <build>/screenshots/screen_<phase>.png and checked by a few
+// tolerant pixel probes.
+#include "engine/install_records.h"
+#include "engine/stg.h"
+#include "engine/streams.h"
+#include "files/http.h"
+#include "foundation/hl_types.h"
+#include "foundation/xtim.h"
+#include "graphics/builtin_textures.h"
+#include "graphics/ogl_extensions.h"
+#include "graphics/tex_bind.h"
+#include "graphics/tman.h"
+#include "ui/ogl_sbuff.h"
+#include "ui/ogl_state.h"
+#include "installer/app_screen.h"
+#include "installer/licence_window.h"
+#include "installer/prefs_window.h"
+#include "installer/widget_drawing.h"
+#include "installer/screen_phases.h"
+#include "installer_fixture.h"
+#include "screen_fakes.h"
+#include "shell/chrome.h"
+#include "shell/frame.h"
+#include "shell/lin_events.h"
+#include "shell/menus.h"
+#include "shell/shell_calls.h"
+#include "shell/startup.h"
+#include "shell/subwin.h"
+#include "shell/window.h"
+#include "support/image_builder.h"
+#include "support/xvfb.h"
+#include "ui/btn_focus.h"
+#include "ui/btn_frames.h"
+#include "ui/btn_text.h"
+#include "ui/keys.h"
+#include "ui/ogl_view.h"
+
+#include <GL/gl.h>
+
+// After gtest: Xlib's macros clash with its names.
+#include "shell/lin_cursor.h"
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int frame_cap = 60;
+constexpr int screen_w = 1024, screen_h = 768;
+
+struct rgb {
+    int r, g, b;
+};
+
+// The frame read back just before it is shown, rows top first.
+struct frame_pixels {
+    std::vector<unsigned char> rgba;
+    rgb at(int x, int y_from_top) const
+    {
+        const size_t i = (static_cast<size_t>(y_from_top) * screen_w + static_cast<size_t>(x)) * 4;
+        return {rgba[i], rgba[i + 1], rgba[i + 2]};
+    }
+    // The pixel at interface units (x, y) of the main screen, y upwards.
+    rgb unit(int x, int y) const { return at(x, screen_h - 1 - y); }
+};
+
+struct x_run {
+    std::function<void(int)> step; // called with the frame number before each swap
+    int frame = 0;
+    bool capture = false;
+    frame_pixels last;
+    std::string save_as; // the next frame is read back and saved under this name
+} run;
+
+void save_png(const frame_pixels& f, const std::string& name)
+{
+    const png_spec spec = rgba_png_spec(screen_w, screen_h, [&](int x, int y) {
+        const rgb p = f.at(x, y);
+        return (static_cast<unsigned>(p.r) << 24) | (static_cast<unsigned>(p.g) << 16) |
+               (static_cast<unsigned>(p.b) << 8) | 0xFFu;
+    });
+    write_file(std::string(SKY_SHOT_DIR) + "/" + name + ".png", make_png(spec));
+}
+
+void swap_with_script()
+{
+    ++run.frame;
+    if (run.capture || !run.save_as.empty()) {
+        std::vector<unsigned char> up(static_cast<size_t>(screen_w) * screen_h * 4);
+        glReadBuffer(GL_BACK);
+        glReadPixels(0, 0, screen_w, screen_h, GL_RGBA, GL_UNSIGNED_BYTE, up.data());
+        run.last.rgba.resize(up.size());
+        const size_t row = static_cast<size_t>(screen_w) * 4;
+        for (int y = 0; y < screen_h; ++y)
+            std::copy(up.begin() + static_cast<long>(y * row), up.begin() + static_cast<long>((y + 1) * row),
+                      run.last.rgba.begin() + static_cast<long>((screen_h - 1 - y) * row));
+    }
+    if (!run.save_as.empty()) save_png(run.last, run.save_as);
+    run.save_as.clear();
+    if (run.step) run.step(run.frame);
+    OGL_sbuff();
+}
+
+int full_speed() { return 1; } // tests never wait for input they do not send
+
+class XScreens : public installer_fixture {
+protected:
+    Display* peer = nullptr;
+    shell_calls previous{};
+    btn_draw_calls previous_widget_drawing = BTN_default_draw_calls();
+    screen_script script;
+
+    void SetUp() override
+    {
+        installer_fixture::SetUp();
+        try {
+            start_window();
+        } catch (const fatal_alert& a) {
+            FAIL() << "fatal alert at start: " << a.lines.l1 << " / " << a.lines.l2;
+        }
+    }
+    void start_window()
+    {
+        std::string why;
+        const std::string display = xvfb_display(&why);
+        ASSERT_FALSE(display.empty()) << "no X server for the window tests: " << why;
+        HL_reset_globals();
+        HL_fill_tables();
+        keys = keys_class{};
+        xtim = xtim_class{};
+        STG_set_defaults();
+        INS_reset_screen();
+        INS_licence_forget();
+        BTN_reset_text_fields();
+        mnw.x_res_req = screen_w;
+        mnw.y_res_req = screen_h;
+        mnw.col_res_req = 32;
+        MACIBM_setres_forget();
+        MACIBM_setres(1);
+        ASSERT_EQ(MACIBM_make_context(0), 1);
+        OGL_pix_specs(0);
+        glExt.init_extensions();
+        OGL_reset_state_cache(); // the caches of an earlier test's context
+        tman.reset();
+        TEX_reset_bind();
+        recall_ins_texes();
+        MACIBM_set_interface_colours();
+        previous_widget_drawing = BTN_set_draw_calls(INS_widget_draw_calls());
+        mnw.ui_scale = 1.0f;
+        mnw.cur_wind = -1;
+        LIN_events_forget();
+        LIN_cursor_forget();
+        MACIBM_chrome_forget();
+        MACIBM_frame_forget();
+        MACIBM_menu_bar_forget();
+        MACIBM_clear_menus(1);
+        run = x_run{};
+        previous = MACIBM_set_shell_calls({APP_update, nullptr, BTN_begin_focus_ring, BTN_zap_boxes,
+                                           swap_with_script, nullptr, nullptr, full_speed});
+        MACIBM_install_shell_hooks();
+        peer = XOpenDisplay(display.c_str());
+        ASSERT_NE(peer, nullptr);
+        int ev = 0, err = 0, major = 0, minor = 0;
+        ASSERT_TRUE(XTestQueryExtension(peer, &ev, &err, &major, &minor)) << "Xvfb without XTest";
+        dest_dir_path = "/data/Skylume/";
+        install_name = no_install_name;
+        move(512, 700); // into the window, away from every control
+        for (int i = 0; i < 5; ++i) MACIBM_event_proc(); // map, visibility and the first motion settle
+    }
+    void TearDown() override
+    {
+        run = x_run{};
+        if (peer) XCloseDisplay(peer);
+        MACIBM_set_shell_calls(previous);
+        BTN_set_draw_calls(previous_widget_drawing);
+        KEYS_set_handleclick_hook(nullptr);
+        OGL_reset_state_cache();
+        tman.reset();
+        TEX_reset_bind();
+        glExt = OGL_extensions{};
+        MACIBM_nuke_context(0);
+        if (mnw.display) XCloseDisplay(static_cast<Display*>(mnw.display));
+        menu.clear();
+        HL_reset_globals();
+        INS_reset_screen();
+        INS_licence_forget();
+        http.proxy_host.clear();
+        http.proxy_port_text.clear();
+        http.proxy_port = 0;
+        installer_fixture::TearDown();
+    }
+
+    void move(int x, int y)
+    {
+        XTestFakeMotionEvent(peer, DefaultScreen(peer), x, y, 0);
+        XSync(peer, False);
+    }
+    // Moves to units (x, y) of the current sub-window.
+    void move_units(float x, float y)
+    {
+        move(static_cast<int>(mnw.wind_x + x), screen_h - static_cast<int>(mnw.wind_y + y));
+    }
+    void click()
+    {
+        XTestFakeButtonEvent(peer, 1, True, 0);
+        XTestFakeButtonEvent(peer, 1, False, 0);
+        XSync(peer, False);
+    }
+    void tap(KeySym sym)
+    {
+        const KeyCode code = XKeysymToKeycode(peer, sym);
+        XTestFakeKeyEvent(peer, code, True, 0);
+        XTestFakeKeyEvent(peer, code, False, 0);
+        XSync(peer, False);
+    }
+    // A script of steps, one per frame from the first; after the cap the
+    // window is closed so that a missed click fails instead of hanging.
+    void script_steps(std::vector<std::function<void()>> steps)
+    {
+        run.frame = 0;
+        run.step = [this, steps](int n) {
+            if (n >= 1 && n <= static_cast<int>(steps.size())) steps[static_cast<size_t>(n - 1)]();
+            if (n > frame_cap && mnw.cur_wind != win_main) {
+                ADD_FAILURE() << "the window did not close within " << frame_cap << " frames";
+                MACIBM_startwind(win_main, 0);
+            }
+        };
+    }
+    std::function<void()> press_at(float x, float y)
+    {
+        return [this, x, y] {
+            move_units(x, y);
+            click();
+        };
+    }
+    std::function<void()> idle() { return [] {}; }
+    std::function<void()> save(const std::string& name)
+    {
+        return [name] { run.save_as = name; };
+    }
+};
+
+// ---- licence -------------------------------------------------------------------------------
+
+TEST_F(XScreens, LicenceAgreeThenNoWindowAgain)
+{
+    script_steps({save("window_licence"), idle(), press_at(429, 21)}); // AGREE
+    EXPECT_EQ(handle_EULA(), 1);
+    EXPECT_EQ(mnw.cur_wind, win_main);
+    run.step = nullptr;
+    run.frame = 0;
+    EXPECT_EQ(handle_EULA(), 1);
+    EXPECT_EQ(run.frame, 0); // accepted earlier in the run: no window, no frame
+}
+
+TEST_F(XScreens, LicenceDisagreeThenAgree)
+{
+    script_steps({idle(), press_at(342, 21)}); // DISAGREE
+    EXPECT_EQ(handle_EULA(), 0);
+    EXPECT_EQ(mnw.cur_wind, win_main);
+    script_steps({idle(), press_at(459, 32)}); // AGREE's upper-right edge
+    EXPECT_EQ(handle_EULA(), 1);
+}
+
+TEST_F(XScreens, LicenceReturnClosesWithoutAnAnswer)
+{
+    script_steps({idle(), [this] { tap(XK_Return); }});
+    EXPECT_EQ(handle_EULA(), 0);
+    EXPECT_EQ(mnw.cur_wind, win_main);
+    script_steps({idle(), press_at(429, 21)});
+    EXPECT_EQ(handle_EULA(), 1);
+}
+
+// ---- preferences ---------------------------------------------------------------------------
+
+TEST_F(XScreens, PrefsStreamBoxTicksOneAndUnticksToAutomatic)
+{
+    ASSERT_EQ(stg.stream_count, 0);
+    int seen_after_tick = -1;
+    script_steps({idle(), press_at(30, 154), idle(), [&] { seen_after_tick = stg.stream_count; },
+                  save("window_prefs_manual_streams"), idle(), press_at(30, 154), idle(),
+                  [this] { tap(XK_Return); }});
+    handle_prefs();
+    EXPECT_EQ(seen_after_tick, 1);
+    EXPECT_EQ(stg.stream_count, 0);
+    EXPECT_EQ(mnw.cur_wind, win_main);
+}
+
+TEST_F(XScreens, PrefsOperatingSystemChoice)
+{
+    script_steps({idle(), press_at(200, 314), idle(), [this] { tap(XK_Return); }});
+    handle_prefs();
+    EXPECT_EQ(stg.download_os, os_mac);
+    script_steps({idle(), press_at(420, 314), idle(), [this] { tap(XK_Return); }});
+    handle_prefs();
+    EXPECT_EQ(stg.download_os, os_linux);
+}
+
+TEST_F(XScreens, PrefsPortFieldTypedThenReturnCloses)
+{
+    script_steps({idle(), press_at(150, 24), idle(), [this] { tap(XK_8); }, [this] { tap(XK_0); },
+                  [this] { tap(XK_8); }, [this] { tap(XK_0); }, idle(), [this] { tap(XK_Return); }});
+    handle_prefs();
+    EXPECT_EQ(http.proxy_port_text, "8080");
+    EXPECT_EQ(http.proxy_port, 8080);
+    EXPECT_EQ(mnw.cur_wind, win_main); // Return closes even with the field focused
+}
+
+// ---- the main screen's phases, saved and probed ------------------------------------------------
+
+int distance(rgb a, rgb b) { return std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b); }
+
+// Runs two frames of the main screen with the fakes and keeps the last one.
+const frame_pixels& shoot(const std::string& phase)
+{
+    run.capture = true;
+    MACIBM_event_proc();
+    MACIBM_event_proc();
+    run.capture = false;
+    save_png(run.last, "screen_" + phase);
+    return run.last;
+}
+
+void ready()
+{
+    stg.server_count = 0;
+    install_name = "Skylume 9.70";
+    ins_screen.paths_built = 1;
+    stg.dir_phase = dir_ready;
+    stg.disk_kb = 250000;
+}
+
+// A text of colour c drawn somewhere in the rectangle: some pixel close to it.
+bool has_colour_near(const frame_pixels& f, int x0, int y0, int x1, int y1, rgb c, int tolerance = 60)
+{
+    for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x)
+            if (distance(f.unit(x, y), c) <= tolerance) return true;
+    return false;
+}
+
+TEST_F(XScreens, EveryPhaseOfTheMainScreen)
+{
+    screen_fakes fakes(script);
+    mnw.cur_wind = win_main;
+
+    const frame_pixels looking = shoot("1_looking_for_disc");
+    // The picture: the dark left column and the sky differ; the INSTALL piece is drawn over the band.
+    EXPECT_GT(distance(looking.unit(60, 300), looking.unit(600, 400)), 30);
+    const frame_pixels looking_copy = looking;
+
+    ready();
+    script.free = 4700000;
+    const frame_pixels idle_shot = shoot("2_ready");
+    EXPECT_TRUE(has_colour_near(idle_shot, 144, 36, 400, 46, {0, 102, 0})); // "You may install at will." in green
+
+    stg.run_phase = run_installing;
+    ins_screen.tot_disk_req = 40000;
+    ins_screen.tot_disk_req_str = "40.0 Meg";
+    sim_info.resize(1000);
+    next.disk_kb_done = 20000;
+    next.stream_file[0] = 500;
+    next.start_time = xtim.elapsed_time - 100;
+    crnt_file_name = "a.txt.zip";
+    stg.file_action = file_act_install;
+    const frame_pixels installing = shoot("3_installing");
+    // The bar's fill covers its left half; its right half is the bare track.
+    EXPECT_GT(distance(installing.unit(300, 15), installing.unit(900, 15)), 20);
+    // The DESTINATION button is gone while installing.
+    EXPECT_GT(distance(installing.unit(70, 89), idle_shot.unit(70, 89)) +
+                  distance(installing.unit(40, 86), idle_shot.unit(40, 86)),
+              0);
+
+    stg.run_phase = run_done;
+    ins_screen.run_complete = 1;
+    const frame_pixels done = shoot("4_complete");
+    EXPECT_TRUE(has_colour_near(done, 154, 608, 400, 625, {0, 102, 0})); // the status line in dark green
+    EXPECT_EQ(script.log.back(), "completion_alert");
+
+    INS_reset_screen();
+    ready();
+    stg.run_phase = run_done;
+    stg.install_error = 1;
+    const frame_pixels failed = shoot("5_failed");
+    EXPECT_TRUE(has_colour_near(failed, 144, 50, 500, 60, {255, 0, 0})); // the failure lines in red
+
+    stg.run_phase = run_idle;
+    stg.install_error = 0;
+    stg.dir_phase = dir_missing;
+    const frame_pixels missing = shoot("6_no_manifest");
+    EXPECT_TRUE(has_colour_near(missing, 154, 608, 500, 625, {255, 51, 51})); // the disc-needed line in red
+    (void)looking_copy;
+}
+
+} // namespace
