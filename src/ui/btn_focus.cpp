@@ -158,12 +158,9 @@ void BTN_window_has_focus() { wind_focus = 1; }
 int BTN_no_focus_yet() { return wind_focus == 0 && focus_id == 0 ? 1 : 0; }
 int BTN_focused_id() { return focus_id; }
 
+// The queues themselves belong to their widget kinds, which empty them.
 void BTN_reset_focus()
 {
-    for (const focus_info_t& q : known_queues) {
-        for (int i = 0; i < q.capacity; ++i) q.char_slot[i] = q.vkey_slot[i] = q.flag_slot[i] = q.id_slot[i] = 0;
-        *q.ctr_slot = 0;
-    }
     known_queues.clear();
     focus_ring.clear();
     focus_id = wind_focus = 0;

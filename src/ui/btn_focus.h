@@ -61,7 +61,7 @@ int BTN_focused_id();        // the focused widget's id, 0 none
 // Installs BTN_dispatch_to_focus in the keyboard layer and the ring's focus
 // clearing behind BTN_unfocus_any. The first registration does it too.
 void BTN_install_focus_hooks();
-// Forgets focus, ring and queues; for tests.
+// Forgets focus, ring and the queues it knew (leaving their contents); for tests.
 void BTN_reset_focus();
 
 // ---- draining ---------------------------------------------------------------------

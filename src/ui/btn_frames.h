@@ -11,6 +11,8 @@
 // draw raise the fatal alert. Main thread only.
 #pragma once
 
+#include "foundation/hooks.h"
+
 #include <string>
 
 // ---- frames -------------------------------------------------------------------

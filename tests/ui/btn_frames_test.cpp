@@ -268,3 +268,51 @@ TEST_F(widgets, WholeWindowPanelWithATopBar)
     EXPECT_NEAR(quads.back().t0(), 487, 1e-3); // style 1 bar last
     EXPECT_FLOAT_EQ(quads.back().x1(), 400);
 }
+
+TEST_F(widgets, PanelStylesTakeTheirOwnCapsOutsetsAndTitleColours)
+{
+    struct row {
+        int style;
+        float left, bottom, right, top; // drawn rectangle of the panel (10, 20, 100, 80)
+        float first_cap_w, first_cap_h; // the lower-left cap
+        int title_colour;
+        float title_y;
+    } rows[] = {
+        {11, 1, 6, 119, 104, 35, 30, 40, 87},
+        {16, 8, 18, 112, 102, 23.8f, 20.4f, 43, 84},
+        {17, 2, 7, 118, 102, 20, 26, 43, 84},
+        {19, 4, 11, 116, 104, 15.4f, 13.2f, 43, 84},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.style);
+        frame([&] { BTN_frame2(r.style, 10, 20, 100, 80, "T"); });
+        const auto quads = of_kind("quad");
+        ASSERT_FALSE(quads.empty());
+        EXPECT_FLOAT_EQ(quads.front().x0(), r.left);
+        EXPECT_FLOAT_EQ(quads.front().y0(), r.bottom);
+        EXPECT_FLOAT_EQ(quads.back().x1(), r.right);
+        EXPECT_FLOAT_EQ(quads.back().y1(), r.top);
+        EXPECT_NEAR(quads.front().x1() - quads.front().x0(), r.first_cap_w, 1e-4);
+        EXPECT_NEAR(quads.front().y1() - quads.front().y0(), r.first_cap_h, 1e-4);
+        // Cut pieces show the atlas one to one: every piece's texture span equals its screen span.
+        for (const draw_call& q : quads) {
+            EXPECT_NEAR(q.s1() - q.s0(), q.x1() - q.x0(), 1e-3);
+            EXPECT_NEAR(q.t1() - q.t0(), q.y1() - q.y0(), 1e-3);
+        }
+        const auto texts = of_kind("string");
+        ASSERT_EQ(texts.size(), 1u);
+        EXPECT_EQ(texts[0].colour, r.title_colour);
+        EXPECT_FLOAT_EQ(texts[0].v[1], r.title_y);
+    }
+}
+
+TEST_F(widgets, ElementIsOneQuadFromTheCellAroundItsCentre)
+{
+    frame([] { BTN_util_element(100, 50, 40, 88, 6, 6, 12); });
+    const auto quads = of_kind("quad");
+    ASSERT_EQ(quads.size(), 1u);
+    EXPECT_EQ(quads[0].v, (std::vector<float>{94, 44, 34 / 512.0f, 82 / 512.0f, 94, 56, 34 / 512.0f, 94 / 512.0f,
+                                              106, 56, 46 / 512.0f, 94 / 512.0f, 106, 44, 46 / 512.0f,
+                                              82 / 512.0f}));
+    EXPECT_EQ(quads[0].colour, 12);
+}
