@@ -110,8 +110,9 @@ void opensave_sort(std::vector<std::string>& names, std::vector<int>& kinds)
 }
 
 int opensave_getitems(const std::string& folder, int picker_type, std::vector<std::string>& names,
-                      std::vector<int>& kinds)
+                      std::vector<int>& kinds, int* links_seen)
 {
+    if (links_seen) *links_seen = 0;
     names.clear();
     kinds.clear();
     if (picker_type == picker_nothing || picker_type == file_kind_command) {
@@ -133,6 +134,7 @@ int opensave_getitems(const std::string& folder, int picker_type, std::vector<st
     DIR* dir = opendir(full.c_str());
     if (!dir) return 0;
     while (dirent* e = readdir(dir)) {
+        if (links_seen && (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN)) *links_seen = 1;
         struct stat st;
         if (stat((full + e->d_name).c_str(), &st) != 0) continue;
         int kind = S_ISDIR(st.st_mode) ? file_kind_folder : file_kind_any;

@@ -36,8 +36,10 @@ enum : int {
 // characters without it is a program fault: fatal alert) into names and kinds,
 // cleared first; returns the count. A folder that cannot be opened gives 0.
 // Type 21 lists the command registry's components under folder instead; 20 nothing.
+// *links_seen (when not null) becomes 1 when an entry was a symbolic link or of
+// a type the folder does not tell (its kind may change with no change to the folder).
 int opensave_getitems(const std::string& folder, int picker_type, std::vector<std::string>& names,
-                      std::vector<int>& kinds);
+                      std::vector<int>& kinds, int* links_seen = nullptr);
 
 // 1 to list the entry folder + name for picker_type, 0 to drop it; sets kind
 // from a known suffix (folders included).

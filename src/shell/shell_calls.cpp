@@ -1,8 +1,13 @@
 // shell_calls.cpp - the calls out of the shell and their defaults.
 #include "shell/shell_calls.h"
 
+#include "foundation/hl_types.h"
 #include "graphics/tman.h"
+#include "shell/folder_chooser.h"
+#include "shell/frame.h"
+#include "shell/menus.h"
 #include "shell/subwin.h"
+#include "ui/btn_shell.h"
 #include "ui/keys.h"
 #include "ui/ogl_sbuff.h"
 
@@ -35,6 +40,28 @@ void mute_texture_failure(int kind)
 }
 int no_full_speed() { return 0; }
 
+// The pop-up text list's rows become the popup menu's record.
+void show_popup(const btn_popup_layout& layout)
+{
+    if (menu.size() <= static_cast<std::size_t>(menu_popup)) return; // no menu table yet
+    menu_struct& m = menu[menu_popup];
+    m.parent = -1;
+    m.l = layout.l;
+    m.b = layout.b;
+    m.r = layout.r;
+    m.t = layout.t;
+    m.items.clear();
+    for (const btn_popup_row& row : layout.rows) {
+        item_struct it;
+        it.text = row.text;
+        it.l = row.l;
+        it.b = row.b;
+        it.r = row.r;
+        it.t = row.t;
+        m.items.push_back(it);
+    }
+}
+
 const shell_calls defaults = {no_update,  no_menu, no_focus_ring, no_zap_boxes, OGL_sbuff, texture_failed,
                               mute_texture_failure, no_full_speed};
 
@@ -64,4 +91,8 @@ shell_calls MACIBM_set_shell_calls(const shell_calls& calls)
 
 const shell_calls& MACIBM_shell_calls() { return installed; }
 
-void MACIBM_install_shell_hooks() { KEYS_set_handleclick_hook(MACIBM_handleclick); }
+void MACIBM_install_shell_hooks()
+{
+    KEYS_set_handleclick_hook(MACIBM_handleclick);
+    BTN_set_shell_calls({show_popup, MACIBM_startwind, MACIBM_event_proc, GetFilePathFromUser});
+}

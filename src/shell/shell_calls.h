@@ -23,5 +23,6 @@ shell_calls MACIBM_set_shell_calls(const shell_calls& calls);
 const shell_calls& MACIBM_shell_calls(); // the calls in force, never null members
 
 // Installs the shell into the keyboard layer (Return closes a sub-window
-// through MACIBM_handleclick); start-up calls it once.
+// through MACIBM_handleclick) and into the widget set (the popup menu, the
+// sub-window switch, the frame and the folder chooser); start-up calls it once.
 void MACIBM_install_shell_hooks();

@@ -1,0 +1,198 @@
+// The pop-up text list: items, the clamp that only shows, the open/choose
+// cycle through the popup globals, the list kept on screen without touching
+// the caller's value, and the fatal alerts.
+#include "btn_fixture.h"
+
+#include "ui/btn_popup.h"
+#include "ui/btn_shell.h"
+
+using namespace btn;
+
+namespace {
+
+btn_popup_layout* shown_popup = nullptr;
+int popups_shown = 0;
+void record_popup(const btn_popup_layout& layout)
+{
+    *shown_popup = layout;
+    ++popups_shown;
+}
+
+class popup_test : public widgets {
+protected:
+    btn_popup_layout layout{};
+    btn_shell_calls previous{};
+    int sel = 0, result = 0;
+
+    void SetUp() override
+    {
+        widgets::SetUp();
+        shown_popup = &layout;
+        popups_shown = 0;
+        previous = BTN_set_shell_calls({record_popup, nullptr, nullptr, nullptr});
+        BTN_reset_popup();
+        mnw.y_res_now = 768;
+    }
+    void TearDown() override
+    {
+        BTN_set_shell_calls(previous);
+        BTN_reset_popup();
+        widgets::TearDown();
+    }
+    void pop(const std::string& items, mouse m = {}, float x = 200, float y = 300)
+    {
+        frame([&] { result = BTN_textlist(x, y, &sel, items, "Left|Right{?tip"); }, m);
+    }
+    // What the menu code does with a press on popup row i.
+    void choose(int i)
+    {
+        popup_menu_select = i;
+        select_popup_code = active_popup_code;
+        active_popup_code = 0;
+        mnw.menu_open = -1;
+    }
+    std::string shown_text() const
+    {
+        for (const draw_call& c : calls)
+            if (c.kind == "string" && c.colour == 38) return c.text;
+        return "<none>";
+    }
+};
+
+} // namespace
+
+TEST_F(popup_test, ItemsSplitAtHyphensAndTheSelectionIsShownClampedButKept)
+{
+    struct row {
+        const char* items;
+        int sel;
+        const char* shown;
+    } rows[] = {{"A-B-C", 5, "C"}, {"A-B-C", -1, "A"}, {"A-B-C", 1, "B"}, {"", 0, ""}, {"x--y", 1, ""},
+                {"x-", 1, ""}};
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.items);
+        sel = r.sel;
+        pop(r.items);
+        EXPECT_EQ(shown_text(), r.shown);
+        EXPECT_EQ(sel, r.sel); // nothing chosen: the caller's value stays
+        EXPECT_EQ(result, 0);
+    }
+}
+
+TEST_F(popup_test, PressOpensTheListOverTheButtonAndAChoiceIsTakenOnce)
+{
+    sel = 1;
+    pop("Macintosh-Windows-Linux", press_at(200, 300));
+    EXPECT_EQ(active_popup_code, BTN_popup_code(200, 300));
+    EXPECT_EQ(mnw.menu_open, btn_popup_menu);
+    ASSERT_EQ(layout.rows.size(), 3u);
+    EXPECT_EQ(layout.rows[1].text, "Windows");
+    EXPECT_EQ(layout.rows[1].b, 297); // the current row lies over the button
+    EXPECT_EQ(layout.rows[1].t, 309);
+    EXPECT_EQ(layout.rows[0].b, 309); // smaller indices above
+    EXPECT_EQ(layout.rows[2].t, 297);
+    EXPECT_EQ(layout.t - layout.b, 36);
+    EXPECT_EQ(shown_text(), "<none>"); // the popup row shows the item while open
+
+    choose(2);
+    pop("Macintosh-Windows-Linux");
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(sel, 2);
+    EXPECT_EQ(select_popup_code, 0);
+    EXPECT_EQ(shown_text(), "Linux");
+    pop("Macintosh-Windows-Linux");
+    EXPECT_EQ(result, 0);
+}
+
+TEST_F(popup_test, ZoneBoundsOpenAndAPressElsewhereKeepsItOpen)
+{
+    // "A-MM": W = 20 ("MM"), zone x 185..235, y 298..308.
+    const mouse edges[] = {press_at(185, 300), press_at(235, 300), press_at(210, 298), press_at(210, 308)};
+    for (const mouse& m : edges) {
+        SCOPED_TRACE(testing::Message() << m.x << "," << m.y);
+        active_popup_code = 0;
+        pop("A-MM", m);
+        EXPECT_EQ(active_popup_code, BTN_popup_code(200, 300));
+    }
+    active_popup_code = 0;
+    pop("A-MM", press_at(184.9f, 300));
+    EXPECT_EQ(active_popup_code, 0);
+
+    pop("A-MM", press_at(210, 300));
+    mnw.menu_open = -1; // the menu code closes on a press that hits no row
+    pop("A-MM", press_at(600, 600));
+    EXPECT_EQ(mnw.menu_open, btn_popup_menu); // still the open list
+}
+
+TEST_F(popup_test, OpeningAnotherListClosesThisOneWithoutAChoice)
+{
+    int other = 0;
+    auto two = [&](mouse m) {
+        frame([&] {
+            result = BTN_textlist(200, 300, &sel, "a-b", "");
+            BTN_textlist(200, 100, &other, "c-d", "");
+        }, m);
+    };
+    sel = 1;
+    two(press_at(200, 300));
+    two(press_at(200, 100));
+    EXPECT_EQ(active_popup_code, BTN_popup_code(200, 100));
+    EXPECT_EQ(sel, 1);
+}
+
+TEST_F(popup_test, ListBelowTheWindowClimbsRowByRowWithoutChangingTheValue)
+{
+    std::string items = "0";
+    for (int i = 1; i < 20; ++i) items += "-" + std::to_string(i);
+    sel = 0;
+    pop(items, press_at(200, 40), 200, 40); // 19 rows below y 40 would reach -190
+    int frames = 1;
+    while (layout.rows.back().b < 0 && frames < 100) {
+        pop(items, {}, 200, 40);
+        ++frames;
+    }
+    EXPECT_GE(layout.rows.back().b, 0);
+    EXPECT_EQ(frames, 17); // one row a frame: row 19 must end 16 rows higher
+    EXPECT_EQ(sel, 0);
+    EXPECT_EQ(result, 0);
+    choose(3);
+    pop(items, {}, 200, 40);
+    EXPECT_EQ(sel, 3);
+}
+
+TEST_F(popup_test, ChoiceOutsideTheRowsIsNoChoice)
+{
+    sel = 1;
+    pop("a-b", press_at(200, 300));
+    choose(7);
+    pop("a-b");
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(sel, 1);
+    EXPECT_EQ(select_popup_code, 0);
+}
+
+TEST_F(popup_test, ToolTipWhileHoveredClosed)
+{
+    pop("a-b", over(200, 300));
+    EXPECT_EQ(stls.help, "tip");
+    pop("a-b", over(300, 300));
+    EXPECT_EQ(stls.help, "");
+}
+
+TEST_F(popup_test, BarCharacterAndTooManyItemsAreFatal)
+{
+    std::string many(299, '-');
+    pop(many); // 300 items
+    EXPECT_TRUE(alerts.alerts().empty());
+    struct row {
+        std::string items;
+        const char* first;
+    } rows[] = {{"a-b|", "Found | char in text string!"}, {many + "-", "BTN_text_list overflow!"}};
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.first);
+        EXPECT_THROW(pop(r.items), fatal_alert);
+        ASSERT_FALSE(alerts.alerts().empty());
+        EXPECT_EQ(alerts.alerts().back().lines.l1, r.first);
+        EXPECT_EQ(alerts.alerts().back().lines.l4, "Left|Right{?tip");
+    }
+}
