@@ -1,10 +1,144 @@
 #!/usr/bin/env bash
-# Installs the packages, builds the installer and starts it on the X display
-# named by DISPLAY. Arguments go to the program ("-path <folder>" sets the
-# destination). Its log is "$HOME/Log.txt".
+# The installer on the sample disc, on a fresh Debian 12 machine, as root:
+# installs the packages, builds the installer, makes the sample disc
+# (tools/make_sample_disc.py) and presents it as the plain folder /mnt/dvd/ in
+# a private mount namespace (a tmpfs over /mnt; no real mount is touched), then
+# starts the installer with a fresh destination folder.
+#
+# With DISPLAY set, the user drives the installer. Without, it runs on its own
+# Xvfb and one whole installation is driven through XTest (xdotool); the
+# screenshots of each screen are saved as PNG files, and where they are and what
+# was installed is printed. Arguments after the script go to the installer.
+#
+# SKY_WORK=<folder> keeps the disc, destination and screenshots there (default:
+# a fresh folder under /tmp); SKY_BUILD=<folder> is the build folder; SKY_JOBS caps
+# the parallel build jobs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash tools/install_packages.sh
-cmake --preset release -B build/installer -DSKY_TESTS=OFF -DSKY_BENCH=OFF
-cmake --build build/installer -j "$(nproc)"
-exec build/installer/src/installer/skylume_installer "$@"
+source_dir=$(pwd)
+build=${SKY_BUILD:-build/installer}
+
+if [ "${1:-}" != "--in-namespace" ]; then
+    if [ "$(id -u)" != 0 ]; then
+        echo "run_installer.sh: run me as root (packages, and a private mount namespace for the disc)" >&2
+        exit 1
+    fi
+    bash tools/install_packages.sh
+    cmake --preset release -B "$build" -DSKY_TESTS=OFF -DSKY_BENCH=OFF
+    cmake --build "$build" -j "${SKY_JOBS:-$(nproc)}"
+    work=${SKY_WORK:-$(mktemp -d /tmp/skylume-run.XXXXXX)}
+    mkdir -p "$work"
+    echo "Making the sample disc in $work/sample ..."
+    python3 tools/make_sample_disc.py "$work/sample"
+    # Mounts made in the new namespace stay private to it and end with it.
+    exec unshare --mount --propagation private bash "$0" --in-namespace "$work" "$build" "$@"
+fi
+
+# ---- inside the private mount namespace -------------------------------------------
+shift
+work=$1
+build=$2
+shift 2
+installer=$source_dir/$build/src/installer/skylume_installer
+mount -t tmpfs -o size=512m skylume-disc /mnt
+mkdir -p /mnt/dvd
+cp -a "$work/sample/disc/." /mnt/dvd/
+dest=$work/Skylume/
+rm -rf "$dest" "$work/Skylume 10"
+
+if [ -n "${DISPLAY:-}" ]; then
+    echo "The sample disc is at /mnt/dvd/; installing into $dest"
+    exec "$installer" -path "$dest" "$@"
+fi
+
+# ---- no display: one installation on Xvfb, driven through XTest -------------------------
+shots=$work/screenshots
+home=$work/home
+mkdir -p "$shots" "$home"
+rm -f "$shots"/*.png
+rm -f "$work/display"
+Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+installer_pid=
+cleanup() {
+    [ -n "$installer_pid" ] && kill "$installer_pid" 2>/dev/null || true
+    kill "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(head -n1 "$work/display")
+
+shot_number=0
+shot() { # shot <name>: the whole screen as <n>_<name>.png
+    shot_number=$((shot_number + 1))
+    "$source_dir/$build/tools/x_screenshot" "$shots/$(printf %02d $shot_number)_$1.png"
+}
+press() { xdotool mousemove "$1" "$2" sleep 0.2 click 1; } # screen pixels, y downwards
+wait_until() { # wait_until <seconds> <what> <test...>
+    local seconds=$1 what=$2
+    shift 2
+    for _ in $(seq $((seconds * 10))); do
+        "$@" && return 0
+        kill -0 "$installer_pid" 2>/dev/null || { echo "the installer ended while waiting for $what" >&2; return 1; }
+        sleep 0.1
+    done
+    echo "no $what after ${seconds}s" >&2
+    return 1
+}
+# Screens are told apart by a few pixels (screen pixels, y downwards).
+grey_at() {
+    local rgb
+    rgb=$("$source_dir/$build/tools/x_screenshot" --pixel "$1" "$2") || return 1
+    echo $(((16#${rgb:0:2} + 16#${rgb:2:2} + 16#${rgb:4:2}) / 3))
+}
+# The light title band, and INSTALL offered (its label tinted green, red while
+# the disc is not read): the disc is read and the destination examined.
+ready() {
+    [ "$(grey_at 10 10)" -gt 180 ] &&
+        [ "$("$source_dir/$build/tools/x_screenshot" --green 460 671 64 15)" -gt 20 ]
+}
+# A sub-window (licence, question, alert) clears the screen to its backdrop.
+sub_window() {
+    local corner
+    for corner in "10 10" "1013 10" "10 757"; do
+        # shellcheck disable=SC2086
+        [ "$("$source_dir/$build/tools/x_screenshot" --pixel $corner)" = 334356 ] || return 1
+    done
+}
+renamed() { [ -d "$work/Skylume 10" ]; }
+
+HOME=$home "$installer" -path "$dest" --pref:_log_actions=1 "$@" >"$work/installer.out" 2>&1 &
+installer_pid=$!
+wait_until 300 "ready screen" ready
+shot ready
+press 491 679          # INSTALL
+wait_until 60 "licence window" sub_window
+shot licence
+press 691 513          # AGREE
+sleep 0.3
+shot installing
+wait_until 600 "finished installation" renamed
+sleep 1
+shot complete
+if wait_until 10 "completion alert" sub_window 2>/dev/null; then
+    shot completion_alert
+    xdotool key Return     # closes the completion alert
+fi
+exit_offered() { [ "$(grey_at 10 10)" -gt 180 ] && [ "$(grey_at 963 686)" -lt 90 ]; }
+wait_until 60 "main screen" exit_offered
+shot after_alert
+press 985 679          # EXIT
+status=0
+wait "$installer_pid" || status=$?
+installer_pid=
+
+product="$work/Skylume 10"
+echo
+echo "The installer ended with status $status."
+echo "Screenshots: $shots/"
+ls "$shots"
+echo "Installed into: $product/ ($(find "$product" -type f | wc -l) files, $(find "$product" -type l | wc -l) link," \
+    "$(du -sh "$product" | cut -f1))"
+echo "Top level:"
+ls -l "$product"
+echo "Log: $home/Log.txt"

@@ -14,6 +14,7 @@
 #include "graphics/ogl_extensions.h"
 #include "graphics/tex_bind.h"
 #include "graphics/tman.h"
+#include "ui/ogl_sbuff.h"
 #include "ui/ogl_state.h"
 #include "installer/app_screen.h"
 #include "engine/folders.h"

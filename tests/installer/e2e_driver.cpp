@@ -1,0 +1,210 @@
+// e2e_driver.cpp
+#include "e2e_driver.h"
+
+#include "support/image_builder.h"
+#include "support/testkit.h"
+#include "support/xvfb.h"
+
+#include <gtest/gtest.h>
+
+// After gtest: Xlib's macros (None, Bool) would clash with its names.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#include <dirent.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+namespace {
+
+constexpr int screen_w = 1024, screen_h = 768;
+
+std::string shot_folder()
+{
+    const ::testing::TestInfo* t = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string name = t ? std::string(t->test_suite_name()) + "." + t->name() : "outside_a_test";
+    return std::string(SKY_SHOT_DIR) + "/e2e/" + name + "/";
+}
+
+} // namespace
+
+unsigned e2e_screen::at(int x, int y) const
+{
+    if (px.empty() || x < 0 || x >= screen_w || y < 1 || y > screen_h) return 0xFFFFFFFF;
+    return px[static_cast<size_t>(screen_h - y) * screen_w + static_cast<size_t>(x)];
+}
+
+std::string e2e_installer_exe() { return SKY_INSTALLER_EXE; }
+
+e2e_session::~e2e_session()
+{
+    if (child > 0 && !ended) kill_now();
+    if (display) XCloseDisplay(display);
+}
+
+bool e2e_session::open(std::string* why)
+{
+    const std::string name = xvfb_display(why);
+    if (name.empty()) return false;
+    display = XOpenDisplay(name.c_str());
+    if (!display) {
+        *why = "cannot open " + name;
+        return false;
+    }
+    int ev, err, major, minor;
+    if (!XTestQueryExtension(display, &ev, &err, &major, &minor)) {
+        *why = "no XTest on " + name;
+        return false;
+    }
+    std::filesystem::remove_all(shot_folder());
+    std::filesystem::create_directories(shot_folder());
+    return true;
+}
+
+void e2e_session::start(const std::string& cwd, const std::string& home, const std::vector<std::string>& argv)
+{
+    ended = false;
+    status = -1;
+    child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (chdir(cwd.c_str()) != 0) _exit(120);
+        setenv("HOME", home.c_str(), 1);
+        if (!freopen((home + "/stdout.txt").c_str(), "w", stdout)) _exit(121);
+        if (!freopen((home + "/stderr.txt").c_str(), "w", stderr)) _exit(122);
+        std::vector<char*> args;
+        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+}
+
+bool e2e_session::running()
+{
+    if (ended) return false;
+    if (waitpid(child, &status, WNOHANG) == child) ended = true;
+    return !ended;
+}
+
+bool e2e_session::wait_for(int seconds, const std::function<bool()>& cond)
+{
+    for (int i = 0; i < seconds * 50; ++i) {
+        if (cond()) return true;
+        if (!running()) return false;
+        usleep(20000);
+    }
+    return false;
+}
+
+bool e2e_session::wait_end(int seconds)
+{
+    for (int i = 0; i < seconds * 50; ++i) {
+        if (!running()) return true;
+        usleep(20000);
+    }
+    kill_now();
+    return false;
+}
+
+void e2e_session::kill_now()
+{
+    if (ended) return;
+    kill(child, SIGKILL);
+    waitpid(child, &status, 0);
+    ended = true;
+}
+
+int e2e_session::exit_status() const { return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
+
+void e2e_session::press(screen_point p)
+{
+    XTestFakeMotionEvent(display, DefaultScreen(display), p.x, screen_h - p.y, CurrentTime);
+    XFlush(display);
+    usleep(100000); // the hover frame first, as a hand would
+    XTestFakeButtonEvent(display, 1, True, CurrentTime);
+    XTestFakeButtonEvent(display, 1, False, CurrentTime);
+    XFlush(display);
+}
+
+void e2e_session::key_return()
+{
+    const KeyCode code = XKeysymToKeycode(display, XK_Return);
+    XTestFakeKeyEvent(display, code, True, CurrentTime);
+    XTestFakeKeyEvent(display, code, False, CurrentTime);
+    XFlush(display);
+}
+
+e2e_screen e2e_session::grab()
+{
+    e2e_screen s;
+    XImage* img = XGetImage(display, DefaultRootWindow(display), 0, 0, screen_w, screen_h, AllPlanes, ZPixmap);
+    if (!img) return s;
+    s.px.resize(static_cast<size_t>(screen_w) * screen_h);
+    for (int y = 0; y < screen_h; ++y)
+        for (int x = 0; x < screen_w; ++x)
+            s.px[static_cast<size_t>(y) * screen_w + x] = XGetPixel(img, x, y) & 0xFFFFFF;
+    XDestroyImage(img);
+    return s;
+}
+
+void e2e_session::shoot(const std::string& name)
+{
+    const e2e_screen s = grab();
+    if (s.px.empty()) return;
+    const png_spec spec = rgba_png_spec(screen_w, screen_h, [&](int x, int y) {
+        return (s.px[static_cast<size_t>(y) * screen_w + x] << 8) | 0xFF;
+    });
+    char number[16];
+    std::snprintf(number, sizeof number, "%02d_", ++shot_number);
+    write_file(shot_folder() + number + name + ".png", make_png(spec));
+}
+
+bool e2e_session::sub_window_open()
+{
+    const e2e_screen s = grab();
+    return s.at(10, 758) == sub_window_backdrop && s.at(1013, 758) == sub_window_backdrop &&
+           s.at(10, 10) == sub_window_backdrop;
+}
+
+namespace {
+
+unsigned grey_of(unsigned rgb) { return ((rgb >> 16) + ((rgb >> 8) & 0xFF) + (rgb & 0xFF)) / 3; }
+
+} // namespace
+
+bool e2e_session::main_screen_ready()
+{
+    // The light title band is drawn, and INSTALL is offered: its label is
+    // tinted green (red while the disc is not read yet).
+    const e2e_screen s = grab();
+    int green = 0;
+    for (int y = 82; y < 97; ++y)
+        for (int x = 460; x < 524; ++x) {
+            const unsigned p = s.at(x, y);
+            green += int((p >> 8) & 0xFF) > int(p >> 16) + 40;
+        }
+    return grey_of(s.at(10, 758)) > 180 && green > 20;
+}
+
+bool e2e_session::exit_offered()
+{
+    const e2e_screen s = grab();
+    return grey_of(s.at(10, 758)) > 180 && grey_of(s.at(963, 82)) < 90;
+}
+
+std::vector<std::string> e2e_session::temp_folders()
+{
+    std::vector<std::string> found;
+    const std::string prefix = "skylume-" + std::to_string(child) + "-";
+    if (DIR* dir = opendir("/tmp")) {
+        while (dirent* e = readdir(dir))
+            if (std::string(e->d_name).rfind(prefix, 0) == 0) found.push_back(e->d_name);
+        closedir(dir);
+    }
+    return found;
+}

@@ -1,0 +1,76 @@
+// e2e_driver.h - the installer as a user meets it: the real program, a real X
+// server (Xvfb, Mesa's GL), pressed and typed to through XTest, its screens
+// saved as PNG files under <build>/screenshots/e2e/<test>/.
+//
+// Positions are the screen's interface units: x to the right, y upwards from
+// the bottom edge, as the installer lays out its 1024 x 768 screen.
+#pragma once
+
+#include <sys/types.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct _XDisplay;
+
+// ---- where the screens put their controls ------------------------------------------
+struct screen_point {
+    int x, y;
+};
+constexpr screen_point at_install{491, 89};          // INSTALL, main screen
+constexpr screen_point at_exit{985, 89};             // EXIT, main screen
+constexpr screen_point at_agree{691, 255};           // AGREE, licence window
+constexpr screen_point at_disagree{604, 255};        // DISAGREE, licence window
+constexpr screen_point at_overwrite{258, 364};       // OVERWRITE THE OLD FILE, modified-file question
+constexpr screen_point at_cancel_all{746, 339};      // CANCEL THE WHOLE INSTALLATION!, the same question
+constexpr unsigned sub_window_backdrop = 0x334356;   // a sub-window clears the screen to this
+
+struct e2e_screen {
+    std::vector<unsigned> px; // 0xRRGGBB, top row first; empty when unreadable
+    unsigned at(int x, int y) const; // interface units, y upwards
+};
+
+class e2e_session {
+public:
+    e2e_session() = default;
+    ~e2e_session();
+    e2e_session(const e2e_session&) = delete;
+    e2e_session& operator=(const e2e_session&) = delete;
+
+    // Opens the tests' Xvfb and checks XTest; false with the reason in *why.
+    bool open(std::string* why);
+    // Starts argv (argv[0] a path) in cwd with HOME = home, stdout and stderr
+    // into home/stdout.txt and home/stderr.txt, on this display.
+    void start(const std::string& cwd, const std::string& home, const std::vector<std::string>& argv);
+    bool running();
+    // Polls cond every 20 ms while the program runs; false once it ended or after `seconds`.
+    bool wait_for(int seconds, const std::function<bool()>& cond);
+    // Waits for the end; a program still running then is killed and counts as hung.
+    bool wait_end(int seconds);
+    void kill_now();                 // SIGKILL, waited for
+    int exit_status() const;         // the status of a normal end, -1 after a signal
+    pid_t pid() const { return child; }
+
+    void press(screen_point p);      // move there, left button down and up
+    void key_return();
+    e2e_screen grab();
+    // Saves the screen as <shot dir>/e2e/<test>/<nn>_<name>.png.
+    void shoot(const std::string& name);
+
+    // ---- screens as the installer shows them
+    bool sub_window_open();          // licence, question or alert
+    bool main_screen_ready();        // the main screen offering INSTALL: the disc read, the folder examined
+    bool exit_offered();             // the main screen with its EXIT button
+    std::vector<std::string> temp_folders(); // /tmp/skylume-<pid>-*, this run's private ones
+
+private:
+    _XDisplay* display = nullptr;
+    pid_t child = -1;
+    int status = -1;
+    bool ended = false;
+    int shot_number = 0;
+};
+
+// The installer program's path, for argv[0].
+std::string e2e_installer_exe();

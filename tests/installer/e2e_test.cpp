@@ -1,0 +1,276 @@
+// The installer end to end: the real program on Xvfb with the sample disc of
+// tools/make_sample_disc.py as its working folder (found there as a disc with
+// no mount), driven through XTest as a user would. A fresh install and an
+// update must leave exactly the trees the script describes; each fault must
+// leave the old files intact and say so. Every screen met is saved under
+// <build>/screenshots/e2e/<test>/.
+#include "e2e_driver.h"
+#include "support/sample_disc.h"
+#include "support/testkit.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class EndToEnd : public ::testing::Test {
+protected:
+    temp_dir tmp;
+    sample_disc sample;
+    e2e_session x;
+    std::string home, dest, renamed;
+
+    void SetUp() override
+    {
+        std::string why;
+        ASSERT_TRUE(x.open(&why)) << why;
+        sample = make_sample_disc(tmp / "sample");
+        ASSERT_FALSE(sample.root.empty()) << "tools/make_sample_disc.py failed";
+        home = tmp / "home";
+        fs::create_directories(home);
+        dest = tmp / "Skylume/";
+        renamed = tmp / (sample.set_name + "/");
+    }
+    std::vector<std::string> installer_args() const
+    {
+        return {e2e_installer_exe(), "-path", dest, "--pref:_log_actions=1"};
+    }
+    void start(const std::string& cwd) { x.start(cwd, home, installer_args()); }
+    std::string said() { return read_file(home + "/stdout.txt") + read_file(home + "/stderr.txt"); }
+    std::string log() { return read_file(home + "/Log.txt"); }
+
+    // From the ready main screen: INSTALL, then AGREE in the licence window.
+    void install_and_agree()
+    {
+        ASSERT_TRUE(x.wait_for(180, [&] { return x.main_screen_ready(); })) << "no ready screen\n" << said();
+        x.shoot("ready");
+        x.press(at_install);
+        ASSERT_TRUE(x.wait_for(60, [&] { return x.sub_window_open(); })) << "no licence window";
+        x.shoot("licence");
+        x.press(at_agree);
+    }
+    // An alert on screen, if the program shows it in a window: saved, then Return.
+    void answer_alert(const std::string& name)
+    {
+        if (!x.wait_for(10, [&] { return x.sub_window_open(); })) return;
+        x.shoot(name);
+        x.key_return();
+        ASSERT_TRUE(x.wait_for(30, [&] { return !x.sub_window_open(); })) << "the alert stayed open";
+    }
+    // The completion: the product under the set's name, the alert, EXIT, status 0.
+    void complete_and_exit()
+    {
+        ASSERT_TRUE(x.wait_for(600, [&] { return fs::exists(renamed); })) << "the install never finished\n" << said();
+        answer_alert("completion_alert");
+        exit_with_status_zero("complete");
+    }
+    void exit_with_status_zero(const std::string& shot)
+    {
+        ASSERT_TRUE(x.wait_for(60, [&] { return x.exit_offered(); }));
+        x.shoot(shot);
+        x.press(at_exit);
+        ASSERT_TRUE(x.wait_end(60)) << "EXIT did not end the installer";
+        EXPECT_EQ(x.exit_status(), 0);
+        EXPECT_TRUE(x.temp_folders().empty()) << "the run's temporary folder was left";
+    }
+    bool question_open()
+    {
+        // The question window is wider than the licence window: its panel covers this point.
+        const e2e_screen s = x.grab();
+        return s.at(10, 758) == sub_window_backdrop && s.at(200, 380) != sub_window_backdrop;
+    }
+    void expect_tree(const std::string& expected, const std::string& actual)
+    {
+        for (const std::string& d : tree_differences(expected, actual)) ADD_FAILURE() << d;
+    }
+};
+
+TEST_F(EndToEnd, FreshInstallLeavesTheShippedTreeUnderTheSetsName)
+{
+    start(sample.root);
+    install_and_agree();
+    complete_and_exit();
+    EXPECT_FALSE(fs::exists(dest)) << "the product folder was not renamed";
+    expect_tree(sample.fresh_expected, renamed);
+    const std::string text = log();
+    EXPECT_NE(text.find("EXPANDING file " + dest + "Skylume-x86, with result=0.\n"), std::string::npos);
+    EXPECT_NE(text.find("EXPANDING file " + dest + "Resources/textures/photo_1.raw, with result=0.\n"), std::string::npos);
+    EXPECT_EQ(text.find("Skylume.exe"), std::string::npos) << "another platform's file was touched";
+}
+
+TEST_F(EndToEnd, UpdateAsksAboutTheModifiedFileAndKeepsTheUsersFiles)
+{
+    ASSERT_TRUE(copy_tree(sample.update_product, dest));
+    start(sample.root);
+    install_and_agree();
+    ASSERT_TRUE(x.wait_for(120, [&] { return question_open(); })) << "no question about the modified file";
+    x.shoot("modified_file_question");
+    x.press(at_overwrite);
+    complete_and_exit();
+    expect_tree(sample.update_expected, renamed);
+    const std::string text = log();
+    EXPECT_NE(text.find("File: " + dest + sample.modified_rel + "  sig_want="), std::string::npos);
+    EXPECT_NE(text.find("cleanup: DELETING  file " + dest + "Resources/retired/, with result=0.\n"), std::string::npos);
+}
+
+TEST_F(EndToEnd, KilledMidInstallTheNextRunCompletesTheSameTree)
+{
+    start(sample.root);
+    install_and_agree();
+    const std::string halfway = dest + "Resources/scenery/region 16/tile 07/obj_00900.txt";
+    ASSERT_TRUE(x.wait_for(600, [&] { return fs::exists(halfway); })) << said();
+    const pid_t killed = x.pid();
+    x.kill_now();
+    ASSERT_FALSE(fs::exists(renamed)) << "the install finished before it could be killed";
+
+    start(sample.root);
+    install_and_agree();
+    complete_and_exit();
+    expect_tree(sample.fresh_expected, renamed);
+    for (const auto& e : fs::directory_iterator("/tmp"))
+        EXPECT_NE(e.path().filename().string().rfind("skylume-" + std::to_string(killed) + "-", 0), 0u)
+            << "the killed run's temporary folder was left: " << e.path();
+}
+
+// ---- faults: each leaves the old files intact and says what happened ---------------------
+
+// Every file of the old product is either as it was or, complete, as the new version has it.
+void expect_old_or_new(const std::string& old_tree, const std::string& new_tree, const std::string& actual)
+{
+    for (const auto& e : fs::recursive_directory_iterator(old_tree)) {
+        if (e.is_symlink() || !e.is_regular_file()) continue;
+        const std::string rel = fs::relative(e.path(), old_tree).string();
+        SCOPED_TRACE(rel);
+        const std::string now = read_file(actual + "/" + rel);
+        const std::string updated = fs::exists(new_tree + "/" + rel) ? read_file(new_tree + "/" + rel) : "";
+        EXPECT_TRUE(now == read_file(e.path().string()) || now == updated) << "damaged";
+    }
+    for (const auto& e : fs::recursive_directory_iterator(actual))
+        EXPECT_EQ(e.path().filename().string().rfind(".sky-unzip-", 0), std::string::npos) << e.path();
+}
+
+TEST_F(EndToEnd, DamagedArchiveKeepsTheOldFileAndSaysSo)
+{
+    ASSERT_TRUE(copy_tree(sample.update_product, dest));
+    const std::string archive = sample.root + sample.set_name + "/Skylume/Resources/docs/readme.txt.zip";
+    std::string bytes = read_file(archive);
+    ASSERT_GT(bytes.size(), 60u);
+    for (size_t i = 40; i < bytes.size() / 2 + 20 && i < bytes.size(); ++i) bytes[i] = char(bytes[i] ^ 0x5A);
+    write_file(archive, bytes);
+    start(sample.root);
+    install_and_agree();
+    ASSERT_TRUE(x.wait_for(120, [&] { return question_open(); }));
+    x.press(at_overwrite);
+    ASSERT_TRUE(x.wait_for(600, [&] { return log().find("EXPANDING file " + dest + "Resources/docs/readme.txt, with result=") !=
+                                             std::string::npos || said().find("cannot extract") != std::string::npos ||
+                                             x.sub_window_open(); }));
+    answer_alert("extraction_alert");
+    exit_with_status_zero("failed");
+    EXPECT_EQ(read_file(dest + "Resources/docs/readme.txt"), "Skylume 9 readme\n");
+    EXPECT_FALSE(fs::exists(renamed)) << "a failed install renamed the product";
+    expect_old_or_new(sample.update_product, sample.update_expected, dest);
+    EXPECT_NE((log() + said()).find("The installer cannot extract a file."), std::string::npos);
+}
+
+TEST_F(EndToEnd, TruncatedManifestEndsWithTheDiscMessageAndTouchesNothing)
+{
+    ASSERT_TRUE(copy_tree(sample.update_product, dest));
+    const std::string zip = sample.root + sample.set_name + "/directory.txt.zip";
+    const std::string bytes = read_file(zip);
+    write_file(zip, bytes.substr(0, bytes.size() / 2));
+    start(sample.root);
+    answer_alert("manifest_alert");
+    ASSERT_TRUE(x.wait_end(60)) << "the installer went on without its manifest";
+    EXPECT_NE((log() + said()).find("DVD scan: The installer cannot extract a file."), std::string::npos);
+    expect_tree(sample.update_product, dest);
+}
+
+TEST_F(EndToEnd, NoDiscAtStartThenTheDiscAppears)
+{
+    const std::string drive = tmp / "drive/";
+    fs::create_directories(drive);
+    start(drive);
+    ASSERT_TRUE(x.wait_for(60, [&] {
+        const unsigned corner = x.grab().at(10, 758);
+        return corner != sub_window_backdrop && corner != 0 && corner != 0xFFFFFFFF;
+    })) << said();
+    usleep(1500000); // a few one-second ticks without a disc
+    x.shoot("no_disc");
+    EXPECT_FALSE(x.main_screen_ready()) << "INSTALL offered without a disc";
+    // The disc arrives: its folders first, the version file last, as a mount would show it whole.
+    fs::rename(sample.root + sample.set_name, drive + sample.set_name);
+    fs::rename(sample.root + "dvd_version.txt", drive + "dvd_version.txt");
+    install_and_agree();
+    complete_and_exit();
+    expect_tree(sample.fresh_expected, renamed);
+}
+
+TEST_F(EndToEnd, DisagreeInstallsNothing)
+{
+    ASSERT_TRUE(copy_tree(sample.update_product, dest));
+    start(sample.root);
+    ASSERT_TRUE(x.wait_for(180, [&] { return x.main_screen_ready(); })) << said();
+    x.press(at_install);
+    ASSERT_TRUE(x.wait_for(60, [&] { return x.sub_window_open(); }));
+    x.shoot("licence");
+    x.press(at_disagree);
+    // The screen still asks about the modified file after a refusal: cancelled
+    // here, so that the refusal alone is what this test holds to.
+    if (x.wait_for(5, [&] { return question_open(); })) {
+        x.shoot("question_after_disagree");
+        x.press(at_cancel_all);
+    }
+    ASSERT_TRUE(x.wait_for(60, [&] { return !x.sub_window_open(); }));
+    exit_with_status_zero("declined");
+    // Folders made for the install may stay; no file is touched.
+    for (const std::string& d : tree_differences(sample.update_product, dest))
+        if (d.find("(folder)") == std::string::npos) ADD_FAILURE() << d;
+}
+
+TEST_F(EndToEnd, FullDestinationRefusesTheInstallAndSaysSo)
+{
+    if (geteuid() != 0 || std::system("unshare -m --propagation private true 2>/dev/null") != 0)
+        GTEST_SKIP() << "needs root and mount namespaces for a small tmpfs";
+    // Room for the old product and one more MiB, not for the new version's large files.
+    std::uintmax_t pages = 0;
+    for (const auto& e : fs::recursive_directory_iterator(sample.update_product))
+        if (!e.is_symlink() && e.is_regular_file()) pages += (e.file_size() + 4095) / 4096;
+    const std::string full = tmp / "full", out = tmp / "out";
+    fs::create_directories(full);
+    fs::create_directories(out);
+    const std::string kb = std::to_string(pages * 4 + 1024);
+    // The tmpfs lives in the installer's own mount namespace: its tree is copied out at the end.
+    const std::string script = "mount -t tmpfs -o size=" + kb + "k sky-full \"$1\" && cp -a \"$2/.\" \"$1/Skylume/\" && "
+                               "\"$3\" -path \"$1/Skylume/\" --pref:_log_actions=1; s=$?; cp -a \"$1/.\" \"$4/\"; exit $s";
+    x.start(sample.root, home, {"unshare", "-m", "--propagation", "private", "sh", "-c", script, "sh", full,
+                                sample.update_product, e2e_installer_exe(), out});
+    // The size summary's verdict, in red below the buttons.
+    auto verdict_shown = [&] {
+        const e2e_screen s = x.grab();
+        int red = 0;
+        for (int y = 30; y < 50; ++y)
+            for (int px = 140; px < 700; ++px) {
+                const unsigned p = s.at(px, y);
+                red += int(p >> 16) > 150 && int(p >> 16) > int((p >> 8) & 0xFF) + 80;
+            }
+        return x.exit_offered() && red > 30;
+    };
+    ASSERT_TRUE(x.wait_for(180, verdict_shown)) << "no word about the missing space\n" << said();
+    x.shoot("not_enough_space");
+    x.press(at_install);
+    EXPECT_FALSE(x.wait_for(3, [&] { return x.sub_window_open(); })) << "INSTALL went on without the space";
+    x.shoot("install_refused");
+    x.press(at_exit);
+    ASSERT_TRUE(x.wait_end(60));
+    EXPECT_EQ(x.exit_status(), 0);
+    for (const std::string& d : tree_differences(sample.update_product, out + "/Skylume"))
+        if (d.find("(folder)") == std::string::npos) ADD_FAILURE() << d;
+}
+
+} // namespace
