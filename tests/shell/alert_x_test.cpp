@@ -39,6 +39,8 @@
 // After gtest: Xlib's macros clash with its names.
 #include "shell/lin_cursor.h"
 
+#include "x_connection.h"
+
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
@@ -118,6 +120,7 @@ protected:
         mnw.y_res_req = 768;
         mnw.col_res_req = 32;
         MACIBM_setres_forget();
+        shell_take_display();
         MACIBM_setres(1);
         ASSERT_EQ(MACIBM_make_context(0), 1);
         load_interface_art();
@@ -166,7 +169,7 @@ protected:
         OGL_reset_state_cache();
         glExt = OGL_extensions{};
         MACIBM_nuke_context(0);
-        if (mnw.display) XCloseDisplay(static_cast<Display*>(mnw.display));
+        shell_keep_display();
         std::memcpy(colr.rgb, saved_rgb, sizeof saved_rgb);
         menu.clear();
         frames = nullptr;
