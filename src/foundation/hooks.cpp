@@ -21,12 +21,27 @@ void log_alert(const alert_lines& lines, const std::string& location, bool leadi
 }
 
 int in_alert; // an alert is being handled; another one now is a recursive error
+alert_window_fn window_hook = nullptr;
 
-// The alert without a window, as before OpenGL is ready: the console block,
-// the memory report and the log; a fatal or recursive alert ends the program.
-void console_alert(int, const alert_lines& lines, int type, const char* file, int line)
+void print_console_block(const alert_lines& lines)
 {
-    const std::string location = "(" + std::string(file ? file : "") + " line " + std::to_string(line) + ")";
+    std::printf("Skysuite Error:\n");
+    std::printf("%s\n\n%s\n\n%s\n\n%s\n\n", lines.l1.c_str(), lines.l2.c_str(), lines.l3.c_str(), lines.l4.c_str());
+    std::printf("Sorry.\n");
+    std::fflush(stdout);
+}
+
+bool all_empty(const alert_lines& lines)
+{
+    return lines.l1.empty() && lines.l2.empty() && lines.l3.empty() && lines.l4.empty();
+}
+
+// The alert on the main thread: the window once OpenGL is ready, the console
+// before that or for a recursive alert; then the log, and for a fatal or
+// recursive alert the ordered exit and the abort.
+void main_thread_alert(int wind, const alert_lines& lines, int type, const char* file, int line)
+{
+    const std::string location = MACIBM_alert_location(file, line);
     if (cmdline.has_option("--fps_test")) { // unattended: log only, never wait
         log_alert(lines, location, false);
         if (type == t_exit) std::exit(1);
@@ -34,10 +49,12 @@ void console_alert(int, const alert_lines& lines, int type, const char* file, in
     }
     const int recursive = in_alert;
     in_alert = 1;
-    std::printf("Skysuite Error:\n");
-    std::printf("%s\n\n%s\n\n%s\n\n%s\n\n", lines.l1.c_str(), lines.l2.c_str(), lines.l3.c_str(), lines.l4.c_str());
-    std::printf("Sorry.\n");
-    std::fflush(stdout);
+    if (!ogl_inited || recursive || !window_hook) {
+        print_console_block(lines);
+    } else if (!all_empty(lines) || type == t_language) {
+        // A language question has no lines of its own; it must still be asked.
+        window_hook(wind, lines, type, location);
+    }
     if (recursive || type == t_alert || type == t_exit) {
         dump_mem_stats("This is the dump_mem_stats call from the following code: "
                        "if(type==t_exit || type == t_alert || recursive_error)");
@@ -63,7 +80,7 @@ int no_threaded_gl() { return 0; }
 void* no_loader(void*&) { return nullptr; }
 bool no_loader_current(void*, void*) { return false; }
 
-alert_fn alert_hook = console_alert;
+alert_fn alert_hook = main_thread_alert;
 finishup_fn finishup_hook = close_log;
 unfocus_fn unfocus_hook = no_unfocus;
 pulse_fn pulse_hook = no_pulse;
@@ -79,7 +96,19 @@ Fn swap_hook(Fn& slot, Fn fn, Fn fallback)
 
 } // namespace
 
-alert_fn MACIBM_set_alert_hook(alert_fn fn) { return swap_hook(alert_hook, fn, &console_alert); }
+alert_fn MACIBM_set_alert_hook(alert_fn fn) { return swap_hook(alert_hook, fn, &main_thread_alert); }
+
+alert_window_fn MACIBM_set_alert_window_hook(alert_window_fn fn)
+{
+    const alert_window_fn old = window_hook;
+    window_hook = fn;
+    return old;
+}
+
+std::string MACIBM_alert_location(const char* file, int line)
+{
+    return "(" + std::string(file ? file : "") + " line " + std::to_string(line) + ")";
+}
 finishup_fn MACIBM_set_finishup_hook(finishup_fn fn) { return swap_hook(finishup_hook, fn, &close_log); }
 unfocus_fn BTN_set_unfocus_hook(unfocus_fn fn) { return swap_hook(unfocus_hook, fn, &no_unfocus); }
 pulse_fn COLR_set_pulse_hook(pulse_fn fn) { return swap_hook(pulse_hook, fn, &no_pulse); }

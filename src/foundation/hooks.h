@@ -19,6 +19,11 @@ struct alert_lines {
 };
 
 using alert_fn = void (*)(int wind, const alert_lines& lines, int type, const char* file, int line);
+// The alert window of the shell: shows the alert on the main thread once
+// OpenGL is ready and runs its modal loop until the user dismisses it; for a
+// t_exit alert it returns after the button and the caller ends the program.
+// location is the text "(file line n)".
+using alert_window_fn = void (*)(int wind, const alert_lines& lines, int type, const std::string& location);
 using finishup_fn = void (*)(int save);
 using unfocus_fn = void (*)();
 using pulse_fn = void (*)(float v); // gets the pulse value 0.4..1.0 each frame
@@ -36,6 +41,7 @@ struct loader_hooks {
 // Installs a handler and returns the one it replaces; nullptr restores the default.
 alert_fn MACIBM_set_alert_hook(alert_fn fn);
 finishup_fn MACIBM_set_finishup_hook(finishup_fn fn);
+alert_window_fn MACIBM_set_alert_window_hook(alert_window_fn fn); // nullptr: no window, the console block
 unfocus_fn BTN_set_unfocus_hook(unfocus_fn fn);
 pulse_fn COLR_set_pulse_hook(pulse_fn fn);
 loader_hooks MACIBM_set_loader_hooks(const loader_hooks& hooks); // null members: defaults
@@ -45,14 +51,21 @@ loader_hooks MACIBM_set_loader_hooks(const loader_hooks& hooks); // null members
 // error record: t_alert returns at once, t_exit ends the calling thread,
 // t_language is dropped. Otherwise the installed handler shows it. A t_exit
 // alert never returns. The default handler: with "--fps_test" it only logs
-// (t_exit then ends with status 1); else it prints the console block, calls
-// the memory report and logs the lines with their location; a t_exit, or an
-// alert raised while another is handled, then runs the ordered exit without
-// saving and aborts. A test's handler throws for t_exit.
+// (t_exit then ends with status 1). Else, once OpenGL is ready and an alert
+// window is installed, the window shows it (four empty lines show nothing,
+// but a language question always shows); before that, or for an alert raised
+// while another is handled, it prints the console block. A t_alert or t_exit
+// then gets the memory report and the log lines with their location (a
+// language question is never logged); a t_exit, or an alert raised while
+// another is handled, runs the ordered exit without saving and aborts. A
+// test's handler throws for t_exit.
 void __MACIBM_alert(int wind, std::string l1, std::string l2, std::string l3, std::string l4,
                     int type, const char* file, int line);
 #define MACIBM_alert(wind, l1, l2, l3, l4, type) \
     __MACIBM_alert((wind), (l1), (l2), (l3), (l4), (type), __FILE__, __LINE__)
+
+// The location text of an alert: "(" file " line " n ")"; a null file is "".
+std::string MACIBM_alert_location(const char* file, int line);
 
 // The ordered exit (save non-zero: also write preferences and stop workers;
 // the default handler stops the workers and closes the log). Returns to the

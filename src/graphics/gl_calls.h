@@ -74,6 +74,7 @@ using gl_proc = void (*)(); // an entry point as the platform's proc lookup retu
     /* immediate mode */ \
     X(void, Begin, (GLenum mode), (mode)) \
     X(void, End, (), ()) \
+    X(void, EndList, (), ()) \
     X(void, Vertex2f, (GLfloat x, GLfloat y), (x, y)) \
     X(void, Vertex2d, (GLdouble x, GLdouble y), (x, y)) \
     X(void, Vertex3f, (GLfloat x, GLfloat y, GLfloat z), (x, y, z)) \

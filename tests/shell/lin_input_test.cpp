@@ -25,6 +25,8 @@
 // After gtest: Xlib's macros clash with its names.
 #include "shell/lin_cursor.h"
 
+#include "x_connection.h"
+
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
@@ -83,6 +85,7 @@ protected:
         mnw.y_res_req = 768;
         mnw.col_res_req = 32;
         MACIBM_setres_forget();
+        shell_take_display();
         MACIBM_setres(1);
         ASSERT_EQ(MACIBM_make_context(0), 1);
         mnw.cur_wind = -1;
@@ -113,7 +116,7 @@ protected:
         MACIBM_set_shell_calls(previous);
         KEYS_set_handleclick_hook(nullptr);
         MACIBM_nuke_context(0);
-        if (mnw.display) XCloseDisplay(static_cast<Display*>(mnw.display));
+        shell_keep_display();
         menu.clear();
         HL_reset_globals();
     }

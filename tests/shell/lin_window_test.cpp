@@ -19,6 +19,8 @@
 #include <GL/gl.h>
 #include <GL/glx.h>
 #include <X11/Xatom.h>
+#include "x_connection.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -46,6 +48,7 @@ protected:
         mnw.y_res_req = 768;
         mnw.col_res_req = 32;
         MACIBM_setres_forget();
+        shell_take_display();
         MACIBM_setres(1);
         ASSERT_EQ(MACIBM_make_context(0), 1);
         unsetenv("DESKTOP_STARTUP_ID");
@@ -56,7 +59,7 @@ protected:
     {
         if (peer) XCloseDisplay(peer);
         MACIBM_nuke_context(0);
-        if (mnw.display) XCloseDisplay(static_cast<Display*>(mnw.display));
+        shell_keep_display();
         HL_reset_globals();
     }
 
@@ -435,6 +438,8 @@ int never_current(void*, unsigned long, void*) { return 0; }
 // program with one line and status 1, never a crash further on.
 TEST(GlxFailures, EndTheProgramWithOneLine)
 {
+    // A fresh process: the GL driver the window tests keep loaded has threads a fork would not have.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     std::string why;
     ASSERT_FALSE(xvfb_display(&why).empty()) << "no X server for the window tests: " << why;
     const struct {
