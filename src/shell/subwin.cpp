@@ -133,10 +133,10 @@ void MACIBM_startwind(int id, int)
     mnw.wind_dx = static_cast<float>(mnw.x_res_now);
     mnw.wind_dy = static_cast<float>(mnw.y_res_now);
     mnw.modal = 0;
-    if (const subwin_spec* spec = MACIBM_subwin_spec(id)) {
-        stls.title = spec->title ? spec->title : stls.text[spec->title_text];
-        mnw.wind_dx = spec->dx;
-        mnw.wind_dy = spec->dy;
+    if (const subwin_spec* shape = MACIBM_subwin_spec(id)) {
+        stls.title = shape->title ? shape->title : stls.text[shape->title_text];
+        mnw.wind_dx = shape->dx;
+        mnw.wind_dy = shape->dy;
         mnw.modal = 1;
     }
     BTN_unfocus_any();

@@ -117,9 +117,9 @@ void OGL_poly_offset(int n)
 
 void OGL_setspec(float v)
 {
-    const GLfloat spec[4] = {v, v, v, 1.0f};
-    gl.Lightfv(GL_LIGHT0, GL_SPECULAR, spec);
-    gl.Materialfv(GL_FRONT, GL_SPECULAR, spec);
+    const GLfloat specular[4] = {v, v, v, 1.0f};
+    gl.Lightfv(GL_LIGHT0, GL_SPECULAR, specular);
+    gl.Materialfv(GL_FRONT, GL_SPECULAR, specular);
     gl.Materiali(GL_FRONT, GL_SHININESS, 128);
 }
 

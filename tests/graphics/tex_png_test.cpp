@@ -18,7 +18,7 @@ namespace {
 using bytes = std::vector<unsigned char>;
 constexpr double gamma_2_2 = 0.45455; // a file made for the display gamma keeps its values
 
-png_spec spec(int w, int h, int colour_type, int depth, bytes rows, double gamma = gamma_2_2)
+png_spec picture(int w, int h, int colour_type, int depth, bytes rows, double gamma = gamma_2_2)
 {
     png_spec s;
     s.width = w;
@@ -58,7 +58,7 @@ const bytes rgba_2x2 = {10, 20, 30, 0, 40, 50, 60, 128, 70, 80, 90, 255, 100, 11
 
 png_spec palette_with_trns()
 {
-    png_spec s = spec(2, 1, 3, 8, {0, 1});
+    png_spec s = picture(2, 1, 3, 8, {0, 1});
     s.palette = {255, 0, 0, 0, 0, 255};
     s.trns = {0x40};
     return s;
@@ -66,7 +66,7 @@ png_spec palette_with_trns()
 
 png_spec rgb_with_trns()
 {
-    png_spec s = spec(2, 1, 2, 8, {1, 2, 3, 4, 5, 6});
+    png_spec s = picture(2, 1, 2, 8, {1, 2, 3, 4, 5, 6});
     s.trns = {4, 5, 6};
     return s;
 }
@@ -81,30 +81,30 @@ TEST(LoadPng, LayoutTable)
         int format;
         bytes want; // bottom-up rows, packed
     } cases[] = {
-        {"RGB as RGB", spec(2, 2, 2, 8, rgb_2x2), GL_RGB, 0, GL_RGB, {70, 80, 90, 100, 110, 120, 10, 20, 30, 40, 50, 60}},
-        {"RGB as RGBA: alpha 255", spec(2, 2, 2, 8, rgb_2x2), GL_RGBA, 0, GL_RGBA,
+        {"RGB as RGB", picture(2, 2, 2, 8, rgb_2x2), GL_RGB, 0, GL_RGB, {70, 80, 90, 100, 110, 120, 10, 20, 30, 40, 50, 60}},
+        {"RGB as RGBA: alpha 255", picture(2, 2, 2, 8, rgb_2x2), GL_RGBA, 0, GL_RGBA,
          {70, 80, 90, 255, 100, 110, 120, 255, 10, 20, 30, 255, 40, 50, 60, 255}},
-        {"RGB as RGBA following alpha: RGB", spec(2, 2, 2, 8, rgb_2x2), GL_RGBA, 1, GL_RGB,
+        {"RGB as RGBA following alpha: RGB", picture(2, 2, 2, 8, rgb_2x2), GL_RGBA, 1, GL_RGB,
          {70, 80, 90, 100, 110, 120, 10, 20, 30, 40, 50, 60}},
-        {"RGBA as RGB: alpha dropped", spec(2, 2, 6, 8, rgba_2x2), GL_RGB, 0, GL_RGB,
+        {"RGBA as RGB: alpha dropped", picture(2, 2, 6, 8, rgba_2x2), GL_RGB, 0, GL_RGB,
          {70, 80, 90, 100, 110, 120, 10, 20, 30, 40, 50, 60}},
-        {"RGBA as RGB following alpha: RGBA", spec(2, 2, 6, 8, rgba_2x2), GL_RGB, 1, GL_RGBA,
+        {"RGBA as RGB following alpha: RGBA", picture(2, 2, 6, 8, rgba_2x2), GL_RGB, 1, GL_RGBA,
          {70, 80, 90, 255, 100, 110, 120, 7, 10, 20, 30, 0, 40, 50, 60, 128}},
-        {"RGBA as RGBA", spec(2, 2, 6, 8, rgba_2x2), GL_RGBA, 1, GL_RGBA,
+        {"RGBA as RGBA", picture(2, 2, 6, 8, rgba_2x2), GL_RGBA, 1, GL_RGBA,
          {70, 80, 90, 255, 100, 110, 120, 7, 10, 20, 30, 0, 40, 50, 60, 128}},
-        {"RGBA as ALPHA: the grey level, not the alpha", spec(1, 1, 6, 8, {100, 100, 100, 7}), GL_ALPHA, 0, GL_ALPHA, {100}},
-        {"1-bit grey as RGB: 0 or 255", spec(2, 2, 0, 1, {0x80, 0x40}), GL_RGB, 0, GL_RGB,
+        {"RGBA as ALPHA: the grey level, not the alpha", picture(1, 1, 6, 8, {100, 100, 100, 7}), GL_ALPHA, 0, GL_ALPHA, {100}},
+        {"1-bit grey as RGB: 0 or 255", picture(2, 2, 0, 1, {0x80, 0x40}), GL_RGB, 0, GL_RGB,
          {0, 0, 0, 255, 255, 255, 255, 255, 255, 0, 0, 0}},
-        {"16-bit RGB as RGBA", spec(1, 1, 2, 16, {0xAB, 0x12, 0xCD, 0x34, 0xEF, 0x56}), GL_RGBA, 0, GL_RGBA,
+        {"16-bit RGB as RGBA", picture(1, 1, 2, 16, {0xAB, 0x12, 0xCD, 0x34, 0xEF, 0x56}), GL_RGBA, 0, GL_RGBA,
          {0xAB, 0xCD, 0xEF, 255}},
         {"palette with tRNS as RGBA", palette_with_trns(), GL_RGBA, 0, GL_RGBA, {255, 0, 0, 64, 0, 0, 255, 255}},
         {"palette with tRNS as RGB", palette_with_trns(), GL_RGB, 0, GL_RGB, {255, 0, 0, 0, 0, 255}},
         {"palette with tRNS as RGBA following alpha", palette_with_trns(), GL_RGBA, 1, GL_RGBA,
          {255, 0, 0, 64, 0, 0, 255, 255}},
         {"RGB with a tRNS colour following alpha", rgb_with_trns(), GL_RGB, 1, GL_RGBA, {1, 2, 3, 255, 4, 5, 6, 0}},
-        {"grey with alpha as RGBA", spec(1, 1, 4, 8, {77, 200}), GL_RGBA, 0, GL_RGBA, {77, 77, 77, 200}},
-        {"grey as ALPHA", spec(2, 1, 0, 8, {5, 250}), GL_ALPHA, 0, GL_ALPHA, {5, 250}},
-        {"2-bit grey as ALPHA", spec(4, 1, 0, 2, {0x1B}), GL_ALPHA, 0, GL_ALPHA, {0, 85, 170, 255}},
+        {"grey with alpha as RGBA", picture(1, 1, 4, 8, {77, 200}), GL_RGBA, 0, GL_RGBA, {77, 77, 77, 200}},
+        {"grey as ALPHA", picture(2, 1, 0, 8, {5, 250}), GL_ALPHA, 0, GL_ALPHA, {5, 250}},
+        {"2-bit grey as ALPHA", picture(4, 1, 0, 2, {0x1B}), GL_ALPHA, 0, GL_ALPHA, {0, 85, 170, 255}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -126,7 +126,7 @@ TEST(LoadPng, InterlacedPicturesArriveWhole)
     std::mt19937 rng(11);
     bytes rgba(5 * 7 * 4);
     for (auto& v : rgba) v = static_cast<unsigned char>(rng());
-    png_spec s = spec(5, 7, 6, 8, rgba);
+    png_spec s = picture(5, 7, 6, 8, rgba);
     s.interlace = true;
     const loaded l = load(make_png(s), GL_RGBA, 0);
     ASSERT_EQ(l.result, 1);
@@ -139,17 +139,17 @@ TEST(LoadPng, DisplayGamma)
 {
     const bytes grey = {128, 128, 128};
     // Without gAMA a picture is taken as made for 1.8 and brightened for 2.2.
-    EXPECT_EQ(load(make_png(spec(1, 1, 2, 8, grey, 0)), GL_RGB, 0).pixels, (bytes{145, 145, 145}));
-    EXPECT_EQ(load(make_png(spec(1, 1, 2, 8, grey, gamma_2_2)), GL_RGB, 0).pixels, grey);
+    EXPECT_EQ(load(make_png(picture(1, 1, 2, 8, grey, 0)), GL_RGB, 0).pixels, (bytes{145, 145, 145}));
+    EXPECT_EQ(load(make_png(picture(1, 1, 2, 8, grey, gamma_2_2)), GL_RGB, 0).pixels, grey);
     colr_gamma.display_gamma = 1.8;
-    EXPECT_EQ(load(make_png(spec(1, 1, 2, 8, grey, 0)), GL_RGB, 0).pixels, grey);
+    EXPECT_EQ(load(make_png(picture(1, 1, 2, 8, grey, 0)), GL_RGB, 0).pixels, grey);
     colr_gamma.reset();
 }
 
 TEST(LoadPng, PowerOfTwoCanvasIsClearedAroundThePicture)
 {
     bytes rgba(100 * 60 * 4, 0x11);
-    const std::string file = make_png(spec(100, 60, 6, 8, rgba));
+    const std::string file = make_png(picture(100, 60, 6, 8, rgba));
     mapped_file f(file);
     bytes buffer(32768 + 16, 0xEE);
     unsigned char* px = buffer.data();
@@ -167,7 +167,7 @@ TEST(LoadPng, PowerOfTwoCanvasIsClearedAroundThePicture)
     EXPECT_EQ(own.pixels[59 * 512 + 400], 0);
     EXPECT_EQ(own.pixels[32767], 0);
     // A picture that is already a canvas: nothing cleared.
-    const std::string square = make_png(spec(128, 64, 6, 8, bytes(128 * 64 * 4, 0x22)));
+    const std::string square = make_png(picture(128, 64, 6, 8, bytes(128 * 64 * 4, 0x22)));
     mapped_file g(square);
     bytes big(128 * 64 * 4 + 4, 0xEE);
     px = big.data();
@@ -178,7 +178,7 @@ TEST(LoadPng, PowerOfTwoCanvasIsClearedAroundThePicture)
 
 TEST(LoadPng, LongerRowsKeepTheirPadBytes)
 {
-    const std::string file = make_png(spec(300, 2, 6, 8, bytes(300 * 2 * 4, 0x33)));
+    const std::string file = make_png(picture(300, 2, 6, 8, bytes(300 * 2 * 4, 0x33)));
     mapped_file f(file);
     bytes buffer(2 * 8192, 0xEE);
     unsigned char* px = buffer.data();
@@ -194,8 +194,8 @@ TEST(LoadPng, LongerRowsKeepTheirPadBytes)
 
 TEST(LoadPng, DestinationsThatCannotHoldThePictureAreRefused)
 {
-    const std::string pic = make_png(spec(300, 2, 6, 8, bytes(300 * 2 * 4, 0x33)));
-    const std::string wide = make_png(spec(4096, 1, 0, 8, bytes(4096, 1)));
+    const std::string pic = make_png(picture(300, 2, 6, 8, bytes(300 * 2 * 4, 0x33)));
+    const std::string wide = make_png(picture(4096, 1, 0, 8, bytes(4096, 1)));
     const struct {
         const char* what;
         const std::string* file;
@@ -233,7 +233,7 @@ std::size_t chunk_length(const std::string& file, const char* type)
 
 TEST(LoadPng, DamagedFilesEndInTheFatalAlert)
 {
-    const std::string good = make_png(spec(16, 16, 6, 8, bytes(16 * 16 * 4, 0x44)));
+    const std::string good = make_png(picture(16, 16, 6, 8, bytes(16 * 16 * 4, 0x44)));
     std::string bad_crc = good;
     bad_crc[chunk_at(good, "IDAT") + chunk_length(good, "IDAT")] ^= 0x5A;
     const std::string sig_only = good.substr(0, 8);
@@ -276,7 +276,7 @@ TEST(LoadPng, DamagedFilesEndInTheFatalAlert)
 TEST(LoadPng, ShortFilesAndBadArguments)
 {
     alert_recorder rec;
-    const std::string good = make_png(spec(1, 1, 2, 8, {1, 2, 3}));
+    const std::string good = make_png(picture(1, 1, 2, 8, {1, 2, 3}));
     TEX_image_desc d{};
     unsigned char* px = nullptr;
     mapped_file seven(good.substr(0, 7));
@@ -292,7 +292,7 @@ TEST(LoadPng, ShortFilesAndBadArguments)
 
 TEST(LoadPng, WarningsAreLoggedAndDecodingGoesOn)
 {
-    std::string file = make_png(spec(1, 1, 2, 8, {128, 128, 128}));
+    std::string file = make_png(picture(1, 1, 2, 8, {128, 128, 128}));
     file[chunk_at(file, "gAMA") + 4] ^= 1; // the gAMA chunk's CRC no longer matches: it is dropped
     xer_capture log;
     const loaded l = load(file, GL_RGB, 0);

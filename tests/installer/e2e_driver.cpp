@@ -156,12 +156,12 @@ void e2e_session::shoot(const std::string& name)
 {
     const e2e_screen s = grab();
     if (s.px.empty()) return;
-    const png_spec spec = rgba_png_spec(screen_w, screen_h, [&](int x, int y) {
+    const png_spec picture = rgba_png_spec(screen_w, screen_h, [&](int x, int y) {
         return (s.px[static_cast<size_t>(y) * screen_w + x] << 8) | 0xFF;
     });
     char number[16];
     std::snprintf(number, sizeof number, "%02d_", ++shot_number);
-    write_file(shot_folder() + number + name + ".png", make_png(spec));
+    write_file(shot_folder() + number + name + ".png", make_png(picture));
 }
 
 bool e2e_session::sub_window_open()

@@ -96,8 +96,8 @@ screen_shot grab(Display* d)
 
 void save_png(const screen_shot& s, const std::string& path)
 {
-    const png_spec spec = rgba_png_spec(screen_w, screen_h, [&](int x, int y) { return (s.at(x, y) << 8) | 0xFF; });
-    write_file(path, make_png(spec));
+    const png_spec picture = rgba_png_spec(screen_w, screen_h, [&](int x, int y) { return (s.at(x, y) << 8) | 0xFF; });
+    write_file(path, make_png(picture));
 }
 
 // A pixel of the background picture's sky: clearly blue.

@@ -87,12 +87,12 @@ struct x_run {
 
 void save_png(const frame_pixels& f, const std::string& name)
 {
-    const png_spec spec = rgba_png_spec(screen_w, screen_h, [&](int x, int y) {
+    const png_spec picture = rgba_png_spec(screen_w, screen_h, [&](int x, int y) {
         const rgb p = f.at(x, y);
         return (static_cast<unsigned>(p.r) << 24) | (static_cast<unsigned>(p.g) << 16) |
                (static_cast<unsigned>(p.b) << 8) | 0xFFu;
     });
-    write_file(std::string(SKY_SHOT_DIR) + "/" + name + ".png", make_png(spec));
+    write_file(std::string(SKY_SHOT_DIR) + "/" + name + ".png", make_png(picture));
 }
 
 void swap_with_script()

@@ -18,7 +18,7 @@ void no_flush(png_structp) {}
 
 // Plain data only: libpng may longjmp out of the calls below.
 struct png_job {
-    const png_spec* spec;
+    const png_spec* picture;
     std::string* out;
     png_bytep* rows;
     png_structp png;
@@ -27,7 +27,7 @@ struct png_job {
 
 bool write_png(png_job& job)
 {
-    const png_spec& s = *job.spec;
+    const png_spec& s = *job.picture;
     job.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     if (!job.png) return false;
     job.info = png_create_info_struct(job.png);
@@ -72,57 +72,57 @@ void put(std::string& s, std::size_t at, std::uint32_t v, int bytes)
 
 } // namespace
 
-std::string make_png(const png_spec& spec)
+std::string make_png(const png_spec& picture)
 {
-    const std::size_t channels = spec.colour_type == 2 ? 3 : spec.colour_type == 4 ? 2 : spec.colour_type == 6 ? 4 : 1;
-    const std::size_t row_bytes = (std::size_t(spec.width) * channels * spec.bit_depth + 7) / 8;
-    if (spec.rows.size() < row_bytes * spec.height) return "";
-    std::vector<png_bytep> rows(spec.height);
-    for (int i = 0; i < spec.height; ++i) rows[i] = const_cast<png_bytep>(spec.rows.data() + i * row_bytes);
+    const std::size_t channels = picture.colour_type == 2 ? 3 : picture.colour_type == 4 ? 2 : picture.colour_type == 6 ? 4 : 1;
+    const std::size_t row_bytes = (std::size_t(picture.width) * channels * picture.bit_depth + 7) / 8;
+    if (picture.rows.size() < row_bytes * picture.height) return "";
+    std::vector<png_bytep> rows(picture.height);
+    for (int i = 0; i < picture.height; ++i) rows[i] = const_cast<png_bytep>(picture.rows.data() + i * row_bytes);
     std::string out;
-    png_job job{&spec, &out, rows.data(), nullptr, nullptr};
+    png_job job{&picture, &out, rows.data(), nullptr, nullptr};
     return write_png(job) ? out : "";
 }
 
-std::string make_bmp(const bmp_spec& spec)
+std::string make_bmp(const bmp_spec& picture)
 {
     // An offset past the cut is never filled up to: the file ends at the cut.
-    const std::size_t data_at = spec.data_offset, fill_to = std::max<std::size_t>(54, std::min(data_at, spec.cut_to));
+    const std::size_t data_at = picture.data_offset, fill_to = std::max<std::size_t>(54, std::min(data_at, picture.cut_to));
     std::string f(fill_to, '\0');
     f[0] = 'B';
     f[1] = 'M';
-    put(f, 10, spec.data_offset, 4);
+    put(f, 10, picture.data_offset, 4);
     put(f, 14, 40, 4);
-    put(f, 18, static_cast<std::uint32_t>(spec.width), 4);
-    put(f, 22, static_cast<std::uint32_t>(spec.height), 4);
+    put(f, 18, static_cast<std::uint32_t>(picture.width), 4);
+    put(f, 22, static_cast<std::uint32_t>(picture.height), 4);
     put(f, 26, 1, 2);
-    put(f, 28, static_cast<std::uint32_t>(spec.bits), 2);
-    put(f, 30, spec.compression, 4);
+    put(f, 28, static_cast<std::uint32_t>(picture.bits), 2);
+    put(f, 30, picture.compression, 4);
     if (data_at > fill_to) {
-        f.resize(std::min(f.size(), spec.cut_to));
+        f.resize(std::min(f.size(), picture.cut_to));
         return f;
     }
     f.resize(data_at, '\0');
-    const std::size_t w3 = spec.width > 0 ? std::size_t(spec.width) * 3 : 0;
+    const std::size_t w3 = picture.width > 0 ? std::size_t(picture.width) * 3 : 0;
     const std::size_t padded = (w3 + 3) / 4 * 4;
-    for (std::size_t at = 0; w3 && at + w3 <= spec.bgr_rows.size(); at += w3)
-        f += spec.bgr_rows.substr(at, w3) + std::string(padded - w3, '\0');
+    for (std::size_t at = 0; w3 && at + w3 <= picture.bgr_rows.size(); at += w3)
+        f += picture.bgr_rows.substr(at, w3) + std::string(padded - w3, '\0');
     put(f, 2, static_cast<std::uint32_t>(f.size()), 4);
-    if (f.size() > spec.cut_to) f.resize(spec.cut_to);
+    if (f.size() > picture.cut_to) f.resize(picture.cut_to);
     return f;
 }
 
-std::string make_dds(const dds_spec& spec)
+std::string make_dds(const dds_spec& picture)
 {
     std::string f(128, '\0');
     std::memcpy(&f[0], "DDS ", 4);
     put(f, 4, 124, 4);
-    put(f, 8, spec.flags, 4);
-    put(f, 12, static_cast<std::uint32_t>(spec.height), 4);
-    put(f, 16, static_cast<std::uint32_t>(spec.width), 4);
+    put(f, 8, picture.flags, 4);
+    put(f, 12, static_cast<std::uint32_t>(picture.height), 4);
+    put(f, 16, static_cast<std::uint32_t>(picture.width), 4);
     put(f, 76, 32, 4);
-    put(f, 80, spec.pf_flags, 4);
-    for (std::size_t i = 0; i < 4 && i < spec.fourcc.size(); ++i) f[84 + i] = spec.fourcc[i];
-    put(f, 108, spec.caps1, 4);
-    return f + spec.data;
+    put(f, 80, picture.pf_flags, 4);
+    for (std::size_t i = 0; i < 4 && i < picture.fourcc.size(); ++i) f[84 + i] = picture.fourcc[i];
+    put(f, 108, picture.caps1, 4);
+    return f + picture.data;
 }

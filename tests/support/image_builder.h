@@ -20,10 +20,10 @@ struct png_spec {
     int compression_level = 6;
 };
 
-// The PNG file of spec, or "" when libpng refused it.
-std::string make_png(const png_spec& spec);
+// The PNG file of picture, or "" when libpng refused it.
+std::string make_png(const png_spec& picture);
 
-// An 8-bit RGBA spec of w x h, top row first, with pixels from fn(x, y) (y from the top).
+// An 8-bit RGBA picture of w x h, top row first, with pixels from fn(x, y) (y from the top).
 template <typename Fn>
 png_spec rgba_png_spec(int w, int h, Fn fn)
 {
@@ -53,8 +53,8 @@ struct bmp_spec {
     std::size_t cut_to = SIZE_MAX;    // the file is cut to this many bytes
 };
 
-// The BMP file of spec: the 54-byte header, then each row padded to 4 bytes.
-std::string make_bmp(const bmp_spec& spec);
+// The BMP file of picture: the 54-byte header, then each row padded to 4 bytes.
+std::string make_bmp(const bmp_spec& picture);
 
 struct dds_spec {
     std::uint32_t flags = 0x1007;     // header flags (0x20000: mip-map count present)
@@ -65,5 +65,5 @@ struct dds_spec {
     std::string data;                 // the bytes after the 128-byte header
 };
 
-// The DDS file of spec: "DDS ", the header fields above (others 0), then data.
-std::string make_dds(const dds_spec& spec);
+// The DDS file of picture: "DDS ", the header fields above (others 0), then data.
+std::string make_dds(const dds_spec& picture);
