@@ -2,8 +2,6 @@
 #include "installer/ins_exit.h"
 
 #include "engine/streams.h"
-#include "files/pref_files.h"
-#include "foundation/cmdline.h"
 #include "foundation/hooks.h"
 
 namespace {
@@ -13,7 +11,7 @@ finishup_fn framework_finishup = nullptr;
 void installer_finishup(int save)
 {
     ENG_remove_temp_folder();
-    if (save && !cmdline.has_option("--fps_test")) pref.IO_set(pref_set_installer, 1);
+    // The framework's exit saves the preferences; saving here too would write them twice.
     if (framework_finishup) framework_finishup(save);
 }
 

@@ -2,5 +2,6 @@
 #pragma once
 
 // Chains the installer's part in front of the ordered exit in force: the
-// private temporary folder removed, and with saving the preference file written.
+// private temporary folder removed. The framework's exit behind it writes the
+// preference file.
 void INS_install_exit_hooks();

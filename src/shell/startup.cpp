@@ -17,10 +17,11 @@
 #include "graphics/builtin_textures.h"
 #include "graphics/ogl_extensions.h"
 #include "graphics/tman.h"
+#include "shell/alert_window.h"
+#include "shell/language.h"
 #include "shell/menus.h"
 #include "shell/shell_calls.h"
 #include "shell/show_init.h"
-#include "shell/stand_ins.h"
 #include "shell/subwin.h"
 #include "shell/window.h"
 #include "ui/btn_focus.h"
@@ -180,6 +181,7 @@ void MACIBM_init(int argc, const char* const* argv)
     UTL_debug_init();
     MACIBM_set_app_path(&app_path);
     open_log();
+    MACIBM_install_alert_hooks(); // from here an alert reaches the user and ends in order
     HL_fill_tables(); // scratch_array, the random and angle tables
     xer.setf(std::ios::fixed);
     MACIBM_reseed_random();
@@ -199,7 +201,7 @@ void MACIBM_init(int argc, const char* const* argv)
     MACIBM_startwind(-1, 0);
     OGL_pix_specs(0);
     ogl_inited = 1;
-    SHL_stand_in_setupforlang();
+    MACIBM_setupforlang();
     install_shell_hooks();
     MACIBM_show_init("Will init plugins.", nullptr);
     MACIBM_show_init("Starting application.", nullptr);

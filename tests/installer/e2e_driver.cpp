@@ -171,6 +171,14 @@ bool e2e_session::sub_window_open()
            s.at(10, 10) == sub_window_backdrop;
 }
 
+bool e2e_session::alert_open()
+{
+    // The licence window is white where the alert has its title band; the
+    // question window's panel is light grey, never white.
+    const e2e_screen s = grab();
+    return s.at(10, 758) == sub_window_backdrop && s.at(400, 318) == 0xFFFFFF && s.at(511, 498) != 0xFFFFFF;
+}
+
 namespace {
 
 unsigned grey_of(unsigned rgb) { return ((rgb >> 16) + ((rgb >> 8) & 0xFF) + (rgb & 0xFF)) / 3; }

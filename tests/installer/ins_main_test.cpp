@@ -11,6 +11,7 @@
 #include "installer/dest_choice.h"
 #include "installer/ins_exit.h"
 #include "installer/ins_main.h"
+#include "shell/finishup.h"
 #include "foundation/hooks.h"
 
 #include <sys/stat.h>
@@ -243,6 +244,7 @@ TEST_F(InstallerEntry, OrderedExitSavesAndCleansUp)
     const std::string made = temp_path;
     stg.stream_count = 2;
     dest_dir_path = "/data/Sky/";
+    MACIBM_set_finishup_hook(MACIBM_window_finishup); // as start-up installs it: no display, so no X step runs
     INS_install_exit_hooks();
     INS_install_exit_hooks(); // installed twice: still one link in the chain
     MACIBM_finishup(1);

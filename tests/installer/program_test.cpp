@@ -118,6 +118,12 @@ bool main_screen_shown(const screen_shot& s)
     return lettering > 20;
 }
 
+// The alert window: its white panel in the middle of the plain background.
+bool alert_shown(const screen_shot& s)
+{
+    return !s.px.empty() && s.at(10, 10) == background && s.at(400, 450) == 0xFFFFFF;
+}
+
 std::vector<std::string> temp_folders_of(pid_t pid)
 {
     std::vector<std::string> found;
@@ -188,7 +194,7 @@ TEST(InstallerProgram, WithoutADisplayItSaysSoAndEndsWithStatusOne)
 
 // A whole installation by the program: the disc in its working folder (found
 // through the relative version file), INSTALL, AGREE in the licence window,
-// the files in the product folder, then EXIT.
+// the files in the product folder, OK in the completion alert, then EXIT.
 TEST(InstallerProgram, InstallsFromTheDiscThroughTheLicence)
 {
     std::string why;
@@ -229,6 +235,10 @@ TEST(InstallerProgram, InstallsFromTheDiscThroughTheLicence)
     save_png(grab(d), std::string(SKY_SHOT_DIR) + "/installer_licence.png");
     press(262 + 429, screen_h - (234 + 21)); // AGREE, at (400, 10) of the window
     ASSERT_TRUE(wait_for(p, 60, [&] { return access((dest + "Aircraft/b.acf").c_str(), F_OK) == 0; }));
+    // The completion alert, over the plain background, until its OK is pressed.
+    ASSERT_TRUE(wait_for(p, 60, [&] { return alert_shown(grab(d)); }));
+    save_png(grab(d), std::string(SKY_SHOT_DIR) + "/installer_complete_alert.png");
+    press(511, 491);
     ASSERT_TRUE(wait_for(p, 60, [&] { return main_screen_shown(grab(d)); }));
     usleep(300000);
     save_png(grab(d), std::string(SKY_SHOT_DIR) + "/installer_installed.png");
