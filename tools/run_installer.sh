@@ -118,12 +118,10 @@ press 691 513          # AGREE
 sleep 0.3
 shot installing
 wait_until 600 "finished installation" renamed
-sleep 1
-shot complete
-if wait_until 10 "completion alert" sub_window 2>/dev/null; then
-    shot completion_alert
-    xdotool key Return     # closes the completion alert
-fi
+wait_until 60 "completion alert" sub_window
+sleep 0.3
+shot completion_alert
+xdotool key Return         # closes the completion alert
 exit_offered() { [ "$(grey_at 10 10)" -gt 180 ] && [ "$(grey_at 963 686)" -lt 90 ]; }
 wait_until 60 "main screen" exit_offered
 shot after_alert
