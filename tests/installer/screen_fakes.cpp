@@ -2,6 +2,8 @@
 #include "screen_fakes.h"
 
 #include "engine/stg.h"
+#include "foundation/hl_types.h"
+#include "installer/screen_phases.h"
 
 namespace {
 
@@ -52,4 +54,27 @@ screen_fakes::~screen_fakes()
 {
     INS_set_screen_ops(previous);
     s = nullptr;
+}
+
+// ---- screen_fixture ------------------------------------------------------------------
+
+void screen_fixture::SetUp()
+{
+    installer_fixture::SetUp();
+    fresh_screen();
+    script.clock = &clock;
+}
+
+void screen_fixture::TearDown()
+{
+    app_done = 0;
+    INS_reset_screen();
+    installer_fixture::TearDown();
+}
+
+void screen_fixture::fresh_screen()
+{
+    STG_set_defaults();
+    INS_reset_screen();
+    app_done = 0;
 }

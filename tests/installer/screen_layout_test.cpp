@@ -10,7 +10,6 @@
 #include "foundation/hl_types.h"
 #include "foundation/xtim.h"
 #include "installer/screen_phases.h"
-#include "installer_fixture.h"
 #include "screen_fakes.h"
 #include "files/disc.h"
 #include "support/disc_fixture.h"
@@ -19,30 +18,22 @@
 
 namespace {
 
-class ScreenLayout : public installer_fixture {
+class ScreenLayout : public screen_fixture {
 protected:
-    screen_script script;
-    stepped_clock clock;
     void SetUp() override
     {
-        installer_fixture::SetUp();
-        STG_set_defaults();
-        INS_reset_screen();
+        screen_fixture::SetUp();
         next = next_class{};
         xtim = xtim_class{};
         mnw.mouse_x = mnw.mouse_y = -100;
         mnw.mouse_down = mnw.mouse_held = 0;
-        app_done = 0;
         dest_dir_path = "/data/Skylume/";
         install_name = no_install_name;
-        script.clock = &clock;
     }
     void TearDown() override
     {
-        app_done = 0;
-        INS_reset_screen();
         next = next_class{};
-        installer_fixture::TearDown();
+        screen_fixture::TearDown();
     }
     // The disc read, the manifest examined, 250 MB to install.
     void ready()
@@ -214,8 +205,7 @@ TEST_F(ScreenLayout, CommandsByPressPosition)
     };
     for (const row& r : rows) {
         SCOPED_TRACE(r.name);
-        STG_set_defaults();
-        INS_reset_screen();
+        fresh_screen();
         ready();
         stg.run_phase = r.run;
         script.log.clear();
