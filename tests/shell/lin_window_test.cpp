@@ -8,7 +8,9 @@
 #include "graphics/gl_calls.h"
 #include "graphics/ogl_extensions.h"
 #include "shell/window.h"
+#include "support/main_window.h"
 #include "support/testkit.h"
+#include "support/x_peer.h"
 #include "support/xvfb.h"
 #include "ui/ogl_state.h"
 #include "ui/ogl_view.h"
@@ -19,7 +21,6 @@
 #include <GL/gl.h>
 #include <GL/glx.h>
 #include <X11/Xatom.h>
-#include "x_connection.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -38,28 +39,19 @@ class MainWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string why;
-        const std::string display = xvfb_display(&why);
-        ASSERT_FALSE(display.empty()) << "no X server for the window tests: " << why;
         HL_reset_globals();
         cmdline.clear();
         setenv("DESKTOP_STARTUP_ID", "skylume-test-42", 1);
-        mnw.x_res_req = 1024;
-        mnw.y_res_req = 768;
-        mnw.col_res_req = 32;
-        MACIBM_setres_forget();
-        shell_take_display();
-        MACIBM_setres(1);
-        ASSERT_EQ(MACIBM_make_context(0), 1);
+        const std::string opened = open_main_window();
         unsetenv("DESKTOP_STARTUP_ID");
-        peer = XOpenDisplay(display.c_str()); // a second client, as a window manager would be
-        ASSERT_NE(peer, nullptr);
+        ASSERT_EQ(opened, "");
+        ASSERT_EQ(x_client.open(), ""); // a second client, as a window manager would be
+        peer = x_client.display();
     }
     void TearDown() override
     {
-        if (peer) XCloseDisplay(peer);
-        MACIBM_nuke_context(0);
-        shell_keep_display();
+        x_client.close();
+        close_main_window();
         HL_reset_globals();
     }
 
@@ -105,6 +97,7 @@ protected:
         return s;
     }
 
+    x_peer x_client;
     Display* peer = nullptr;
 };
 
