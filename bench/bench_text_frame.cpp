@@ -4,7 +4,6 @@
 // the call table, binds and state changes apart. A second copy of the string
 // in the same frame must add no bind and no state change.
 #include "bench_text.h"
-#include "foundation/cmdline.h"
 #include "foundation/hl_types.h"
 #include "graphics/gl_calls.h"
 #include "shell/window.h"
@@ -72,9 +71,6 @@ frame_counts take_counts()
 
 bool open_window()
 {
-    HL_reset_globals();
-    HL_fill_tables();
-    cmdline.clear();
     const std::string why = open_main_window();
     if (!why.empty()) {
         std::fprintf(stderr, "%s\n", why.c_str());

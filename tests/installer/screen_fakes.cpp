@@ -1,6 +1,7 @@
 // screen_fakes.cpp
 #include "screen_fakes.h"
 
+#include "engine/install_records.h"
 #include "engine/stg.h"
 #include "foundation/hl_types.h"
 #include "installer/screen_phases.h"
@@ -54,6 +55,15 @@ screen_fakes::~screen_fakes()
 {
     INS_set_screen_ops(previous);
     s = nullptr;
+}
+
+void screen_ready()
+{
+    stg.server_count = 0;
+    install_name = "Skylume 9.70";
+    ins_screen.paths_built = 1;
+    stg.dir_phase = dir_ready;
+    stg.disk_kb = 250000;
 }
 
 // ---- screen_fixture ------------------------------------------------------------------

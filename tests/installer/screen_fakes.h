@@ -34,6 +34,10 @@ private:
     screen_ops previous;
 };
 
+// The main screen's records as after the disc was read and its manifest
+// examined: "Skylume 9.70", 250 MB to install, no servers.
+void screen_ready();
+
 // A fresh installer with the screen's records reset and a script whose
 // install steps advance `clock`. The fakes are the test's to install.
 class screen_fixture : public installer_fixture {

@@ -45,10 +45,6 @@ namespace {
 constexpr int frame_cap = 60;
 constexpr int screen_w = 1024, screen_h = 768;
 
-struct rgb {
-    int r, g, b;
-};
-
 // The frame read back just before it is shown, rows top first.
 struct frame_pixels {
     std::vector<unsigned char> rgba;
@@ -119,15 +115,11 @@ protected:
     }
     void start_window()
     {
-        HL_reset_globals();
-        HL_fill_tables();
-        keys = keys_class{};
-        xtim = xtim_class{};
+        ASSERT_EQ(open_main_window(), "");
         STG_set_defaults();
         INS_reset_screen();
         INS_licence_forget();
         BTN_reset_text_fields();
-        ASSERT_EQ(open_main_window(), "");
         load_art_as_startup();
         fresh_frame_loop();
         run = x_run{};
@@ -146,10 +138,7 @@ protected:
         peer.close();
         MACIBM_set_shell_calls(previous);
         KEYS_set_handleclick_hook(nullptr);
-        unload_interface_art();
         close_main_window();
-        menu.clear();
-        HL_reset_globals();
         INS_reset_screen();
         INS_licence_forget();
         http.proxy_host.clear();
@@ -301,15 +290,6 @@ const frame_pixels& shoot(const std::string& phase)
     return run.last;
 }
 
-void ready()
-{
-    stg.server_count = 0;
-    install_name = "Skylume 9.70";
-    ins_screen.paths_built = 1;
-    stg.dir_phase = dir_ready;
-    stg.disk_kb = 250000;
-}
-
 // A text of colour c drawn somewhere in the rectangle: some pixel close to it.
 bool has_colour_near(const frame_pixels& f, int x0, int y0, int x1, int y1, rgb c, int tolerance = 60)
 {
@@ -328,7 +308,7 @@ TEST_F(XScreens, EveryPhaseOfTheMainScreen)
     // The picture: the dark left column and the sky differ; the INSTALL piece is drawn over the band.
     EXPECT_GT(distance(looking.unit(60, 300), looking.unit(600, 400)), 30);
 
-    ready();
+    screen_ready();
     script.free = 4700000;
     const frame_pixels idle_shot = shoot("2_ready");
     EXPECT_TRUE(has_colour_near(idle_shot, 144, 36, 400, 46, {0, 102, 0})); // "You may install at will." in green
@@ -357,7 +337,7 @@ TEST_F(XScreens, EveryPhaseOfTheMainScreen)
     EXPECT_EQ(script.log.back(), "completion_alert");
 
     INS_reset_screen();
-    ready();
+    screen_ready();
     stg.run_phase = run_done;
     stg.install_error = 1;
     const frame_pixels failed = shoot("5_failed");

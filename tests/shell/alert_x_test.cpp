@@ -70,10 +70,6 @@ protected:
 
     void SetUp() override
     {
-        HL_reset_globals();
-        HL_fill_tables();
-        keys = keys_class{};
-        xtim = xtim_class{};
         ASSERT_EQ(open_main_window(), "");
         load_interface_art();
         fresh_frame_loop();
@@ -102,14 +98,9 @@ protected:
         MACIBM_set_alert_window_hook(previous_window);
         MACIBM_set_finishup_hook(previous_finishup);
         KEYS_set_handleclick_hook(nullptr);
-        KEYS_set_focus_hook(nullptr);
-        BTN_set_unfocus_hook(nullptr);
-        BTN_reset_focus();
-        unload_interface_art();
-        close_main_window();
-        menu.clear();
+        remove_focus_hooks();
         frames = nullptr;
-        HL_reset_globals();
+        close_main_window();
     }
 
     // Screen pixel of a point in units of sub-window `id` (the main window sits at the screen's origin).

@@ -56,19 +56,11 @@ protected:
 
     void SetUp() override
     {
-        HL_reset_globals();
-        HL_fill_tables();
-        keys = keys_class{};
-        xtim = xtim_class{};
         ASSERT_EQ(open_main_window(), "");
         load_interface_art();
         fresh_frame_loop();
-        BTN_reset_focus();
-        BTN_reset_text_fields();
-        BTN_reset_lists();
-        BTN_reset_popup();
+        forget_widgets();
         BTN_install_focus_hooks();
-        opensave_cache.forget();
         per_frame = &script;
         previous = MACIBM_set_shell_calls({nullptr, nullptr, focus_ring_and_script, nullptr, nullptr, nullptr,
                                            nullptr, nullptr});
@@ -85,17 +77,18 @@ protected:
         MACIBM_set_shell_calls(previous);
         BTN_set_shell_calls({nullptr, nullptr, nullptr, nullptr});
         KEYS_set_handleclick_hook(nullptr);
-        KEYS_set_focus_hook(nullptr);
-        BTN_set_unfocus_hook(nullptr);
+        remove_focus_hooks();
+        forget_widgets();
+        close_main_window();
+    }
+    // No focus, no text field, list or pop-up of an earlier test, the folder listing read afresh.
+    static void forget_widgets()
+    {
         BTN_reset_focus();
         BTN_reset_text_fields();
         BTN_reset_lists();
         BTN_reset_popup();
         opensave_cache.forget();
-        unload_interface_art();
-        close_main_window();
-        menu.clear();
-        HL_reset_globals();
     }
 
     std::string root() const { return dir.path() + "/"; }

@@ -66,9 +66,6 @@ protected:
 
     void SetUp() override
     {
-        HL_reset_globals();
-        keys = keys_class{};
-        xtim = xtim_class{};
         ASSERT_EQ(open_main_window(), "");
         fresh_frame_loop(); // as start-up does: the 2D projection over the whole window
         order_log = &log;
@@ -88,8 +85,6 @@ protected:
         MACIBM_set_shell_calls(previous);
         KEYS_set_handleclick_hook(nullptr);
         close_main_window();
-        menu.clear();
-        HL_reset_globals();
     }
 
     // Runs frames until pred holds, at most frame_cap; the number run, or -1.

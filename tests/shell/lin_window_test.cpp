@@ -39,8 +39,6 @@ class MainWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        HL_reset_globals();
-        cmdline.clear();
         setenv("DESKTOP_STARTUP_ID", "skylume-test-42", 1);
         const std::string opened = open_main_window();
         unsetenv("DESKTOP_STARTUP_ID");
@@ -52,7 +50,6 @@ protected:
     {
         x_client.close();
         close_main_window();
-        HL_reset_globals();
     }
 
     Window main_window() const { return static_cast<Window>(mnw.xwin[0]); }
@@ -109,20 +106,6 @@ GLint gl_int(GLenum name)
 }
 
 bool gl_on(GLenum cap) { return glIsEnabled(cap) == GL_TRUE; }
-
-struct rgb {
-    int r, g, b;
-    bool operator==(const rgb& o) const { return r == o.r && g == o.g && b == o.b; }
-};
-
-std::ostream& operator<<(std::ostream& os, const rgb& c) { return os << "(" << c.r << ", " << c.g << ", " << c.b << ")"; }
-
-rgb pixel_at(int x, int y)
-{
-    unsigned char p[3] = {0, 0, 0};
-    glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, p);
-    return {p[0], p[1], p[2]};
-}
 
 // A binary PPM of the back buffer, top row first, in the test's working folder.
 void save_screenshot(const std::string& path, int w, int h)

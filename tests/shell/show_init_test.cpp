@@ -1,7 +1,6 @@
 // show_init_test.cpp - the start-up status screen drawn into the real main
 // window on Xvfb and read back from the window: background, panel, progress
 // bar and message. Saved as <build>/screenshots/status_screen.png.
-#include "foundation/cmdline.h"
 #include "foundation/hl_types.h"
 #include "shell/show_init.h"
 #include "shell/subwin.h"
@@ -59,17 +58,10 @@ class StatusScreenDrawn : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        HL_reset_globals();
-        HL_fill_tables();
-        cmdline.clear();
         ASSERT_EQ(open_main_window(), "");
         load_art_as_startup();
     }
-    void TearDown() override
-    {
-        close_main_window();
-        HL_reset_globals();
-    }
+    void TearDown() override { close_main_window(); }
 };
 
 TEST_F(StatusScreenDrawn, PanelBarAndMessage)

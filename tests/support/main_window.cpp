@@ -2,7 +2,9 @@
 // on one X connection handed on from test to test.
 #include "support/main_window.h"
 
+#include "foundation/cmdline.h"
 #include "foundation/hl_types.h"
+#include "foundation/xtim.h"
 #include "graphics/builtin_textures.h"
 #include "graphics/ogl_extensions.h"
 #include "graphics/tex_bind.h"
@@ -14,6 +16,7 @@
 #include "shell/startup.h"
 #include "shell/window.h"
 #include "support/xvfb.h"
+#include "ui/keys.h"
 #include "ui/ogl_state.h"
 #include "ui/ogl_view.h"
 
@@ -27,6 +30,11 @@ void* kept_display = nullptr; // the shell's connection between two window tests
 
 std::string open_main_window()
 {
+    HL_reset_globals();
+    HL_fill_tables();
+    cmdline.clear();
+    keys = keys_class{};
+    xtim = xtim_class{};
     std::string why;
     if (xvfb_display(&why).empty()) return "no X server for the window tests: " + why;
     mnw.x_res_req = 1024;
@@ -41,10 +49,13 @@ std::string open_main_window()
 
 void close_main_window()
 {
+    unload_interface_art(); // while the context is current
     MACIBM_nuke_context(0);
     if (mnw.visual) XFree(mnw.visual); // chosen again by the next window
     mnw.visual = nullptr;
     kept_display = mnw.display;
+    menu.clear();
+    HL_reset_globals();
 }
 
 void load_art_as_startup()

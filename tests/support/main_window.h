@@ -11,12 +11,13 @@
 
 #include <string>
 
-// Opens the 1024 x 768, 32-bit main window (MACIBM_setres(1), then
-// MACIBM_make_context(0)) on the connection the last test kept, else a new
-// one, and makes its context current. Call after HL_reset_globals. "" when
-// the window is open, else the reason.
+// A fresh program (globals, tables, command line, keys and frame clock
+// reset) with its 1024 x 768, 32-bit main window open (MACIBM_setres(1),
+// then MACIBM_make_context(0)) on the connection the last test kept, else a
+// new one, and its context current. "" when the window is open, else the reason.
 std::string open_main_window();
-// Destroys the window and its context, keeping the connection for the next test.
+// Unloads the interface art, destroys the window and its context, keeping
+// the connection for the next test, and resets the menus and the globals.
 void close_main_window();
 
 // The interface art the way start-up loads it: the 2D projection, the GL's

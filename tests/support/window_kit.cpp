@@ -1,19 +1,23 @@
 // window_kit.cpp - the window tests' GL state, interface art, read-back and units.
-//   state as start-up leaves it - art - colour keeper - read-back - units
+//   state as start-up leaves it - art - focus hooks - colour keeper - read-back - units
 #include "support/window_kit.h"
 
 #include "foundation/hl_types.h"
+#include "foundation/hooks.h"
 #include "graphics/builtin_textures.h"
 #include "graphics/gl_calls.h"
 #include "graphics/ogl_extensions.h"
 #include "graphics/tex_bind.h"
 #include "graphics/tex_png.h"
 #include "graphics/tman.h"
+#include "ui/btn_focus.h"
+#include "ui/keys.h"
 #include "ui/ogl_sbuff.h"
 #include "ui/ogl_state.h"
 
 #include <cstdlib>
 #include <cstring>
+#include <ostream>
 #include <vector>
 
 // ---- state as start-up leaves it -----------------------------------------------------------
@@ -82,21 +86,40 @@ void unload_interface_art()
     glExt = OGL_extensions{};
 }
 
+void remove_focus_hooks()
+{
+    KEYS_set_focus_hook(nullptr);
+    BTN_set_unfocus_hook(nullptr);
+    BTN_reset_focus();
+}
+
 // ---- colour keeper -------------------------------------------------------------------------
 
 colour_keeper::colour_keeper()
 {
-    std::memcpy(rgb, colr.rgb, sizeof rgb);
+    std::memcpy(colours, colr.rgb, sizeof colours);
     std::memcpy(lite, colr.lite, sizeof lite);
 }
 
 colour_keeper::~colour_keeper()
 {
-    std::memcpy(colr.rgb, rgb, sizeof rgb);
+    std::memcpy(colr.rgb, colours, sizeof colours);
     std::memcpy(colr.lite, lite, sizeof lite);
 }
 
 // ---- read-back -----------------------------------------------------------------------------
+
+std::ostream& operator<<(std::ostream& os, const rgb& c)
+{
+    return os << "(" << c.r << ", " << c.g << ", " << c.b << ")";
+}
+
+rgb pixel_at(int x, int y)
+{
+    unsigned char p[3] = {0, 0, 0};
+    gl.ReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, p);
+    return {p[0], p[1], p[2]};
+}
 
 int save_frame_png(const std::string& file)
 {

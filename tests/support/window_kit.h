@@ -7,6 +7,7 @@
 
 #include "ui/colr.h"
 
+#include <iosfwd>
 #include <string>
 
 // ---- state as start-up leaves it ---------------------------------------------------------
@@ -26,6 +27,8 @@ void load_interface_art(); // load_interface_textures, then colours_from_atlas
 // The texture manager, binds, units counter, state cache and extension record
 // back to what a test without a window expects.
 void unload_interface_art();
+// The keyboard's focus hook and the widgets' unfocus hook removed, no widget focused.
+void remove_focus_hooks();
 
 // Keeps the colour table's colours and lighting triple, and puts them back when it goes.
 class colour_keeper {
@@ -36,11 +39,19 @@ public:
     colour_keeper& operator=(const colour_keeper&) = delete;
 
 private:
-    float rgb[colr_count][3];
+    float colours[colr_count][3];
     float lite[3];
 };
 
 // ---- the frame read back -----------------------------------------------------------------
+
+struct rgb {
+    int r, g, b;
+    bool operator==(const rgb& o) const { return r == o.r && g == o.g && b == o.b; }
+};
+std::ostream& operator<<(std::ostream& os, const rgb& c); // "(r, g, b)"
+
+rgb pixel_at(int x, int y); // one pixel of the current buffer, GL's coordinates
 
 // The 1024 x 768 back buffer through the screenshot's reader and PNG writer
 // into `file`, in the working folder (the build folder) when relative;

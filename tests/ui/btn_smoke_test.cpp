@@ -42,9 +42,7 @@ protected:
     }
     void TearDown() override
     {
-        KEYS_set_focus_hook(nullptr);
-        BTN_set_unfocus_hook(nullptr);
-        BTN_reset_focus();
+        remove_focus_hooks();
         BTN_reset_text_fields();
         gl_frame_test::TearDown();
     }

@@ -26,12 +26,6 @@
 
 namespace {
 
-struct rgb {
-    int r, g, b;
-    bool operator==(const rgb& o) const { return r == o.r && g == o.g && b == o.b; }
-};
-std::ostream& operator<<(std::ostream& os, const rgb& c) { return os << "(" << c.r << ", " << c.g << ", " << c.b << ")"; }
-
 // A 1024 x 768 window set up as the program's context set-up leaves GL, the
 // interface textures loaded, the 2D projection over the whole window, cleared to black.
 class DrawnFrame : public gl_frame_test {
@@ -46,12 +40,6 @@ protected:
         gl.Clear(GL_COLOR_BUFFER_BIT);
     }
 
-    static rgb pixel(int x, int y)
-    {
-        unsigned char p[3] = {0, 0, 0};
-        gl.ReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, p);
-        return {p[0], p[1], p[2]};
-    }
     static std::vector<unsigned char> region(int x, int y, int w, int h)
     {
         std::vector<unsigned char> p(std::size_t(w) * h * 3);
@@ -73,7 +61,7 @@ TEST_F(DrawnFrame, FrameRectangleCoversItsOutlineOnly)
     for (int y = 95; y <= 135; ++y)
         for (int x = 95; x <= 155; ++x) {
             const bool edge = (x == 100 || x == 150) ? (y >= 100 && y <= 130) : (y == 100 || y == 130) && x >= 100 && x <= 150;
-            const rgb p = pixel(x, y);
+            const rgb p = pixel_at(x, y);
             if (edge && p == white) ++lit;
             if (!(p == (edge ? white : black))) ++wrong;
         }
@@ -94,20 +82,20 @@ TEST_F(DrawnFrame, GreenModeAndTheLightingRule)
     OGL_fillrect(17, 1, 70, 10, 20, 20);  // (0, 0, 0.6): green of 0.6
     OGL_fillrect(1, 1, 100, 10, 20, 20);  // bright red sums past 1
     ren.draw_green = 0;
-    const rgb half = pixel(20, 20);
+    const rgb half = pixel_at(20, 20);
     EXPECT_NEAR(half.r, 128, 1);
     EXPECT_EQ(half.r, half.g);
     EXPECT_EQ(half.g, half.b);
-    EXPECT_EQ(pixel(50, 20), white);
-    const rgb green = pixel(80, 20);
+    EXPECT_EQ(pixel_at(50, 20), white);
+    const rgb green = pixel_at(80, 20);
     EXPECT_EQ(green.r, 0);
     EXPECT_NEAR(green.g, 153, 1);
     EXPECT_EQ(green.b, 0);
-    EXPECT_EQ(pixel(110, 20), (rgb{0, 255, 0}));
+    EXPECT_EQ(pixel_at(110, 20), (rgb{0, 255, 0}));
     // Fills cover exactly their size: the last column and row are outside.
-    EXPECT_EQ(pixel(30, 20), black);
-    EXPECT_EQ(pixel(20, 30), black);
-    EXPECT_EQ(pixel(29, 29), half);
+    EXPECT_EQ(pixel_at(30, 20), black);
+    EXPECT_EQ(pixel_at(20, 30), black);
+    EXPECT_EQ(pixel_at(29, 29), half);
 }
 
 // Each glyph on the screen is its atlas cell, texel for texel, the sheet's
@@ -239,11 +227,11 @@ TEST_F(DrawnFrame, BackdropFromItsTiles)
     EXPECT_EQ(back_dx, 1024);
     EXPECT_EQ(back_dy, 768);
     OGL_plot_back_tex();
-    EXPECT_EQ(pixel(10, 10), (rgb{0, 255, 0}));
-    EXPECT_EQ(pixel(10, 700), (rgb{0, 0, 255}));
-    EXPECT_EQ(pixel(1000, 700), (rgb{0, 0, 255}));
-    EXPECT_EQ(pixel(605, 300), (rgb{255, 0, 0}));
-    EXPECT_EQ(pixel(599, 300), (rgb{0, 255, 0}));
-    EXPECT_EQ(pixel(605, 600), (rgb{255, 0, 0})); // across the tile seam at 512
+    EXPECT_EQ(pixel_at(10, 10), (rgb{0, 255, 0}));
+    EXPECT_EQ(pixel_at(10, 700), (rgb{0, 0, 255}));
+    EXPECT_EQ(pixel_at(1000, 700), (rgb{0, 0, 255}));
+    EXPECT_EQ(pixel_at(605, 300), (rgb{255, 0, 0}));
+    EXPECT_EQ(pixel_at(599, 300), (rgb{0, 255, 0}));
+    EXPECT_EQ(pixel_at(605, 600), (rgb{255, 0, 0})); // across the tile seam at 512
     EXPECT_TRUE(alerts.alerts().empty());
 }
