@@ -7,12 +7,10 @@
 #include "foundation/hl_types.h"
 #include "foundation/xtim.h"
 #include "shell/frame.h"
-#include "shell/menus.h"
-#include "shell/window.h"
-#include "support/xvfb.h"
+#include "support/main_window.h"
+#include "support/x_peer.h"
 
 #include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #include <sys/select.h>
 
@@ -39,10 +37,9 @@ struct latency {
 // A key tap from the peer; frames from the press until the loop's key flag.
 // With pre_read the event is pulled into Xlib's queue first, so the socket
 // holds nothing when the frame starts.
-latency key_to_flag(Display* peer, KeyCode code, bool pre_read)
+latency key_to_flag(x_peer& peer, KeySym key, bool pre_read)
 {
-    XTestFakeKeyEvent(peer, code, True, 0);
-    XSync(peer, False);
+    peer.key(key, true);
     if (pre_read) XEventsQueued(own(), QueuedAfterReading);
     const auto t0 = clock_type::now();
     latency result{-1, 0};
@@ -53,8 +50,7 @@ latency key_to_flag(Display* peer, KeyCode code, bool pre_read)
             break;
         }
     }
-    XTestFakeKeyEvent(peer, code, False, 0);
-    XSync(peer, False);
+    peer.key(key, false);
     for (int i = 0; i < 2; ++i) MACIBM_event_proc();
     return result;
 }
@@ -96,26 +92,18 @@ void report(const char* name, const std::vector<latency>& runs)
 
 int main()
 {
-    std::string why;
-    const std::string display = xvfb_display(&why);
-    if (display.empty()) {
-        std::fprintf(stderr, "no X server: %s\n", why.c_str());
+    x_peer peer;
+    std::string why = open_main_window();
+    if (why.empty()) why = peer.open();
+    if (!why.empty()) {
+        std::fprintf(stderr, "%s\n", why.c_str());
         return 1;
     }
-    mnw.x_res_req = 1024;
-    mnw.y_res_req = 768;
-    mnw.col_res_req = 32;
-    MACIBM_setres(1);
-    MACIBM_make_context(0);
-    mnw.ui_scale = 1.0f;
-    mnw.cur_wind = -1;
-    MACIBM_clear_menus(1);
-    Display* peer = XOpenDisplay(display.c_str());
-    XTestFakeMotionEvent(peer, DefaultScreen(peer), 512, 384, 0); // keys follow the pointer here
-    XSync(peer, False);
-    for (int i = 0; i < 5; ++i) MACIBM_event_proc();
+    fresh_frame_loop();
+    peer.move(512, 384); // keys follow the pointer here
+    settle_frames();
 
-    const KeyCode a = XKeysymToKeycode(peer, XK_a);
+    const KeySym a = XK_a;
     constexpr int trials = 40;
     std::vector<latency> fresh, queued;
     std::vector<double> selects;
@@ -123,15 +111,13 @@ int main()
     for (int i = 0; i < trials; ++i) {
         fresh.push_back(key_to_flag(peer, a, false));
         queued.push_back(key_to_flag(peer, a, true));
-        XTestFakeKeyEvent(peer, a, True, 0);
-        XSync(peer, False);
+        peer.key(a, true);
         XEventsQueued(own(), QueuedAfterReading);
         selects.push_back(plain_select_ms());
-        XTestFakeKeyEvent(peer, a, False, 0);
-        XSync(peer, False);
+        peer.key(a, false);
         for (int k = 0; k < 2; ++k) MACIBM_event_proc();
         const auto t0 = clock_type::now();
-        XSync(peer, False);
+        XSync(peer.display(), False);
         round_trip += ms_since(t0);
     }
     double select_ms = 0;
@@ -143,7 +129,7 @@ int main()
     std::printf("%-34s ms mean %.3f   (what the queued key would cost without the check)\n",
                 "peer: select on the quiet socket", select_ms / trials);
     std::printf("%-34s ms mean %.3f\n", "peer: X round trip (XSync)", round_trip / trials);
-    XCloseDisplay(peer);
-    MACIBM_nuke_context(0);
+    peer.close();
+    close_main_window();
     return 0;
 }

@@ -3,15 +3,11 @@
 // beside the 60 Hz frame budget, and the GL calls of a frame counted through
 // the call table, binds and state changes apart. A second copy of the string
 // in the same frame must add no bind and no state change.
-#include "foundation/cmdline.h"
+#include "bench_text.h"
 #include "foundation/hl_types.h"
-#include "graphics/builtin_textures.h"
 #include "graphics/gl_calls.h"
-#include "graphics/ogl_extensions.h"
-#include "graphics/tex_bind.h"
-#include "graphics/tman.h"
 #include "shell/window.h"
-#include "support/xvfb.h"
+#include "support/main_window.h"
 #include "ui/colr.h"
 #include "ui/ogl_draw.h"
 #include "ui/ogl_sbuff.h"
@@ -73,42 +69,14 @@ frame_counts take_counts()
     return f;
 }
 
-std::string paragraph()
-{
-    static const char* const words[] = {"Skylume", "installs", "the", "scenery", "of", "every", "continent,",
-                                        "aircraft", "and", "their", "manuals", "-", "over/under", "1,024",
-                                        "files", "per", "disc."};
-    std::string text;
-    for (unsigned i = 0; text.size() < 5000; i = i * 7 + 3) {
-        text += words[i % (sizeof words / sizeof *words)];
-        text += ' ';
-    }
-    text.resize(5000);
-    return text;
-}
-
 bool open_window()
 {
-    std::string why;
-    if (xvfb_display(&why).empty()) {
-        std::fprintf(stderr, "no X server: %s\n", why.c_str());
+    const std::string why = open_main_window();
+    if (!why.empty()) {
+        std::fprintf(stderr, "%s\n", why.c_str());
         return false;
     }
-    HL_reset_globals();
-    HL_fill_tables();
-    cmdline.clear();
-    mnw.x_res_req = 1024;
-    mnw.y_res_req = 768;
-    mnw.col_res_req = 32;
-    MACIBM_setres_forget();
-    MACIBM_setres(1);
-    MACIBM_make_context(0);
-    glExt.max_tex_size = 2048;
-    glExt.combine_avail = 1;
-    glExt.tex_clamp_avail = 1;
-    ren.tex_units = 2;
-    TEX_set_units_counter(&num_units);
-    recall_ins_texes();
+    load_interface_textures();
     OGL_pix_specs(0);
     return true;
 }
@@ -124,7 +92,7 @@ double percentile(std::vector<double> v, double p)
 int main()
 {
     if (!open_window()) return 1;
-    const std::string text = paragraph();
+    const std::string text = bench_paragraph();
     count_gl_calls();
 
     const int frames = 500;
@@ -159,6 +127,6 @@ int main()
                 "state changes\n",
                 first.calls, first.binds, first.state_changes, second.calls, second.binds, second.state_changes);
     gl = real;
-    MACIBM_nuke_context(0);
+    close_main_window();
     return second.binds == 0 && second.state_changes == 0 ? 0 : 2;
 }

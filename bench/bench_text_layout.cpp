@@ -5,6 +5,8 @@
 // call are counted at malloc.
 #include "ui/text_layout.h"
 
+#include "bench_text.h"
+
 #include <benchmark/benchmark.h>
 
 #include <atomic>
@@ -23,20 +25,6 @@ extern "C" void* __wrap_malloc(std::size_t n)
 }
 
 namespace {
-
-std::string paragraph()
-{
-    static const char* const words[] = {"Skylume", "installs", "the", "scenery", "of", "every", "continent,",
-                                        "aircraft", "and", "their", "manuals", "-", "over/under", "1,024",
-                                        "files", "per", "disc."};
-    std::string text;
-    for (unsigned i = 0; text.size() < 5000; i = i * 7 + 3) {
-        text += words[i % (sizeof words / sizeof *words)];
-        text += ' ';
-    }
-    text.resize(5000);
-    return text;
-}
 
 // The wrapping rule written plainly: a growing line buffer and a vector of lines.
 float plain_wrap(const std::string& text, float wrap, std::vector<std::string>& lines)
@@ -69,7 +57,7 @@ float plain_wrap(const std::string& text, float wrap, std::vector<std::string>& 
 
 static void BM_layout_paragraph(benchmark::State& state)
 {
-    const std::string text = paragraph();
+    const std::string text = bench_paragraph();
     text_layout layout;
     OGL_layout_string(0, 700, text, 600, 0, 0, layout); // storage grows once
     const long before = allocations.load();
@@ -87,7 +75,7 @@ BENCHMARK(BM_layout_paragraph)->Unit(benchmark::kMicrosecond);
 
 static void BM_plain_wrap_paragraph(benchmark::State& state)
 {
-    const std::string text = paragraph();
+    const std::string text = bench_paragraph();
     std::vector<std::string> lines;
     const long before = allocations.load();
     for (auto _ : state) {

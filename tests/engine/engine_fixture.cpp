@@ -2,9 +2,14 @@
 #include "engine_fixture.h"
 
 #include "foundation/hl_types.h"
+#include "engine/decisions.h"
+#include "engine/folders.h"
 #include "engine/install_records.h"
+#include "engine/manifest.h"
 #include "engine/product_lock.h"
 #include "engine/stg.h"
+#include "engine/streams.h"
+#include "files/zip_io.h"
 
 #include <filesystem>
 
@@ -77,4 +82,34 @@ void engine_fixture::put_file(const std::string& rel, const std::string& bytes)
     const std::string path = product + rel;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     write_file(path, bytes);
+}
+
+// ---- disc_install_fixture ---------------------------------------------------------
+
+void disc_install_fixture::SetUp()
+{
+    engine_fixture::SetUp();
+    disc = tmp / "disc/";
+    dvd_path = disc;
+    install_name = set;
+    next = next_class{};
+}
+
+void disc_install_fixture::TearDown()
+{
+    dvd_path.clear();
+    engine_fixture::TearDown();
+}
+
+int disc_install_fixture::run_install(int max_steps)
+{
+    EXPECT_EQ(zip_to_file(dvd_path + install_name + "/directory.txt.zip", temp_path, nullptr, 0), 0);
+    EXPECT_EQ(read_directory(temp_path + "directory.txt", "Scanning"), dir_ready);
+    next.reset_all_streams();
+    make_dirs();
+    if (!choose_files()) return -1;
+    for (int i = 0; i < max_steps; ++i)
+        if (const int r = grab_files()) return r;
+    ADD_FAILURE() << "the install did not end within " << max_steps << " steps";
+    return 0;
 }

@@ -1,6 +1,7 @@
 // engine_fixture.h - a fresh engine for each test: records reset, defaults set,
 // a temporary product folder, scripted answers to the modified-file question,
-// and a manifest writer.
+// and a manifest writer; and, on top of it, a disc in the temporary folder
+// installed the way the screen runs it.
 #pragma once
 
 #include "engine/engine_hooks.h"
@@ -42,4 +43,21 @@ protected:
 
 private:
     select_fn previous_select = nullptr;
+};
+
+// A disc of the set "Skylume 9" below the temporary folder (the test makes it
+// with make_disc), the engine pointed at it.
+class disc_install_fixture : public engine_fixture {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The screen's road: manifest from the disc, examination, INSTALL, then
+    // install steps until one ends the run, at most max_steps. The last
+    // step's result (1 finished or failed: stg.install_error tells), -1 when
+    // the files could not be chosen, 0 when the steps ran out.
+    int run_install(int max_steps = 1000);
+
+    std::string disc; // the disc's root, ending in '/'
+    const std::string set = "Skylume 9";
 };

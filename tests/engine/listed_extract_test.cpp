@@ -2,15 +2,12 @@
 // listed file: only that file's name, within its listed disk size, with its
 // signature, and links only inside the product folder. Whole disc installs,
 // one or two updates in a row, against hostile archives.
-#include "engine/decisions.h"
 #include "engine/folders.h"
 #include "engine/install_records.h"
-#include "engine/manifest.h"
 #include "engine/stg.h"
 #include "engine/streams.h"
 #include "engine_fixture.h"
 #include "files/io_errors.h"
-#include "files/zip_io.h"
 #include "foundation/hl_types.h"
 #include "support/disc_fixture.h"
 #include "support/zip_builder.h"
@@ -24,28 +21,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class ListedExtract : public engine_fixture {
+class ListedExtract : public disc_install_fixture {
 protected:
-    std::string disc;
-    const std::string set = "Skylume 9";
-
-    void SetUp() override
-    {
-        engine_fixture::SetUp();
-        disc = tmp / "disc/";
-        dvd_path = disc;
-        install_name = set;
-        next = next_class{};
-    }
-    void TearDown() override
-    {
-        dvd_path.clear();
-        engine_fixture::TearDown();
-    }
-    // Makes the disc, lets `damage` change it, and runs the whole install:
-    // manifest, examination, folders, decisions, steps. Starts from a clean
-    // run state, so that one test can run several updates in a row. The last
-    // step's result: 1 when finished or failed (stg.install_error tells).
+    // Makes the disc, lets `damage` change it, and runs the whole install.
+    // Starts from a clean run state, so that one test can run several updates
+    // in a row. The last step's result: 1 when finished or failed
+    // (stg.install_error tells).
     int install(const std::vector<disc_file>& files,
                 const std::function<void(const std::string& top_folder)>& damage = nullptr)
     {
@@ -55,15 +36,7 @@ protected:
         stg.install_error = 0;
         alerts.alerts().clear();
         next = next_class{};
-        EXPECT_EQ(zip_to_file(dvd_path + install_name + "/directory.txt.zip", temp_path, nullptr, 0), 0);
-        EXPECT_EQ(read_directory(temp_path + "directory.txt", "Scanning"), dir_ready);
-        next.reset_all_streams();
-        make_dirs();
-        if (!choose_files()) return -1;
-        for (int i = 0; i < 1000; ++i)
-            if (const int r = grab_files()) return r;
-        ADD_FAILURE() << "the install did not end";
-        return 0;
+        return run_install();
     }
     // The run ended in its error state with the one alert for `code`.
     void expect_failed_with(int code)

@@ -23,39 +23,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class Install : public engine_fixture {
+class Install : public disc_install_fixture {
 protected:
-    std::string disc;
-    const std::string set = "Skylume 9";
-
     void SetUp() override
     {
-        engine_fixture::SetUp();
-        disc = tmp / "disc/";
-        dvd_path = disc;
-        install_name = set;
+        disc_install_fixture::SetUp();
         stg.log_actions = 1;
-        next = next_class{};
-    }
-    void TearDown() override
-    {
-        dvd_path.clear();
-        engine_fixture::TearDown();
-    }
-    // The screen's road: manifest from the disc, examination, INSTALL, steps.
-    int run_install(int max_steps = 1000)
-    {
-        EXPECT_EQ(zip_to_file(dvd_path + install_name + "/directory.txt.zip", temp_path, nullptr, 0), 0);
-        EXPECT_EQ(read_directory(temp_path + "directory.txt", "Scanning"), dir_ready);
-        next.reset_all_streams();
-        make_dirs();
-        if (!choose_files()) return -1;
-        for (int i = 0; i < max_steps; ++i) {
-            const int r = grab_files();
-            if (r) return r;
-        }
-        ADD_FAILURE() << "the install did not end within " << max_steps << " steps";
-        return 0;
     }
     std::string log() { xer.flush(); return read_file(log_path); }
 };

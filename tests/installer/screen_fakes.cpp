@@ -1,7 +1,10 @@
 // screen_fakes.cpp
 #include "screen_fakes.h"
 
+#include "engine/install_records.h"
 #include "engine/stg.h"
+#include "foundation/hl_types.h"
+#include "installer/screen_phases.h"
 
 namespace {
 
@@ -52,4 +55,36 @@ screen_fakes::~screen_fakes()
 {
     INS_set_screen_ops(previous);
     s = nullptr;
+}
+
+void screen_ready()
+{
+    stg.server_count = 0;
+    install_name = "Skylume 9.70";
+    ins_screen.paths_built = 1;
+    stg.dir_phase = dir_ready;
+    stg.disk_kb = 250000;
+}
+
+// ---- screen_fixture ------------------------------------------------------------------
+
+void screen_fixture::SetUp()
+{
+    installer_fixture::SetUp();
+    fresh_screen();
+    script.clock = &clock;
+}
+
+void screen_fixture::TearDown()
+{
+    app_done = 0;
+    INS_reset_screen();
+    installer_fixture::TearDown();
+}
+
+void screen_fixture::fresh_screen()
+{
+    STG_set_defaults();
+    INS_reset_screen();
+    app_done = 0;
 }

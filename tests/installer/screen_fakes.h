@@ -1,8 +1,10 @@
 // screen_fakes.h - recording fakes of the main screen's operations: every
-// call is logged by name, and each answer is set by the test.
+// call is logged by name, and each answer is set by the test; and the fixture
+// of the screen's tests, a fresh screen with a script on a stepped clock.
 #pragma once
 
 #include "installer/screen_ops.h"
+#include "installer_fixture.h"
 #include "support/testkit.h"
 
 #include <string>
@@ -30,4 +32,22 @@ public:
     screen_fakes& operator=(const screen_fakes&) = delete;
 private:
     screen_ops previous;
+};
+
+// The main screen's records as after the disc was read and its manifest
+// examined: "Skylume 9.70", 250 MB to install, no servers.
+void screen_ready();
+
+// A fresh installer with the screen's records reset and a script whose
+// install steps advance `clock`. The fakes are the test's to install.
+class screen_fixture : public installer_fixture {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The settings' defaults, the screen's records reset, the frame loop running.
+    static void fresh_screen();
+
+    screen_script script;
+    stepped_clock clock;
 };

@@ -10,7 +10,6 @@
 #include "foundation/hl_types.h"
 #include "foundation/xtim.h"
 #include "installer/screen_phases.h"
-#include "installer_fixture.h"
 #include "screen_fakes.h"
 #include "files/disc.h"
 #include "support/disc_fixture.h"
@@ -19,39 +18,22 @@
 
 namespace {
 
-class ScreenLayout : public installer_fixture {
+class ScreenLayout : public screen_fixture {
 protected:
-    screen_script script;
-    stepped_clock clock;
     void SetUp() override
     {
-        installer_fixture::SetUp();
-        STG_set_defaults();
-        INS_reset_screen();
+        screen_fixture::SetUp();
         next = next_class{};
         xtim = xtim_class{};
         mnw.mouse_x = mnw.mouse_y = -100;
         mnw.mouse_down = mnw.mouse_held = 0;
-        app_done = 0;
         dest_dir_path = "/data/Skylume/";
         install_name = no_install_name;
-        script.clock = &clock;
     }
     void TearDown() override
     {
-        app_done = 0;
-        INS_reset_screen();
         next = next_class{};
-        installer_fixture::TearDown();
-    }
-    // The disc read, the manifest examined, 250 MB to install.
-    void ready()
-    {
-        stg.server_count = 0;
-        install_name = "Skylume 9.70";
-        ins_screen.paths_built = 1;
-        stg.dir_phase = dir_ready;
-        stg.disk_kb = 250000;
+        screen_fixture::TearDown();
     }
     std::string frame()
     {
@@ -114,7 +96,7 @@ TEST_F(ScreenLayout, LookingForTheDisc)
 
 TEST_F(ScreenLayout, ReadyToInstall)
 {
-    ready();
+    screen_ready();
     EXPECT_EQ(frame(),
               top("DVD: Skylume 9.70", "250.0 Meg", true) +
                   "string c46 at 154,615 wrap 700 font 100 align 0 'NOT INSTALLED in the selected directory!'\n" +
@@ -130,7 +112,7 @@ TEST_F(ScreenLayout, ReadyToInstall)
 
 TEST_F(ScreenLayout, Installing)
 {
-    ready();
+    screen_ready();
     ins_screen.tot_disk_req = 40000;
     ins_screen.tot_disk_req_str = "40.0 Meg";
     stg.run_phase = run_installing;
@@ -153,7 +135,7 @@ TEST_F(ScreenLayout, Installing)
 
 TEST_F(ScreenLayout, CompletedWithItsAlertOnce)
 {
-    ready();
+    screen_ready();
     stg.run_phase = run_done;
     ins_screen.run_complete = 1;
     EXPECT_EQ(frame(),
@@ -166,7 +148,7 @@ TEST_F(ScreenLayout, CompletedWithItsAlertOnce)
 
 TEST_F(ScreenLayout, FailedRun)
 {
-    ready();
+    screen_ready();
     stg.run_phase = run_done;
     stg.install_error = 1;
     next.all_done = 1; // an earlier run of this program completed: this one did not
@@ -184,7 +166,7 @@ TEST_F(ScreenLayout, FailedRun)
 
 TEST_F(ScreenLayout, NoUsableManifest)
 {
-    ready();
+    screen_ready();
     stg.dir_phase = dir_missing;
     stg.disk_kb = 0;
     EXPECT_EQ(frame(), top("DVD: Skylume 9.70", "0.0 Meg", true) +
@@ -214,9 +196,8 @@ TEST_F(ScreenLayout, CommandsByPressPosition)
     };
     for (const row& r : rows) {
         SCOPED_TRACE(r.name);
-        STG_set_defaults();
-        INS_reset_screen();
-        ready();
+        fresh_screen();
+        screen_ready();
         stg.run_phase = r.run;
         script.log.clear();
         press(r.x, r.y);
@@ -229,13 +210,13 @@ TEST_F(ScreenLayout, CommandsByPressPosition)
 
 TEST_F(ScreenLayout, ARedInstallButtonDoesNothing)
 {
-    ready();
+    screen_ready();
     stg.dir_phase = dir_missing;
     press(460, 85);
     const std::string drawn = frame();
     EXPECT_NE(drawn.find("quad 389 c102 a1 at 450,78 size 83x22 texel 640,166..723,188"), std::string::npos);
     EXPECT_TRUE(script.log.empty());
-    ready();
+    screen_ready();
     script.free = 1000; // 1 MB free for 250 MB: red from the frame after the summary said so
     frame();
     EXPECT_EQ(ins_screen.disk_space_avail, 0);

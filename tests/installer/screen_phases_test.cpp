@@ -5,7 +5,6 @@
 
 #include "engine/stg.h"
 #include "foundation/hl_types.h"
-#include "installer_fixture.h"
 #include "screen_fakes.h"
 
 #include <sstream>
@@ -19,25 +18,7 @@ std::string joined(const std::vector<std::string>& log)
     return out.str();
 }
 
-class ScreenPhases : public installer_fixture {
-protected:
-    screen_script script;
-    stepped_clock clock;
-    void SetUp() override
-    {
-        installer_fixture::SetUp();
-        STG_set_defaults();
-        INS_reset_screen();
-        app_done = 0;
-        script.clock = &clock;
-    }
-    void TearDown() override
-    {
-        app_done = 0;
-        INS_reset_screen();
-        installer_fixture::TearDown();
-    }
-};
+using ScreenPhases = screen_fixture;
 
 TEST_F(ScreenPhases, TransitionTable)
 {
@@ -79,9 +60,7 @@ TEST_F(ScreenPhases, TransitionTable)
     };
     for (const row& r : rows) {
         SCOPED_TRACE(r.name);
-        STG_set_defaults();
-        INS_reset_screen();
-        app_done = 0;
+        fresh_screen();
         stg.dir_phase = r.dir;
         stg.run_phase = r.run;
         stg.install_error = r.error;

@@ -4,51 +4,35 @@
 // connection, one step of a script per frame. Each phase of the main screen
 // is saved as <build>/screenshots/screen_<phase>.png and checked by a few
 // tolerant pixel probes.
+#include "engine/folders.h"
 #include "engine/install_records.h"
 #include "engine/stg.h"
 #include "engine/streams.h"
 #include "files/http.h"
 #include "foundation/hl_types.h"
 #include "foundation/xtim.h"
-#include "graphics/builtin_textures.h"
-#include "graphics/ogl_extensions.h"
-#include "graphics/tex_bind.h"
-#include "graphics/tman.h"
-#include "ui/ogl_sbuff.h"
-#include "ui/ogl_state.h"
 #include "installer/app_screen.h"
-#include "engine/folders.h"
 #include "installer/engine_screens.h"
-#include "installer/screen_draw.h"
 #include "installer/licence_window.h"
 #include "installer/prefs_window.h"
+#include "installer/screen_draw.h"
 #include "installer/screen_phases.h"
 #include "installer_fixture.h"
 #include "screen_fakes.h"
-#include "shell/chrome.h"
 #include "shell/frame.h"
-#include "shell/lin_events.h"
 #include "shell/menus.h"
 #include "shell/shell_calls.h"
-#include "shell/startup.h"
 #include "shell/subwin.h"
-#include "shell/window.h"
 #include "support/image_builder.h"
-#include "support/xvfb.h"
+#include "support/main_window.h"
+#include "support/x_peer.h"
 #include "ui/btn_focus.h"
 #include "ui/btn_frames.h"
 #include "ui/btn_text.h"
 #include "ui/keys.h"
 #include "ui/ogl_sbuff.h"
-#include "ui/ogl_view.h"
 
 #include <GL/gl.h>
-
-// After gtest: Xlib's macros clash with its names.
-#include "shell/lin_cursor.h"
-
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 #include <cmath>
@@ -60,10 +44,6 @@ namespace {
 
 constexpr int frame_cap = 60;
 constexpr int screen_w = 1024, screen_h = 768;
-
-struct rgb {
-    int r, g, b;
-};
 
 // The frame read back just before it is shown, rows top first.
 struct frame_pixels {
@@ -120,7 +100,7 @@ int full_speed() { return 1; } // tests never wait for input they do not send
 
 class XScreens : public installer_fixture {
 protected:
-    Display* peer = nullptr;
+    x_peer peer;
     shell_calls previous{};
     screen_script script;
 
@@ -135,65 +115,30 @@ protected:
     }
     void start_window()
     {
-        std::string why;
-        const std::string display = xvfb_display(&why);
-        ASSERT_FALSE(display.empty()) << "no X server for the window tests: " << why;
-        HL_reset_globals();
-        HL_fill_tables();
-        keys = keys_class{};
-        xtim = xtim_class{};
+        ASSERT_EQ(open_main_window(), "");
         STG_set_defaults();
         INS_reset_screen();
         INS_licence_forget();
         BTN_reset_text_fields();
-        mnw.x_res_req = screen_w;
-        mnw.y_res_req = screen_h;
-        mnw.col_res_req = 32;
-        MACIBM_setres_forget();
-        MACIBM_setres(1);
-        ASSERT_EQ(MACIBM_make_context(0), 1);
-        OGL_pix_specs(0);
-        glExt.init_extensions();
-        OGL_reset_state_cache(); // the caches of an earlier test's context
-        tman.reset();
-        TEX_reset_bind();
-        recall_ins_texes();
-        MACIBM_set_interface_colours();
-        mnw.ui_scale = 1.0f;
-        mnw.cur_wind = -1;
-        LIN_events_forget();
-        LIN_cursor_forget();
-        MACIBM_chrome_forget();
-        MACIBM_frame_forget();
-        MACIBM_menu_bar_forget();
-        MACIBM_clear_menus(1);
+        load_art_as_startup();
+        fresh_frame_loop();
         run = x_run{};
         previous = MACIBM_set_shell_calls({APP_update, nullptr, BTN_begin_focus_ring, BTN_zap_boxes,
                                            swap_with_script, nullptr, nullptr, full_speed});
         MACIBM_install_shell_hooks();
-        peer = XOpenDisplay(display.c_str());
-        ASSERT_NE(peer, nullptr);
-        int ev = 0, err = 0, major = 0, minor = 0;
-        ASSERT_TRUE(XTestQueryExtension(peer, &ev, &err, &major, &minor)) << "Xvfb without XTest";
+        ASSERT_EQ(peer.open(), "");
         dest_dir_path = "/data/Skylume/";
         install_name = no_install_name;
-        move(512, 700); // into the window, away from every control
-        for (int i = 0; i < 5; ++i) MACIBM_event_proc(); // map, visibility and the first motion settle
+        peer.move(512, 700); // into the window, away from every control
+        settle_frames();
     }
     void TearDown() override
     {
         run = x_run{};
-        if (peer) XCloseDisplay(peer);
+        peer.close();
         MACIBM_set_shell_calls(previous);
         KEYS_set_handleclick_hook(nullptr);
-        OGL_reset_state_cache();
-        tman.reset();
-        TEX_reset_bind();
-        glExt = OGL_extensions{};
-        MACIBM_nuke_context(0);
-        if (mnw.display) XCloseDisplay(static_cast<Display*>(mnw.display));
-        menu.clear();
-        HL_reset_globals();
+        close_main_window();
         INS_reset_screen();
         INS_licence_forget();
         http.proxy_host.clear();
@@ -202,29 +147,6 @@ protected:
         installer_fixture::TearDown();
     }
 
-    void move(int x, int y)
-    {
-        XTestFakeMotionEvent(peer, DefaultScreen(peer), x, y, 0);
-        XSync(peer, False);
-    }
-    // Moves to units (x, y) of the current sub-window.
-    void move_units(float x, float y)
-    {
-        move(static_cast<int>(mnw.wind_x + x), screen_h - static_cast<int>(mnw.wind_y + y));
-    }
-    void click()
-    {
-        XTestFakeButtonEvent(peer, 1, True, 0);
-        XTestFakeButtonEvent(peer, 1, False, 0);
-        XSync(peer, False);
-    }
-    void tap(KeySym sym)
-    {
-        const KeyCode code = XKeysymToKeycode(peer, sym);
-        XTestFakeKeyEvent(peer, code, True, 0);
-        XTestFakeKeyEvent(peer, code, False, 0);
-        XSync(peer, False);
-    }
     // A script of steps, one per frame from the first; after the cap the
     // window is closed so that a missed click fails instead of hanging.
     void script_steps(std::vector<std::function<void()>> steps)
@@ -241,8 +163,8 @@ protected:
     std::function<void()> press_at(float x, float y)
     {
         return [this, x, y] {
-            move_units(x, y);
-            click();
+            peer.move(unit_px(x), unit_py(y));
+            peer.click();
         };
     }
     std::function<void()> idle() { return [] {}; }
@@ -276,7 +198,7 @@ TEST_F(XScreens, LicenceDisagreeThenAgree)
 
 TEST_F(XScreens, LicenceReturnClosesWithoutAnAnswer)
 {
-    script_steps({idle(), [this] { tap(XK_Return); }});
+    script_steps({idle(), [this] { peer.tap(XK_Return); }});
     EXPECT_EQ(handle_EULA(), 0);
     EXPECT_EQ(mnw.cur_wind, win_main);
     script_steps({idle(), press_at(429, 21)});
@@ -291,7 +213,7 @@ TEST_F(XScreens, PrefsStreamBoxTicksOneAndUnticksToAutomatic)
     int seen_after_tick = -1;
     script_steps({idle(), press_at(30, 154), idle(), [&] { seen_after_tick = stg.stream_count; },
                   save("window_prefs_manual_streams"), idle(), press_at(30, 154), idle(),
-                  [this] { tap(XK_Return); }});
+                  [this] { peer.tap(XK_Return); }});
     handle_prefs();
     EXPECT_EQ(seen_after_tick, 1);
     EXPECT_EQ(stg.stream_count, 0);
@@ -304,18 +226,18 @@ TEST_F(XScreens, PrefsOperatingSystemChoice)
 {
     ASSERT_EQ(stg.download_os, os_linux);
     script_steps({idle(), press_at(200, 314), idle(), press_at(200, 337), idle(), save("window_prefs_os_list"),
-                  [this] { tap(XK_Return); }});
+                  [this] { peer.tap(XK_Return); }});
     handle_prefs();
     EXPECT_EQ(stg.download_os, os_mac);
-    script_steps({idle(), press_at(200, 314), idle(), press_at(200, 289), idle(), [this] { tap(XK_Return); }});
+    script_steps({idle(), press_at(200, 314), idle(), press_at(200, 289), idle(), [this] { peer.tap(XK_Return); }});
     handle_prefs();
     EXPECT_EQ(stg.download_os, os_linux);
 }
 
 TEST_F(XScreens, PrefsPortFieldTypedThenReturnCloses)
 {
-    script_steps({idle(), press_at(150, 24), idle(), [this] { tap(XK_8); }, [this] { tap(XK_0); },
-                  [this] { tap(XK_8); }, [this] { tap(XK_0); }, idle(), [this] { tap(XK_Return); }});
+    script_steps({idle(), press_at(150, 24), idle(), [this] { peer.tap(XK_8); }, [this] { peer.tap(XK_0); },
+                  [this] { peer.tap(XK_8); }, [this] { peer.tap(XK_0); }, idle(), [this] { peer.tap(XK_Return); }});
     handle_prefs();
     EXPECT_EQ(http.proxy_port_text, "8080");
     EXPECT_EQ(http.proxy_port, 8080);
@@ -368,15 +290,6 @@ const frame_pixels& shoot(const std::string& phase)
     return run.last;
 }
 
-void ready()
-{
-    stg.server_count = 0;
-    install_name = "Skylume 9.70";
-    ins_screen.paths_built = 1;
-    stg.dir_phase = dir_ready;
-    stg.disk_kb = 250000;
-}
-
 // A text of colour c drawn somewhere in the rectangle: some pixel close to it.
 bool has_colour_near(const frame_pixels& f, int x0, int y0, int x1, int y1, rgb c, int tolerance = 60)
 {
@@ -395,7 +308,7 @@ TEST_F(XScreens, EveryPhaseOfTheMainScreen)
     // The picture: the dark left column and the sky differ; the INSTALL piece is drawn over the band.
     EXPECT_GT(distance(looking.unit(60, 300), looking.unit(600, 400)), 30);
 
-    ready();
+    screen_ready();
     script.free = 4700000;
     const frame_pixels idle_shot = shoot("2_ready");
     EXPECT_TRUE(has_colour_near(idle_shot, 144, 36, 400, 46, {0, 102, 0})); // "You may install at will." in green
@@ -424,7 +337,7 @@ TEST_F(XScreens, EveryPhaseOfTheMainScreen)
     EXPECT_EQ(script.log.back(), "completion_alert");
 
     INS_reset_screen();
-    ready();
+    screen_ready();
     stg.run_phase = run_done;
     stg.install_error = 1;
     const frame_pixels failed = shoot("5_failed");

@@ -8,41 +8,23 @@
 #include "foundation/hl_types.h"
 #include "foundation/hooks.h"
 #include "foundation/xtim.h"
-#include "graphics/builtin_textures.h"
-#include "graphics/gl_calls.h"
-#include "graphics/ogl_extensions.h"
-#include "graphics/tex_bind.h"
-#include "graphics/tex_png.h"
-#include "graphics/tman.h"
 #include "shell/alert_window.h"
-#include "shell/chrome.h"
 #include "shell/frame.h"
-#include "shell/lin_events.h"
 #include "shell/menus.h"
 #include "shell/message_box.h"
 #include "shell/shell_calls.h"
 #include "shell/subwin.h"
-#include "shell/window.h"
+#include "support/main_window.h"
 #include "support/testkit.h"
-#include "support/xvfb.h"
+#include "support/x_peer.h"
 #include "ui/btn_draw.h"
 #include "ui/btn_focus.h"
 #include "ui/btn_frames.h"
-#include "ui/colr.h"
 #include "ui/keys.h"
 #include "ui/ogl_sbuff.h"
-#include "ui/ogl_state.h"
-#include "ui/ogl_view.h"
 
 #include <gtest/gtest.h>
 
-// After gtest: Xlib's macros clash with its names.
-#include "shell/lin_cursor.h"
-
-#include "x_connection.h"
-
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 #include <functional>
@@ -68,70 +50,29 @@ void note_update()
     if (frames->on_update) frames->on_update();
 }
 
-void save_picture(const std::string& name)
-{
-    OGL_screenshot(0); // the back buffer, before the swap shows it
-    const TEX_image_desc desc = {GL_RGB, 1024, 768, 0, 0};
-    TEX_save_png(name, desc, scratch_array);
-}
-
 void note_swap()
 {
     frames->events.push_back("swap " + std::to_string(mnw.cur_wind));
     const std::string name = frames->picture_prefix + std::to_string(mnw.cur_wind) + ".png";
-    if (frames->pictures_wanted.erase(name)) save_picture(name);
+    if (frames->pictures_wanted.erase(name)) save_frame_png(name); // the back buffer, before the swap shows it
     if (frames->on_swap) frames->on_swap();
     OGL_sbuff();
 }
 
-// The interface colours start-up takes from atlas pixels still in scratch_array.
-void colours_from_atlas()
-{
-    auto pick = [](int column, int row, int index) {
-        const unsigned char* p = scratch_array + 4 * (512 * row + column);
-        colr.assign(index, p[0] / 255.0f, p[1] / 255.0f, p[2] / 255.0f);
-    };
-    const int indices[] = {34, 35, 36, 37, 38, 40, 41, 42, 43, 45, 46, 47};
-    const int rows[] = {155, 147, 139, 131, 123, 115, 107, 99, 91, 83, 75, 67};
-    for (int i = 0; i < 12; ++i) pick(319, rows[i], indices[i]);
-    pick(395, 115, 44);
-}
-
 class AlertWindow : public ::testing::Test {
 protected:
-    Display* peer = nullptr;
+    x_peer peer;
     frame_log log;
     shell_calls previous{};
     alert_window_fn previous_window = nullptr;
     finishup_fn previous_finishup = nullptr;
-    float saved_rgb[colr_count][3];
+    colour_keeper colours;
 
     void SetUp() override
     {
-        std::string why;
-        const std::string display = xvfb_display(&why);
-        ASSERT_FALSE(display.empty()) << "no X server for the window tests: " << why;
-        std::memcpy(saved_rgb, colr.rgb, sizeof saved_rgb);
-        HL_reset_globals();
-        HL_fill_tables();
-        keys = keys_class{};
-        xtim = xtim_class{};
-        mnw.x_res_req = 1024;
-        mnw.y_res_req = 768;
-        mnw.col_res_req = 32;
-        MACIBM_setres_forget();
-        shell_take_display();
-        MACIBM_setres(1);
-        ASSERT_EQ(MACIBM_make_context(0), 1);
+        ASSERT_EQ(open_main_window(), "");
         load_interface_art();
-        mnw.cur_wind = -1;
-        OGL_pix_specs(0);
-        LIN_events_forget();
-        LIN_cursor_forget();
-        MACIBM_chrome_forget();
-        MACIBM_frame_forget();
-        MACIBM_menu_bar_forget();
-        MACIBM_clear_menus(1);
+        fresh_frame_loop();
         BTN_reset_focus();
         frames = &log;
         log.picture_prefix = std::string("alert_") + testing::UnitTest::GetInstance()->current_test_info()->name() + "_";
@@ -145,69 +86,23 @@ protected:
         stls.text[601] = "Skysuite Installer";
         stls.text[603] = "OK";
         ogl_inited = 1;
-        peer = XOpenDisplay(display.c_str());
-        ASSERT_NE(peer, nullptr);
-        int ev = 0, err = 0, major = 0, minor = 0;
-        ASSERT_TRUE(XTestQueryExtension(peer, &ev, &err, &major, &minor)) << "Xvfb without XTest";
-        move(100, 100); // into the window: without a window manager the keys follow the pointer
-        for (int i = 0; i < 5; ++i) MACIBM_event_proc(); // map, visibility and the first motion settle
+        ASSERT_EQ(peer.open(), "");
+        peer.move(100, 100); // into the window: without a window manager the keys follow the pointer
+        settle_frames();
         log.events.clear();
     }
     void TearDown() override
     {
-        if (peer) XCloseDisplay(peer);
+        peer.close();
         MACIBM_set_shell_calls(previous);
         MACIBM_set_alert_window_hook(previous_window);
         MACIBM_set_finishup_hook(previous_finishup);
         KEYS_set_handleclick_hook(nullptr);
-        KEYS_set_focus_hook(nullptr);
-        BTN_set_unfocus_hook(nullptr);
-        BTN_reset_focus();
-        TEX_set_units_counter(nullptr);
-        tman.reset();
-        TEX_reset_bind();
-        OGL_reset_state_cache();
-        glExt = OGL_extensions{};
-        MACIBM_nuke_context(0);
-        shell_keep_display();
-        std::memcpy(colr.rgb, saved_rgb, sizeof saved_rgb);
-        menu.clear();
+        remove_focus_hooks();
         frames = nullptr;
-        HL_reset_globals();
+        close_main_window();
     }
 
-    // The built-in pictures as textures and the colours from the atlas, as start-up has them.
-    static void load_interface_art()
-    {
-        ren.tex_units = 2;
-        glExt.max_tex_size = 2048;
-        glExt.combine_avail = 1;
-        glExt.tex_clamp_avail = 1;
-        TEX_set_units_counter(&num_units);
-        tman.reset();
-        TEX_reset_bind();
-        recall_ins_texes();
-        colours_from_atlas();
-    }
-
-    void move(int x, int y)
-    {
-        XTestFakeMotionEvent(peer, DefaultScreen(peer), x, y, 0);
-        XSync(peer, False);
-    }
-    void click()
-    {
-        XTestFakeButtonEvent(peer, 1, True, 0);
-        XTestFakeButtonEvent(peer, 1, False, 0);
-        XSync(peer, False);
-    }
-    void tap(KeySym sym)
-    {
-        const KeyCode code = XKeysymToKeycode(peer, sym);
-        XTestFakeKeyEvent(peer, code, True, 0);
-        XTestFakeKeyEvent(peer, code, False, 0);
-        XSync(peer, False);
-    }
     // Screen pixel of a point in units of sub-window `id` (the main window sits at the screen's origin).
     static int screen_x(int id, float x)
     {
@@ -245,7 +140,7 @@ TEST_F(AlertWindow, ReturnDismissesAnAlertRaisedInsideAFrameAndTheFrameGoesOn)
         if (seen.returned) return;
         seen.x_before = mnw.mouse_x;
         seen.y_before = mnw.mouse_y;
-        tap(XK_Return);
+        peer.tap(XK_Return);
         MACIBM_alert(0, "The destination folder could not be written.", "/home/pilot/Skylume",
                      "Please choose another folder.", "", t_alert);
         seen = {true, mnw.cur_wind, return_hit, mnw.mouse_down, mnw.mouse_held, mnw.mouse_x, mnw.mouse_y,
@@ -279,8 +174,8 @@ TEST_F(AlertWindow, AClickOnTheButtonDismissesItAndTheMouseComesBack)
     MACIBM_startwind(win_select_alert, 0);
     MACIBM_event_proc();
     const float x_before = mnw.mouse_x, y_before = mnw.mouse_y;
-    move(screen_x(win_alert, 210), screen_y(win_alert, 18));
-    click();
+    peer.move(screen_x(win_alert, 210), screen_y(win_alert, 18));
+    peer.click();
     MACIBM_alert(0, "Some textures could not be loaded.", "", "", "", t_alert);
     EXPECT_EQ(mnw.cur_wind, win_main);
     EXPECT_FLOAT_EQ(mnw.mouse_x, x_before);
@@ -297,7 +192,7 @@ TEST_F(AlertWindow, AReturnOfTheInterruptedFrameDoesNotDismissIt)
     xer_capture xlog;
     int passes = 0;
     log.on_swap = [&] {
-        if (mnw.cur_wind == win_alert && ++passes == 2) tap(XK_Return);
+        if (mnw.cur_wind == win_alert && ++passes == 2) peer.tap(XK_Return);
     };
     return_hit = 1; // the frame that raises the alert had a Return of its own
     MACIBM_alert(0, "Please insert the disc.", "", "", "", t_alert);
@@ -314,10 +209,10 @@ TEST_F(AlertWindow, TheLanguageQuestionShowsWithoutLinesAndTakesTheChoice)
         if (mnw.cur_wind != win_alert) return;
         ++passes;
         if (passes == 1) {
-            move(screen_x(win_alert, 185), screen_y(win_alert, 164)); // the French radio button
-            click();
+            peer.move(screen_x(win_alert, 185), screen_y(win_alert, 164)); // the French radio button
+            peer.click();
         }
-        if (passes == 3) tap(XK_Return);
+        if (passes == 3) peer.tap(XK_Return);
     };
     MACIBM_alert(-1, "", "", "", "", t_language);
     EXPECT_GE(passes, 3);
@@ -333,7 +228,7 @@ TEST_F(AlertWindow, AFatalAlertShowsItsLocationAndReturnsAfterTheButton)
     want_picture(win_alert);
     int passes = 0;
     log.on_swap = [&] {
-        if (mnw.cur_wind == win_alert && ++passes == 1) tap(XK_Return);
+        if (mnw.cur_wind == win_alert && ++passes == 1) peer.tap(XK_Return);
     };
     MACIBM_alert_window(0, {"OpenGL context could not be made.", "", "", ""}, t_exit, "(lin_window.cpp line 252)");
     EXPECT_GE(passes, 1);
@@ -371,8 +266,8 @@ TEST_F(MessageBox, EachButtonGivesItsAnswer)
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.answer);
-        move(screen_x(win_nuke_alert, r.x), screen_y(win_nuke_alert, r.y));
-        click();
+        peer.move(screen_x(win_nuke_alert, r.x), screen_y(win_nuke_alert, r.y));
+        peer.click();
         EXPECT_EQ(MACIBM_nuke_alert("Skylume/Resources/default.prf", 1), r.answer);
         EXPECT_EQ(mnw.cur_wind, win_main);
         for (int i = 0; i < 3; ++i) MACIBM_event_proc(); // the release
@@ -385,7 +280,7 @@ TEST_F(MessageBox, ReturnDoesNotAnswerItAndAnotherWindowEndsIt)
     int after = 0;
     log.on_swap = [&] {
         if (mnw.cur_wind != win_nuke_alert) return;
-        if (!saw_return && after == 0) tap(XK_Return);
+        if (!saw_return && after == 0) peer.tap(XK_Return);
         saw_return = saw_return || return_hit;
         if (saw_return && ++after == 3) MACIBM_startwind(win_prefs, 0);
     };
@@ -400,8 +295,8 @@ TEST_F(MessageBox, WithoutAThirdButtonItsPlaceTakesNoClick)
     log.on_swap = [&] {
         if (mnw.cur_wind != win_nuke_alert) return;
         if (++passes == 1) {
-            move(screen_x(win_nuke_alert, 300 - 20 - half(610)), screen_y(win_nuke_alert, 25));
-            click();
+            peer.move(screen_x(win_nuke_alert, 300 - 20 - half(610)), screen_y(win_nuke_alert, 25));
+            peer.click();
         }
         if (passes == 4) MACIBM_startwind(win_main, 0);
     };

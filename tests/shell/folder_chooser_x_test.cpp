@@ -8,22 +8,14 @@
 #include "files/opensave_cache.h"
 #include "foundation/hl_types.h"
 #include "foundation/xtim.h"
-#include "graphics/builtin_textures.h"
-#include "graphics/gl_calls.h"
-#include "graphics/ogl_extensions.h"
-#include "graphics/tex_bind.h"
-#include "graphics/tex_png.h"
-#include "graphics/tman.h"
 #include "shell/folder_chooser.h"
-#include "shell/chrome.h"
 #include "shell/frame.h"
-#include "shell/lin_events.h"
 #include "shell/menus.h"
 #include "shell/shell_calls.h"
 #include "shell/subwin.h"
-#include "shell/window.h"
+#include "support/main_window.h"
 #include "support/testkit.h"
-#include "support/xvfb.h"
+#include "support/x_peer.h"
 #include "ui/btn_focus.h"
 #include "ui/btn_list.h"
 #include "ui/btn_open_save.h"
@@ -31,44 +23,21 @@
 #include "ui/btn_popup.h"
 #include "ui/btn_shell.h"
 #include "ui/btn_text.h"
-#include "ui/colr.h"
 #include "ui/keys.h"
-#include "ui/ogl_sbuff.h"
-#include "ui/ogl_state.h"
-#include "ui/ogl_view.h"
 
 #include <gtest/gtest.h>
 
-// After gtest: Xlib's macros clash with its names.
-#include "shell/lin_cursor.h"
-
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cstring>
 #include <functional>
 #include <string>
 
 namespace {
 
 constexpr int frame_cap = 60;
-
-// The interface colours start-up takes from atlas pixels still in scratch_array.
-void colours_from_atlas()
-{
-    auto pick = [](int column, int row, int index) {
-        const unsigned char* p = scratch_array + 4 * (512 * row + column);
-        colr.assign(index, p[0] / 255.0f, p[1] / 255.0f, p[2] / 255.0f);
-    };
-    const int indices[] = {34, 35, 36, 37, 38, 40, 41, 42, 43, 45, 46, 47};
-    const int rows[] = {155, 147, 139, 131, 123, 115, 107, 99, 91, 83, 75, 67};
-    for (int i = 0; i < 12; ++i) pick(319, rows[i], indices[i]);
-    pick(395, 115, 44);
-}
 
 std::function<void()>* per_frame = nullptr;
 void focus_ring_and_script()
@@ -79,122 +48,57 @@ void focus_ring_and_script()
 
 class XChooser : public ::testing::Test {
 protected:
-    Display* peer = nullptr;
+    x_peer peer;
     temp_dir dir;
     shell_calls previous{};
-    float saved_rgb[colr_count][3];
-    int num_units = 1;
+    colour_keeper colours;
     std::function<void()> script;
 
     void SetUp() override
     {
-        std::string why;
-        const std::string display = xvfb_display(&why);
-        ASSERT_FALSE(display.empty()) << "no X server for the window tests: " << why;
-        std::memcpy(saved_rgb, colr.rgb, sizeof saved_rgb);
-        HL_reset_globals();
-        HL_fill_tables();
-        keys = keys_class{};
-        xtim = xtim_class{};
-        mnw.x_res_req = 1024;
-        mnw.y_res_req = 768;
-        mnw.col_res_req = 32;
-        MACIBM_setres_forget();
-        MACIBM_setres(1);
-        ASSERT_EQ(MACIBM_make_context(0), 1);
-        ren.tex_units = 2;
-        glExt.max_tex_size = 2048;
-        glExt.combine_avail = 1;
-        glExt.tex_clamp_avail = 1;
-        gl.PixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        gl.PixelStorei(GL_PACK_ALIGNMENT, 1);
-        TEX_set_units_counter(&num_units);
-        OGL_reset_state_cache();
-        OGL_setstate(1, 0, 3, 4, 9, 11);
-        tman.reset();
-        TEX_reset_bind();
-        recall_ins_texes();
-        colours_from_atlas();
-        mnw.cur_wind = -1;
-        OGL_pix_specs(0);
-        LIN_events_forget();
-        LIN_cursor_forget();
-        MACIBM_chrome_forget();
-        MACIBM_frame_forget();
-        MACIBM_menu_bar_forget();
-        MACIBM_clear_menus(1);
-        BTN_reset_focus();
-        BTN_reset_text_fields();
-        BTN_reset_lists();
-        BTN_reset_popup();
+        ASSERT_EQ(open_main_window(), "");
+        load_interface_art();
+        fresh_frame_loop();
+        forget_widgets();
         BTN_install_focus_hooks();
-        opensave_cache.forget();
         per_frame = &script;
         previous = MACIBM_set_shell_calls({nullptr, nullptr, focus_ring_and_script, nullptr, nullptr, nullptr,
                                            nullptr, nullptr});
         MACIBM_install_shell_hooks();
         for (const char* d : {"Data", "Data/inner", "Maps", "a-b"}) mkdir((dir / d).c_str(), 0755);
-        peer = XOpenDisplay(display.c_str());
-        ASSERT_NE(peer, nullptr);
-        int ev = 0, err = 0, major = 0, minor = 0;
-        ASSERT_TRUE(XTestQueryExtension(peer, &ev, &err, &major, &minor)) << "Xvfb without XTest";
-        XTestFakeMotionEvent(peer, DefaultScreen(peer), 512, 384, 0);
-        XSync(peer, False);
-        for (int i = 0; i < 5; ++i) MACIBM_event_proc();
+        ASSERT_EQ(peer.open(), "");
+        peer.move(512, 384);
+        settle_frames();
     }
     void TearDown() override
     {
         per_frame = nullptr;
-        if (peer) XCloseDisplay(peer);
+        peer.close();
         MACIBM_set_shell_calls(previous);
         BTN_set_shell_calls({nullptr, nullptr, nullptr, nullptr});
         KEYS_set_handleclick_hook(nullptr);
-        KEYS_set_focus_hook(nullptr);
-        BTN_set_unfocus_hook(nullptr);
+        remove_focus_hooks();
+        forget_widgets();
+        close_main_window();
+    }
+    // No focus, no text field, list or pop-up of an earlier test, the folder listing read afresh.
+    static void forget_widgets()
+    {
         BTN_reset_focus();
         BTN_reset_text_fields();
         BTN_reset_lists();
         BTN_reset_popup();
         opensave_cache.forget();
-        TEX_set_units_counter(nullptr);
-        OGL_reset_state_cache();
-        tman.reset();
-        TEX_reset_bind();
-        glExt = OGL_extensions{};
-        std::memcpy(colr.rgb, saved_rgb, sizeof saved_rgb);
-        MACIBM_nuke_context(0);
-        if (mnw.display) XCloseDisplay(static_cast<Display*>(mnw.display));
-        menu.clear();
-        HL_reset_globals();
     }
 
     std::string root() const { return dir.path() + "/"; }
-    static int px(float x) { return static_cast<int>(mnw.wind_x + x); }
-    static int py(float y) { return mnw.y_res_now - static_cast<int>(mnw.wind_y + y); }
     // Pointer to a point of the current sub-window, then one click.
     void click_at(float x, float y)
     {
-        XTestFakeMotionEvent(peer, DefaultScreen(peer), px(x), py(y), 0);
-        XTestFakeButtonEvent(peer, 1, True, 0);
-        XTestFakeButtonEvent(peer, 1, False, 0);
-        XSync(peer, False);
+        peer.move(unit_px(x), unit_py(y));
+        peer.click();
     }
-    void tap(KeySym sym)
-    {
-        const KeyCode code = XKeysymToKeycode(peer, sym);
-        XTestFakeKeyEvent(peer, code, True, 0);
-        XTestFakeKeyEvent(peer, code, False, 0);
-        XSync(peer, False);
-    }
-    static void save_frame(const std::string& name)
-    {
-        const std::string saved_app_path = app_path;
-        app_path.clear();
-        OGL_screenshot(0);
-        const TEX_image_desc desc = {GL_RGB, 1024, 768, 0, 0};
-        TEX_save_png(name + ".png", desc, scratch_array);
-        app_path = saved_app_path;
-    }
+    static void save_frame(const std::string& name) { save_frame_png(name + ".png"); }
     static std::string test_name() { return ::testing::UnitTest::GetInstance()->current_test_info()->name(); }
 };
 
@@ -218,11 +122,7 @@ public:
     template <class P>
     int frames_until(P pred)
     {
-        for (int n = 1; n <= frame_cap; ++n) {
-            frame();
-            if (pred()) return n;
-        }
-        return -1;
+        return ::frames_until(frame_cap, [this] { frame(); }, pred);
     }
     float row_y(const std::string& name) const
     {
@@ -248,7 +148,7 @@ TEST_F(XChooser, EnterAFolderGoUpAndMakeAFolder)
     click_at(100, run.row_y("Data"));
     ASSERT_GT(run.frames_until([&] { return run.st.list_sel == 1; }), 0);
     EXPECT_EQ(run.st.cur_path, root());
-    tap(XK_Return);
+    peer.tap(XK_Return);
     ASSERT_GT(run.frames_until([&] { return run.st.cur_path == root() + "Data/"; }), 0);
     for (int i = 0; i < 3; ++i) run.frame();
     EXPECT_EQ(run.st.folder_names, (std::vector<std::string>{"inner"}));
@@ -267,7 +167,7 @@ TEST_F(XChooser, EnterAFolderGoUpAndMakeAFolder)
 
     // Typing into the name field (it has the keyboard by itself) and "New Folder"
     // (a loaded shared server may repeat a key: the name is read back).
-    for (KeySym k : {XK_n, XK_e, XK_w}) tap(k);
+    for (unsigned long k : {XK_n, XK_e, XK_w}) peer.tap(k);
     ASSERT_GT(run.frames_until([&] { return run.st.name_field.size() >= 3 && run.st.name_field.back() == 'w'; }), 0);
     const std::string name = run.st.name_field;
     click_at(430, 28);
@@ -317,12 +217,10 @@ TEST_F(XChooser, OpenSaveDialogEntersAFolderAndSaves)
     stls.title = "Open";
     int outcome = opensave_showing;
     auto run = [&](auto pred) {
-        for (int n = 1; n <= frame_cap; ++n) {
+        return frames_until(frame_cap, [&] {
             outcome = BTN_opensave_frame(st, &path);
             MACIBM_event_proc();
-            if (pred()) return n;
-        }
-        return -1;
+        }, pred);
     };
     ASSERT_GT(run([&] { return st.count == 2; }), 0); // flight.fdr and inner
     // A press within 0.25 s of the clock's start would count as a double click and open the file.
@@ -330,9 +228,9 @@ TEST_F(XChooser, OpenSaveDialogEntersAFolderAndSaves)
     click_at(100, 180.0f + 10.0f * static_cast<float>(st.scroll)); // the row of entry 0
     ASSERT_GT(run([&] { return BTN_preview_state().comment == "first flight over the lake"; }), 0);
     save_frame("open_save_" + test_name());
-    tap(XK_BackSpace); // nothing has focus: up one level
+    peer.tap(XK_BackSpace); // nothing has focus: up one level
     ASSERT_GT(run([&] { return st.folder.empty(); }), 0);
-    tap(XK_Escape);
+    peer.tap(XK_Escape);
     ASSERT_GT(run([&] { return outcome == opensave_cancelled; }), 0);
     EXPECT_EQ(path, "Data/x");
 }

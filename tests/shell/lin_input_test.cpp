@@ -5,30 +5,21 @@
 // has happened, under a frame cap.
 #include "foundation/hl_types.h"
 #include "foundation/xtim.h"
+#include "graphics/gl_calls.h"
 #include "shell/chrome.h"
 #include "shell/frame.h"
-#include "shell/lin_events.h"
 #include "shell/menus.h"
 #include "shell/shell_calls.h"
 #include "shell/subwin.h"
-#include "shell/window.h"
+#include "support/main_window.h"
 #include "support/testkit.h"
-#include "support/xvfb.h"
-#include "ui/keys.h"
+#include "support/x_peer.h"
 #include "ui/colr.h"
+#include "ui/keys.h"
 #include "ui/ogl_sbuff.h"
-#include "ui/ogl_view.h"
-#include "graphics/gl_calls.h"
 
 #include <gtest/gtest.h>
 
-// After gtest: Xlib's macros clash with its names.
-#include "shell/lin_cursor.h"
-
-#include "x_connection.h"
-
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 #include <array>
@@ -68,90 +59,40 @@ void note_swap()
 
 class XInput : public ::testing::Test {
 protected:
-    Display* peer = nullptr;
+    x_peer peer;
     std::vector<std::string> log;
     std::vector<frame_record> seen;
     shell_calls previous{};
 
     void SetUp() override
     {
-        std::string why;
-        const std::string display = xvfb_display(&why);
-        ASSERT_FALSE(display.empty()) << "no X server for the window tests: " << why;
-        HL_reset_globals();
-        keys = keys_class{};
-        xtim = xtim_class{};
-        mnw.x_res_req = 1024;
-        mnw.y_res_req = 768;
-        mnw.col_res_req = 32;
-        MACIBM_setres_forget();
-        shell_take_display();
-        MACIBM_setres(1);
-        ASSERT_EQ(MACIBM_make_context(0), 1);
-        mnw.cur_wind = -1;
-        OGL_pix_specs(0); // as start-up does: the 2D projection over the whole window
-        LIN_events_forget();
-        LIN_cursor_forget();
-        MACIBM_chrome_forget();
-        MACIBM_frame_forget();
-        MACIBM_menu_bar_forget();
-        MACIBM_clear_menus(1);
+        ASSERT_EQ(open_main_window(), "");
+        fresh_frame_loop(); // as start-up does: the 2D projection over the whole window
         order_log = &log;
         updates = &seen;
         previous = MACIBM_set_shell_calls({count_update, nullptr, note_focus, note_zap, note_swap, nullptr, nullptr,
                                            nullptr});
         MACIBM_install_shell_hooks();
-        peer = XOpenDisplay(display.c_str());
-        ASSERT_NE(peer, nullptr);
-        int ev = 0, err = 0, major = 0, minor = 0;
-        ASSERT_TRUE(XTestQueryExtension(peer, &ev, &err, &major, &minor)) << "Xvfb without XTest";
-        move(512, 384); // into the window: without a window manager the keys follow the pointer
-        for (int i = 0; i < 5; ++i) MACIBM_event_proc(); // map, visibility and the first motion settle
+        ASSERT_EQ(peer.open(), "");
+        peer.move(512, 384); // into the window: without a window manager the keys follow the pointer
+        settle_frames();
         log.clear();
         seen.clear();
     }
     void TearDown() override
     {
-        if (peer) XCloseDisplay(peer);
+        peer.close();
         MACIBM_set_shell_calls(previous);
         KEYS_set_handleclick_hook(nullptr);
-        MACIBM_nuke_context(0);
-        shell_keep_display();
-        menu.clear();
-        HL_reset_globals();
+        close_main_window();
     }
 
-    void move(int x, int y)
-    {
-        XTestFakeMotionEvent(peer, DefaultScreen(peer), x, y, 0);
-        XSync(peer, False);
-    }
-    void click(unsigned button = 1)
-    {
-        XTestFakeButtonEvent(peer, button, True, 0);
-        XTestFakeButtonEvent(peer, button, False, 0);
-        XSync(peer, False);
-    }
-    void tap(KeySym sym)
-    {
-        const KeyCode code = XKeysymToKeycode(peer, sym);
-        XTestFakeKeyEvent(peer, code, True, 0);
-        XTestFakeKeyEvent(peer, code, False, 0);
-        XSync(peer, False);
-    }
     // Runs frames until pred holds, at most frame_cap; the number run, or -1.
     template <class P>
     int frames_until(P pred)
     {
-        for (int n = 1; n <= frame_cap; ++n) {
-            MACIBM_event_proc();
-            if (pred()) return n;
-        }
-        return -1;
+        return event_frames_until(frame_cap, pred);
     }
-    // Pixel of a point given in units of the current sub-window.
-    static int px(float x) { return static_cast<int>(mnw.wind_x + x); }
-    static int py(float y) { return mnw.y_res_now - static_cast<int>(mnw.wind_y + y); }
 };
 
 TEST_F(XInput, MotionThenClickReachesTheRightZone)
@@ -167,9 +108,9 @@ TEST_F(XInput, MotionThenClickReachesTheRightZone)
         MACIBM_startwind(win_prefs, 0);
         log.clear();
         seen.clear();
-        move(px(r.x), py(r.y));
+        peer.move(unit_px(r.x), unit_py(r.y));
         ASSERT_GT(frames_until([&] { return mnw.mouse_x == r.x && mnw.mouse_y == r.y; }), 0);
-        click();
+        peer.click();
         ASSERT_GT(frames_until([] { return mnw.mouse_up == 1; }), 0);
         EXPECT_EQ(mnw.cur_wind, r.closes ? win_main : win_prefs);
         int zaps = 0;
@@ -184,7 +125,7 @@ TEST_F(XInput, ReturnClosesWindowsOneAndTwoButNotDialogs)
                    win_open_save}) {
         SCOPED_TRACE(id);
         MACIBM_startwind(id, 0);
-        tap(XK_Return);
+        peer.tap(XK_Return);
         const bool closes = id == win_eula || id == win_prefs;
         int returns = 0;
         const int n = frames_until([&] {
@@ -200,9 +141,9 @@ TEST_F(XInput, ReturnClosesWindowsOneAndTwoButNotDialogs)
 
 TEST_F(XInput, FramesKeepTheirOrderAndAClickIsSeenOnce)
 {
-    move(100, 700);
-    click();
-    tap(XK_a);
+    peer.move(100, 700);
+    peer.click();
+    peer.tap(XK_a);
     ASSERT_GT(frames_until([&] {
         int ups = 0, keys_hit = 0;
         for (const frame_record& f : seen) ups += f.up, keys_hit += f.key;
@@ -237,7 +178,7 @@ TEST_F(XInput, PointerHidesAndShowsThroughTheServer)
     mnw.cursor_type = 2;
     mouse_help_per_wind(win_main);
     EXPECT_EQ(MACIBM_pointer_showing(), 0);
-    move(300, 300);
+    peer.move(300, 300);
     ASSERT_GT(frames_until([] { return MACIBM_pointer_showing() == 1; }), 0);
 }
 
@@ -296,12 +237,11 @@ TEST_F(XInput, RealKeysArriveTranslated)
     std::vector<std::array<int, 3>> seen_keys;
     keys_seen = &seen_keys;
     const focus_dispatch_fn before = KEYS_set_focus_hook(record_key);
-    const KeyCode shift = XKeysymToKeycode(peer, XK_Shift_L);
-    XTestFakeKeyEvent(peer, shift, True, 0);
-    tap(XK_a);
-    XTestFakeKeyEvent(peer, shift, False, 0);
-    tap(XK_Home);
-    tap(XK_Left);
+    peer.key(XK_Shift_L, true);
+    peer.tap(XK_a);
+    peer.key(XK_Shift_L, false);
+    peer.tap(XK_Home);
+    peer.tap(XK_Left);
     frames_until([&] { return seen_keys.size() >= 6; });
     KEYS_set_focus_hook(before);
 

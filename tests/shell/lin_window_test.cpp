@@ -8,7 +8,9 @@
 #include "graphics/gl_calls.h"
 #include "graphics/ogl_extensions.h"
 #include "shell/window.h"
+#include "support/main_window.h"
 #include "support/testkit.h"
+#include "support/x_peer.h"
 #include "support/xvfb.h"
 #include "ui/ogl_state.h"
 #include "ui/ogl_view.h"
@@ -19,7 +21,6 @@
 #include <GL/gl.h>
 #include <GL/glx.h>
 #include <X11/Xatom.h>
-#include "x_connection.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -38,29 +39,17 @@ class MainWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string why;
-        const std::string display = xvfb_display(&why);
-        ASSERT_FALSE(display.empty()) << "no X server for the window tests: " << why;
-        HL_reset_globals();
-        cmdline.clear();
         setenv("DESKTOP_STARTUP_ID", "skylume-test-42", 1);
-        mnw.x_res_req = 1024;
-        mnw.y_res_req = 768;
-        mnw.col_res_req = 32;
-        MACIBM_setres_forget();
-        shell_take_display();
-        MACIBM_setres(1);
-        ASSERT_EQ(MACIBM_make_context(0), 1);
+        const std::string opened = open_main_window();
         unsetenv("DESKTOP_STARTUP_ID");
-        peer = XOpenDisplay(display.c_str()); // a second client, as a window manager would be
-        ASSERT_NE(peer, nullptr);
+        ASSERT_EQ(opened, "");
+        ASSERT_EQ(x_client.open(), ""); // a second client, as a window manager would be
+        peer = x_client.display();
     }
     void TearDown() override
     {
-        if (peer) XCloseDisplay(peer);
-        MACIBM_nuke_context(0);
-        shell_keep_display();
-        HL_reset_globals();
+        x_client.close();
+        close_main_window();
     }
 
     Window main_window() const { return static_cast<Window>(mnw.xwin[0]); }
@@ -105,6 +94,7 @@ protected:
         return s;
     }
 
+    x_peer x_client;
     Display* peer = nullptr;
 };
 
@@ -116,20 +106,6 @@ GLint gl_int(GLenum name)
 }
 
 bool gl_on(GLenum cap) { return glIsEnabled(cap) == GL_TRUE; }
-
-struct rgb {
-    int r, g, b;
-    bool operator==(const rgb& o) const { return r == o.r && g == o.g && b == o.b; }
-};
-
-std::ostream& operator<<(std::ostream& os, const rgb& c) { return os << "(" << c.r << ", " << c.g << ", " << c.b << ")"; }
-
-rgb pixel_at(int x, int y)
-{
-    unsigned char p[3] = {0, 0, 0};
-    glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, p);
-    return {p[0], p[1], p[2]};
-}
 
 // A binary PPM of the back buffer, top row first, in the test's working folder.
 void save_screenshot(const std::string& path, int w, int h)

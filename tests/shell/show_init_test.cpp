@@ -1,18 +1,12 @@
 // show_init_test.cpp - the start-up status screen drawn into the real main
 // window on Xvfb and read back from the window: background, panel, progress
 // bar and message. Saved as <build>/screenshots/status_screen.png.
-#include "foundation/cmdline.h"
 #include "foundation/hl_types.h"
-#include "graphics/builtin_textures.h"
-#include "graphics/ogl_extensions.h"
-#include "graphics/tman.h"
 #include "shell/show_init.h"
 #include "shell/subwin.h"
-#include "shell/startup.h"
-#include "shell/window.h"
 #include "support/image_builder.h"
+#include "support/main_window.h"
 #include "support/testkit.h"
-#include "support/xvfb.h"
 #include "ui/ogl_view.h"
 
 #include <gtest/gtest.h>
@@ -64,29 +58,10 @@ class StatusScreenDrawn : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string why;
-        ASSERT_FALSE(xvfb_display(&why).empty()) << why;
-        HL_reset_globals();
-        cmdline.clear();
-        mnw.x_res_req = 1024;
-        mnw.y_res_req = 768;
-        mnw.col_res_req = 32;
-        MACIBM_setres_forget();
-        MACIBM_setres(1);
-        ASSERT_EQ(MACIBM_make_context(0), 1);
-        HL_fill_tables();
-        tman.reset(); // textures of an earlier test's context are gone with it
-        OGL_pix_specs(0);
-        glExt.init_extensions();
-        recall_ins_texes();
-        MACIBM_set_interface_colours();
+        ASSERT_EQ(open_main_window(), "");
+        load_art_as_startup();
     }
-    void TearDown() override
-    {
-        MACIBM_nuke_context(0);
-        if (mnw.display) XCloseDisplay(static_cast<Display*>(mnw.display));
-        HL_reset_globals();
-    }
+    void TearDown() override { close_main_window(); }
 };
 
 TEST_F(StatusScreenDrawn, PanelBarAndMessage)

@@ -4,13 +4,9 @@
 // "widgets_<test>.png" in the working folder (the build folder) to look at.
 #include "foundation/cmnd.h"
 #include "foundation/hl_types.h"
-#include "graphics/builtin_textures.h"
 #include "graphics/gl_calls.h"
-#include "graphics/ogl_extensions.h"
-#include "graphics/tex_bind.h"
-#include "graphics/tex_png.h"
-#include "graphics/tman.h"
 #include "support/testkit.h"
+#include "support/window_kit.h"
 #include "ui/btn_buttons.h"
 #include "ui/btn_focus.h"
 #include "ui/btn_frames.h"
@@ -24,101 +20,31 @@
 
 #include <gtest/gtest.h>
 
-#include "support/gl_window.h"
+#include "support/gl_frame_test.h"
 
-#include <cstdlib>
-#include <cstring>
 #include <string>
-#include <vector>
 
 namespace {
 
-// The interface colours start-up takes from atlas pixels still in scratch_array.
-void colours_from_atlas()
-{
-    auto pick = [](int column, int row, int index) {
-        const unsigned char* p = scratch_array + 4 * (512 * row + column);
-        colr.assign(index, p[0] / 255.0f, p[1] / 255.0f, p[2] / 255.0f);
-    };
-    const int indices[] = {34, 35, 36, 37, 38, 40, 41, 42, 43, 45, 46, 47};
-    const int rows[] = {155, 147, 139, 131, 123, 115, 107, 99, 91, 83, 75, 67};
-    for (int i = 0; i < 12; ++i) pick(319, rows[i], indices[i]);
-    pick(395, 115, 44);
-    colr.assign(39, (colr.rgb[35][0] + colr.rgb[38][0]) / 2, (colr.rgb[35][1] + colr.rgb[38][1]) / 2,
-                (colr.rgb[35][2] + colr.rgb[38][2]) / 2);
-}
-
-class WidgetFrame : public ::testing::Test {
+class WidgetFrame : public gl_frame_test {
 protected:
-    test_gl_window window{1024, 768};
-    alert_recorder alerts;
-    float saved_rgb[colr_count][3];
+    WidgetFrame() : gl_frame_test("widgets_") {}
 
     void SetUp() override
     {
-        ASSERT_TRUE(window.ok()) << "no X server for the window tests: " << window.why();
-        std::memcpy(saved_rgb, colr.rgb, sizeof saved_rgb);
-        HL_reset_globals();
-        HL_fill_tables();
-        mnw.x_res_now = 1024;
-        mnw.y_res_now = 768;
+        gl_frame_test::SetUp();
+        if (HasFatalFailure()) return;
         mnw.wind_dx = 1024;
         mnw.wind_dy = 768;
-        mnw.menu_open = -1;
-        ren.tex_units = 2;
-        glExt.max_tex_size = 2048;
-        glExt.combine_avail = 1;
-        glExt.tex_clamp_avail = 1;
-        gl.PixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        gl.PixelStorei(GL_PACK_ALIGNMENT, 1);
-        gl.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        gl.DepthMask(GL_FALSE);
-        TEX_set_units_counter(&num_units);
-        OGL_reset_state_cache();
-        OGL_setstate(1, 0, 3, 4, 9, 11);
-        tman.reset();
-        TEX_reset_bind();
-        recall_ins_texes();
         colours_from_atlas();
-        OGL_pix_specs(0);
         BTN_reset_focus();
         BTN_reset_text_fields();
     }
     void TearDown() override
     {
-        if (window.ok()) save_frame(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::memcpy(colr.rgb, saved_rgb, sizeof saved_rgb);
-        TEX_set_units_counter(nullptr);
-        OGL_reset_state_cache();
-        tman.reset();
-        TEX_reset_bind();
-        glExt = OGL_extensions{};
-        KEYS_set_focus_hook(nullptr);
-        BTN_set_unfocus_hook(nullptr);
-        BTN_reset_focus();
+        remove_focus_hooks();
         BTN_reset_text_fields();
-        HL_reset_globals();
-    }
-
-    void save_frame(const std::string& test)
-    {
-        app_path.clear();
-        OGL_screenshot(0);
-        const TEX_image_desc desc = {GL_RGB, 1024, 768, 0, 0};
-        TEX_save_png("widgets_" + test + ".png", desc, scratch_array);
-    }
-
-    // Pixels of a rectangle that differ from the colour at (bx, by) by more than 40 in a channel.
-    static int differing(int x, int y, int w, int h, int bx, int by)
-    {
-        unsigned char base[3];
-        gl.ReadPixels(bx, by, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, base);
-        std::vector<unsigned char> p(std::size_t(w) * h * 3);
-        gl.ReadPixels(x, y, w, h, GL_RGB, GL_UNSIGNED_BYTE, p.data());
-        int n = 0;
-        for (std::size_t i = 0; i < p.size(); i += 3)
-            n += std::abs(p[i] - base[0]) > 40 || std::abs(p[i + 1] - base[1]) > 40 || std::abs(p[i + 2] - base[2]) > 40;
-        return n;
+        gl_frame_test::TearDown();
     }
 };
 
@@ -139,18 +65,18 @@ TEST_F(WidgetFrame, PanelWithAButtonACheckBoxAndATextField)
     EXPECT_TRUE(alerts.alerts().empty());
 
     // The panel covers its rectangle: its middle differs from the window's background.
-    EXPECT_GT(differing(300, 180, 50, 40, 20, 20), 1500);
+    EXPECT_GT(differing_pixels(300, 180, 50, 40, 20, 20), 1500);
     // The check box and its mark stand out from the panel around them.
-    EXPECT_GT(differing(191, 324, 18, 18, 240, 370), 60);
+    EXPECT_GT(differing_pixels(191, 324, 18, 18, 240, 370), 60);
     // The text field's frame and its selected text (the field took focus by itself).
-    EXPECT_GT(differing(200, 255, 300, 12, 240, 370), 500);
-    EXPECT_GT(differing(200, 258, 80, 8, 450, 258), 40); // glyphs and selection against the empty rest
+    EXPECT_GT(differing_pixels(200, 255, 300, 12, 240, 370), 500);
+    EXPECT_GT(differing_pixels(200, 258, 80, 8, 450, 258), 40); // glyphs and selection against the empty rest
     EXPECT_EQ(BTN_focused_id(), BTN_focus_id_of(200, 260));
     // The push button's rim and its label inside it.
-    EXPECT_GT(differing(318, 148, 64, 24, 240, 370), 150);
-    EXPECT_GT(differing(330, 154, 40, 10, 240, 370), 40);
+    EXPECT_GT(differing_pixels(318, 148, 64, 24, 240, 370), 150);
+    EXPECT_GT(differing_pixels(330, 154, 40, 10, 240, 370), 40);
     // Left of the panel nothing was drawn over the background.
-    EXPECT_EQ(differing(20, 120, 60, 200, 20, 20), 0);
+    EXPECT_EQ(differing_pixels(20, 120, 60, 200, 20, 20), 0);
 }
 
 // The key-assignment window over the whole screen: 40 bindings scrolled to the
@@ -176,11 +102,11 @@ TEST_F(WidgetFrame, KeyAssignmentWindow)
     EXPECT_EQ(st.k_cen, 6);
 
     // Button rims and labels down the list, the selected one at the bottom lit.
-    EXPECT_GT(differing(20, 680, 136, 18, 395, 5), 150);
-    EXPECT_GT(differing(20, 20, 136, 18, 395, 5), 150);
+    EXPECT_GT(differing_pixels(20, 680, 136, 18, 395, 5), 150);
+    EXPECT_GT(differing_pixels(20, 20, 136, 18, 395, 5), 150);
     // The command and its description in the middle panel, the browser's boxes above them.
-    EXPECT_GT(differing(430, 365, 150, 12, 512, 320), 40);
-    EXPECT_GT(differing(430, 675, 100, 18, 512, 600), 40);
+    EXPECT_GT(differing_pixels(430, 365, 150, 12, 512, 320), 40);
+    EXPECT_GT(differing_pixels(430, 675, 100, 18, 512, 600), 40);
     keys = keys_class{};
     cmnd = cmnd_class{};
 }

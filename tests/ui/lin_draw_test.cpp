@@ -9,22 +9,15 @@
 
 #include "foundation/hl_types.h"
 #include "graphics/builtin_images.h"
-#include "graphics/builtin_textures.h"
 #include "graphics/gl_calls.h"
-#include "graphics/ogl_extensions.h"
 #include "graphics/tex_any.h"
-#include "graphics/tex_bind.h"
-#include "graphics/tex_png.h"
-#include "graphics/tman.h"
 #include "support/image_builder.h"
 #include "support/testkit.h"
 #include "ui/colr.h"
-#include "ui/ogl_state.h"
-#include "ui/ogl_view.h"
 
 #include <gtest/gtest.h>
 
-#include "support/gl_window.h"
+#include "support/gl_frame_test.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -33,82 +26,20 @@
 
 namespace {
 
-struct rgb {
-    int r, g, b;
-    bool operator==(const rgb& o) const { return r == o.r && g == o.g && b == o.b; }
-};
-std::ostream& operator<<(std::ostream& os, const rgb& c) { return os << "(" << c.r << ", " << c.g << ", " << c.b << ")"; }
-
 // A 1024 x 768 window set up as the program's context set-up leaves GL, the
-// interface textures loaded, the 2D projection over the whole window.
-class DrawnFrame : public ::testing::Test {
+// interface textures loaded, the 2D projection over the whole window, cleared to black.
+class DrawnFrame : public gl_frame_test {
 protected:
-    test_gl_window window{1024, 768};
-    alert_recorder alerts;
-    float saved_rgb[colr_count][3];
-    float saved_lite[3];
+    DrawnFrame() : gl_frame_test("drawn_") {}
 
     void SetUp() override
     {
-        ASSERT_TRUE(window.ok()) << "no X server for the window tests: " << window.why();
-        std::memcpy(saved_rgb, colr.rgb, sizeof saved_rgb);
-        std::memcpy(saved_lite, colr.lite, sizeof saved_lite);
-        HL_reset_globals();
-        HL_fill_tables();
-        mnw.x_res_now = 1024;
-        mnw.y_res_now = 768;
-        ren.tex_units = 2;
-        glExt.max_tex_size = 2048;
-        glExt.combine_avail = 1;
-        glExt.tex_clamp_avail = 1;
-        gl.PixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        gl.PixelStorei(GL_PACK_ALIGNMENT, 1);
-        gl.AlphaFunc(GL_GREATER, 0.0f);
-        gl.BlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        gl.FrontFace(GL_CW); // quads wound the wrong way would be culled
-        gl.Enable(GL_CULL_FACE);
-        gl.CullFace(GL_BACK);
-        gl.DepthMask(GL_FALSE);
-        TEX_set_units_counter(&num_units);
-        OGL_reset_state_cache();
-        OGL_setstate(1, 0, 3, 4, 9, 11);
-        tman.reset();
-        TEX_reset_bind();
-        recall_ins_texes();
-        OGL_pix_specs(0);
+        gl_frame_test::SetUp();
+        if (HasFatalFailure()) return;
         gl.ClearColor(0, 0, 0, 1);
         gl.Clear(GL_COLOR_BUFFER_BIT);
     }
-    void TearDown() override
-    {
-        save_frame(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::memcpy(colr.rgb, saved_rgb, sizeof saved_rgb);
-        std::memcpy(colr.lite, saved_lite, sizeof saved_lite);
-        TEX_set_units_counter(nullptr);
-        OGL_reset_state_cache();
-        tman.reset();
-        TEX_reset_bind();
-        glExt = OGL_extensions{};
-        HL_reset_globals();
-        app_path.clear();
-    }
 
-    // The frame as "drawn_<test>.png" in the working folder, through the screenshot's writer.
-    void save_frame(const std::string& test)
-    {
-        if (!window.ok()) return;
-        app_path.clear(); // the working folder, whatever the test used
-        OGL_screenshot(0);
-        const TEX_image_desc desc = {GL_RGB, 1024, 768, 0, 0};
-        TEX_save_png("drawn_" + test + ".png", desc, scratch_array);
-    }
-
-    static rgb pixel(int x, int y)
-    {
-        unsigned char p[3] = {0, 0, 0};
-        gl.ReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, p);
-        return {p[0], p[1], p[2]};
-    }
     static std::vector<unsigned char> region(int x, int y, int w, int h)
     {
         std::vector<unsigned char> p(std::size_t(w) * h * 3);
@@ -130,7 +61,7 @@ TEST_F(DrawnFrame, FrameRectangleCoversItsOutlineOnly)
     for (int y = 95; y <= 135; ++y)
         for (int x = 95; x <= 155; ++x) {
             const bool edge = (x == 100 || x == 150) ? (y >= 100 && y <= 130) : (y == 100 || y == 130) && x >= 100 && x <= 150;
-            const rgb p = pixel(x, y);
+            const rgb p = pixel_at(x, y);
             if (edge && p == white) ++lit;
             if (!(p == (edge ? white : black))) ++wrong;
         }
@@ -151,20 +82,20 @@ TEST_F(DrawnFrame, GreenModeAndTheLightingRule)
     OGL_fillrect(17, 1, 70, 10, 20, 20);  // (0, 0, 0.6): green of 0.6
     OGL_fillrect(1, 1, 100, 10, 20, 20);  // bright red sums past 1
     ren.draw_green = 0;
-    const rgb half = pixel(20, 20);
+    const rgb half = pixel_at(20, 20);
     EXPECT_NEAR(half.r, 128, 1);
     EXPECT_EQ(half.r, half.g);
     EXPECT_EQ(half.g, half.b);
-    EXPECT_EQ(pixel(50, 20), white);
-    const rgb green = pixel(80, 20);
+    EXPECT_EQ(pixel_at(50, 20), white);
+    const rgb green = pixel_at(80, 20);
     EXPECT_EQ(green.r, 0);
     EXPECT_NEAR(green.g, 153, 1);
     EXPECT_EQ(green.b, 0);
-    EXPECT_EQ(pixel(110, 20), (rgb{0, 255, 0}));
+    EXPECT_EQ(pixel_at(110, 20), (rgb{0, 255, 0}));
     // Fills cover exactly their size: the last column and row are outside.
-    EXPECT_EQ(pixel(30, 20), black);
-    EXPECT_EQ(pixel(20, 30), black);
-    EXPECT_EQ(pixel(29, 29), half);
+    EXPECT_EQ(pixel_at(30, 20), black);
+    EXPECT_EQ(pixel_at(20, 30), black);
+    EXPECT_EQ(pixel_at(29, 29), half);
 }
 
 // Each glyph on the screen is its atlas cell, texel for texel, the sheet's
@@ -296,11 +227,11 @@ TEST_F(DrawnFrame, BackdropFromItsTiles)
     EXPECT_EQ(back_dx, 1024);
     EXPECT_EQ(back_dy, 768);
     OGL_plot_back_tex();
-    EXPECT_EQ(pixel(10, 10), (rgb{0, 255, 0}));
-    EXPECT_EQ(pixel(10, 700), (rgb{0, 0, 255}));
-    EXPECT_EQ(pixel(1000, 700), (rgb{0, 0, 255}));
-    EXPECT_EQ(pixel(605, 300), (rgb{255, 0, 0}));
-    EXPECT_EQ(pixel(599, 300), (rgb{0, 255, 0}));
-    EXPECT_EQ(pixel(605, 600), (rgb{255, 0, 0})); // across the tile seam at 512
+    EXPECT_EQ(pixel_at(10, 10), (rgb{0, 255, 0}));
+    EXPECT_EQ(pixel_at(10, 700), (rgb{0, 0, 255}));
+    EXPECT_EQ(pixel_at(1000, 700), (rgb{0, 0, 255}));
+    EXPECT_EQ(pixel_at(605, 300), (rgb{255, 0, 0}));
+    EXPECT_EQ(pixel_at(599, 300), (rgb{0, 255, 0}));
+    EXPECT_EQ(pixel_at(605, 600), (rgb{255, 0, 0})); // across the tile seam at 512
     EXPECT_TRUE(alerts.alerts().empty());
 }
