@@ -10,6 +10,7 @@
 #include "engine/streams.h"
 #include "files/http.h"
 #include "foundation/hl_types.h"
+#include "foundation/hooks.h"
 #include "foundation/xtim.h"
 #include "installer/app_screen.h"
 #include "installer/engine_screens.h"
@@ -20,6 +21,7 @@
 #include "installer_fixture.h"
 #include "screen_fakes.h"
 #include "shell/frame.h"
+#include "shell/alert_window.h"
 #include "shell/menus.h"
 #include "shell/shell_calls.h"
 #include "shell/subwin.h"
@@ -258,6 +260,32 @@ TEST_F(XScreens, ModifiedFileQuestionAnswersByItsButtons)
         EXPECT_EQ(INS_select_alert("/data/Skylume/Resources/a.txt", 0), r.answer);
         EXPECT_EQ(mnw.cur_wind, win_main);
     }
+}
+
+// An alert raised while the question waits (a texture that failed, say) is
+// answered in its own window; the question is gone with it and its answer is
+// the cancel, which keeps the user's file and installs nothing.
+TEST_F(XScreens, AnAlertInsideTheQuestionEndsItWithTheCancel)
+{
+    default_alert_handler handler;
+    const alert_window_fn before = MACIBM_set_alert_window_hook(MACIBM_alert_window);
+    ogl_inited = 1; // as after start-up: alerts go to the window
+    stls.text[603] = "OK";
+    int alert_passes = 0;
+    script_steps({idle(), [] { MACIBM_alert(0, "Some textures could not be loaded.", "", "", "", t_alert); }});
+    const auto question_step = run.step;
+    run.step = [&](int n) {
+        if (mnw.cur_wind == win_alert && ++alert_passes == 2) {
+            run.save_as = "window_alert_over_question";
+            peer.tap(XK_Return);
+        }
+        question_step(n);
+    };
+    EXPECT_EQ(INS_select_alert("/data/Skylume/Resources/a.txt", 0), sel_cancel);
+    MACIBM_set_alert_window_hook(before);
+    ogl_inited = 0;
+    EXPECT_GE(alert_passes, 2);
+    EXPECT_EQ(mnw.cur_wind, win_main);
 }
 
 TEST_F(XScreens, ProgressPictureShownAtOnce)
