@@ -118,7 +118,7 @@ window_run window_install(e2e_session& x, const sample_disc& s, const std::strin
     const auto agreed = clock_type::now();
     if (!x.wait_for(900, [&] { return fs::exists(renamed); })) return r;
     r.install = since(agreed);
-    if (x.wait_for(10, [&] { return x.sub_window_open(); })) x.key_return();
+    if (x.wait_for(60, [&] { return x.alert_open(); })) x.key_return(); // the completion alert
     x.wait_for(60, [&] { return x.exit_offered(); });
     r.peak_kb = peak_memory_kb(x.pid());
     x.press(at_exit);
