@@ -166,6 +166,8 @@ TEST_F(Folders, AFolderReplacedSinceItWasExaminedIsRefused)
     std::filesystem::create_directories(product); // another folder under the same name
     EXPECT_EQ(make_dirs(), 0);
     EXPECT_FALSE(is_dir(product + "x"));
+    ASSERT_EQ(alerts.alerts().size(), 2u); // the new folder is not the examined one either
+    EXPECT_EQ(alerts.alerts()[1].lines.l1, alerts.alerts()[0].lines.l1);
 }
 
 TEST(ProgressBar, Geometry)

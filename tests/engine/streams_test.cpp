@@ -287,6 +287,8 @@ TEST_F(Install, AFailedExtractionNeverFinishesTheRun)
     next.stream_file[1] = 1; // past the end
     deleted_files.insert(product + "Output/movies/");
     EXPECT_EQ(grab_files(), 1); // stg.install_error
+    ASSERT_EQ(alerts.alerts().size(), 1u);
+    EXPECT_EQ(alerts.alerts()[0].lines.l1, "The installer cannot extract a file.");
     EXPECT_EQ(next.stream_on[0], 0);
     EXPECT_EQ(next.all_done, 0);
     EXPECT_TRUE(fs::is_directory(product + "Output/movies")); // no cleanup

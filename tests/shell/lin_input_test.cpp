@@ -13,6 +13,7 @@
 #include "shell/subwin.h"
 #include "support/main_window.h"
 #include "support/testkit.h"
+#include "support/window_kit.h"
 #include "support/x_peer.h"
 #include "ui/colr.h"
 #include "ui/keys.h"
@@ -195,7 +196,7 @@ struct no_frames_painter : chrome_painter {
 
 TEST_F(XInput, OpenMenuHighlightsAreDrawn)
 {
-    alert_recorder alerts; // the interface textures are not loaded here: text binds the placeholder
+    load_interface_textures(); // the menu text binds the atlas
     no_frames_painter painter;
     chrome_painter* const before = MACIBM_set_chrome_painter(&painter);
     float saved[3];

@@ -13,6 +13,7 @@
 #include "shell/subwin.h"
 #include "support/gl_recorder.h"
 #include "support/testkit.h"
+#include "support/window_kit.h"
 #include "ui/keys.h"
 
 #include <gtest/gtest.h>
@@ -179,6 +180,15 @@ protected:
         mnw.ui_scale = 1.0f;
         mnw.cur_wind = -1;
         xtim = xtim_class{};
+        load_interface_textures();
+    }
+    // The interface pictures loaded through the recorder as start-up loads
+    // them, so that drawing binds the atlas and not the missing-texture stand-in.
+    void load_interface_textures()
+    {
+        HL_fill_tables();
+        ::load_interface_textures();
+        gl_rec.calls.clear();
     }
     void TearDown() override
     {
@@ -187,6 +197,7 @@ protected:
         KEYS_set_handleclick_hook(nullptr);
         MACIBM_set_shell_calls(previous_calls);
         menu.clear();
+        unload_interface_art();
         seen = nullptr;
         HL_reset_globals();
     }

@@ -12,10 +12,16 @@
 
 namespace {
 
+std::vector<recorded_alert> recorded;
+size_t looked_at = 0; // alerts a test has had the chance to check
+
 void record_alert(int, const alert_lines& lines, int type, const char* file, int line)
 {
-    alert_recorder::alerts().push_back({lines, type, file ? file : "", line});
-    if (type == t_exit) throw fatal_alert{lines};
+    recorded.push_back({lines, type, file ? file : "", line});
+    if (type == t_exit) { // the test that does not catch it fails with the exception
+        looked_at = recorded.size();
+        throw fatal_alert{lines};
+    }
 }
 
 std::uint64_t stepped_now = 0;
@@ -23,13 +29,28 @@ std::uint64_t stepped_source() { return stepped_now; }
 
 } // namespace
 
-alert_recorder::alert_recorder() : previous(MACIBM_set_alert_hook(record_alert)) { alerts().clear(); }
-alert_recorder::~alert_recorder() { MACIBM_set_alert_hook(previous); }
+alert_recorder::alert_recorder() : previous(MACIBM_set_alert_hook(record_alert))
+{
+    recorded.clear();
+    looked_at = 0;
+}
+
+// An alert that no test looked at was not expected: it fails the test as it
+// would have without the recorder.
+alert_recorder::~alert_recorder()
+{
+    MACIBM_set_alert_hook(previous);
+    for (size_t i = looked_at; i < recorded.size(); ++i)
+        ADD_FAILURE_AT(recorded[i].file.c_str(), recorded[i].line)
+            << "alert never checked: \"" << recorded[i].lines.l1 << "\" \"" << recorded[i].lines.l2 << "\"";
+    recorded.clear();
+    looked_at = 0;
+}
 
 std::vector<recorded_alert>& alert_recorder::alerts()
 {
-    static std::vector<recorded_alert> list;
-    return list;
+    looked_at = recorded.size();
+    return recorded;
 }
 
 stepped_clock::stepped_clock() : previous(xtim_class::set_time_source(stepped_source))

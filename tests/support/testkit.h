@@ -22,7 +22,9 @@ struct fatal_alert {
 };
 
 // Installs the recorder for its lifetime: the test expects alerts and checks them.
-// Without one, an alert fails the test at once (test_main.cpp).
+// Without one, an alert fails the test at once (test_main.cpp). An alert
+// recorded after the test last called alerts() fails the test when the
+// recorder goes, unless it was fatal (its exception is the check).
 class alert_recorder {
 public:
     alert_recorder();

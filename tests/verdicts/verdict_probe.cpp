@@ -56,6 +56,13 @@ TEST(Probe, RaisesAFatalAlertItDidNotExpect)
     ADD_FAILURE() << "a fatal alert returned to its caller";
 }
 
+TEST(Probe, RecordsAnAlertItNeverChecks)
+{
+    alert_recorder rec;
+    EXPECT_TRUE(rec.alerts().empty());
+    MACIBM_alert(0, "Probe", "an alert recorded after the last look", "", "", t_alert);
+}
+
 TEST(Probe, RaisesAnAlertItExpects)
 {
     alert_recorder rec;
