@@ -11,7 +11,7 @@
 // step); polling the file system every 20 ms bounds its resolution. unzip runs
 // first, so every install reads the archives from the page cache. Frame times
 // are not seen from outside the program.
-#include "installer/e2e_driver.h"
+#include "support/e2e_driver.h"
 #include "engine/decisions.h"
 #include "engine/folders.h"
 #include "engine/install_records.h"

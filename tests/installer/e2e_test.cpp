@@ -4,7 +4,7 @@
 // update must leave exactly the trees the script describes; each fault must
 // leave the old files intact and say so. Every screen met is saved under
 // <build>/screenshots/e2e/<test>/.
-#include "e2e_driver.h"
+#include "support/e2e_driver.h"
 #include "support/sample_disc.h"
 #include "support/testkit.h"
 

@@ -1,5 +1,5 @@
-// e2e_driver.cpp
-#include "e2e_driver.h"
+// e2e_driver.cpp - the installer program driven as a user drives it.
+#include "support/e2e_driver.h"
 
 #include "support/image_builder.h"
 #include "support/testkit.h"
@@ -65,7 +65,8 @@ bool e2e_session::open(std::string* why)
     return true;
 }
 
-void e2e_session::start(const std::string& cwd, const std::string& home, const std::vector<std::string>& argv)
+void e2e_session::start(const std::string& cwd, const std::string& home, const std::vector<std::string>& argv,
+                        bool with_display)
 {
     ended = false;
     status = -1;
@@ -74,6 +75,7 @@ void e2e_session::start(const std::string& cwd, const std::string& home, const s
     if (child == 0) {
         if (chdir(cwd.c_str()) != 0) _exit(120);
         setenv("HOME", home.c_str(), 1);
+        if (!with_display) unsetenv("DISPLAY");
         if (!freopen((home + "/stdout.txt").c_str(), "w", stdout)) _exit(121);
         if (!freopen((home + "/stderr.txt").c_str(), "w", stderr)) _exit(122);
         std::vector<char*> args;

@@ -24,6 +24,7 @@ constexpr screen_point at_agree{691, 255};           // AGREE, licence window
 constexpr screen_point at_disagree{604, 255};        // DISAGREE, licence window
 constexpr screen_point at_overwrite{258, 364};       // OVERWRITE THE OLD FILE, modified-file question
 constexpr screen_point at_cancel_all{746, 339};      // CANCEL THE WHOLE INSTALLATION!, the same question
+constexpr screen_point at_alert_ok{511, 277};        // OK, the alert window
 constexpr unsigned sub_window_backdrop = 0x334356;   // a sub-window clears the screen to this
 
 struct e2e_screen {
@@ -41,8 +42,10 @@ public:
     // Opens the tests' Xvfb and checks XTest; false with the reason in *why.
     bool open(std::string* why);
     // Starts argv (argv[0] a path) in cwd with HOME = home, stdout and stderr
-    // into home/stdout.txt and home/stderr.txt, on this display.
-    void start(const std::string& cwd, const std::string& home, const std::vector<std::string>& argv);
+    // into home/stdout.txt and home/stderr.txt, on this display, or with no
+    // DISPLAY at all.
+    void start(const std::string& cwd, const std::string& home, const std::vector<std::string>& argv,
+               bool with_display = true);
     bool running();
     // Polls cond every 20 ms while the program runs; false once it ended or after `seconds`.
     bool wait_for(int seconds, const std::function<bool()>& cond);
