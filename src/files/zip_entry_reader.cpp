@@ -1,5 +1,5 @@
 // zip_entry_reader.cpp - entry records with true sizes, and entry data read
-// straight from the archive, inflated and checked in bounded chunks.
+// straight from the archive, inflated (ISA-L) and checked in bounded chunks.
 //   1. zip64 sizes and offset from the central extra field
 //   2. where the data lies: the local header
 //   3. the data: raw reads, stored or deflated, size and CRC; overlaps
@@ -9,12 +9,16 @@
 #include "foundation/hl_types.h"
 #include "files/io_errors.h"
 
+#include <isa-l/crc.h>
+#include <isa-l/igzip_lib.h>
 #include <zlib.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <fcntl.h>
 #include <iterator>
+#include <memory>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -147,7 +151,7 @@ struct entry_stream {
     zip_sink sink;
     void* target;
     ZPOS64_T total;   // bytes handed to the sink
-    uLong crc;
+    std::uint32_t crc;
 };
 
 // Up to `room` next raw bytes into buf: their count, 0 past the entry's data,
@@ -170,7 +174,7 @@ int deliver(entry_stream& s, const char* data, std::size_t size)
 {
     if (size > s.info.uncompressed_size - s.total) return err_zip_read;
     s.total += size;
-    s.crc = crc32(s.crc, reinterpret_cast<const Bytef*>(data), static_cast<uInt>(size));
+    s.crc = crc32_gzip_refl(s.crc, reinterpret_cast<const unsigned char*>(data), size);
     return s.sink(s.target, data, size);
 }
 
@@ -189,27 +193,35 @@ int copy_stored(entry_stream& s)
     }
 }
 
-int inflate_loop(entry_stream& s, z_stream& zs)
+// ISA-L's inflate: about three times zlib's speed on the product's data, and
+// streamed like zlib's, so memory stays flat in the size of the entry.
+int inflate_loop(entry_stream& s, inflate_state& st)
 {
     bool input_done = false;
     for (;;) {
-        if (zs.avail_in == 0 && !input_done) {
+        if (st.avail_in == 0 && !input_done) {
             long got = next_raw(s, s.in, zip_in_chunk);
             if (got < 0) return err_zip_read;
             input_done = got == 0;
-            zs.next_in = reinterpret_cast<Bytef*>(s.in);
-            zs.avail_in = uInt(got);
+            st.next_in = reinterpret_cast<std::uint8_t*>(s.in);
+            st.avail_in = std::uint32_t(got);
         }
-        zs.next_out = reinterpret_cast<Bytef*>(s.out);
-        zs.avail_out = uInt(zip_out_chunk);
-        int z = inflate(&zs, Z_NO_FLUSH);
-        const std::size_t produced = zip_out_chunk - zs.avail_out;
+        const std::uint32_t fed = st.avail_in;
+        st.next_out = reinterpret_cast<std::uint8_t*>(s.out);
+        st.avail_out = std::uint32_t(zip_out_chunk);
+        const int z = isal_inflate(&st);
+        const std::size_t produced = zip_out_chunk - st.avail_out;
         if (produced > 0)
             if (int err = deliver(s, s.out, produced)) return err;
-        if (z == Z_STREAM_END) return 0;
-        const bool stuck = z == Z_BUF_ERROR && input_done && produced == 0;
-        if (stuck || (z != Z_OK && z != Z_BUF_ERROR)) {
-            xer << "UNZIP inflate stopped with zlib err=" << z << "\n";
+        if (z != ISAL_DECOMP_OK) {
+            xer << "UNZIP inflate stopped with ISA-L err=" << z << "\n";
+            return err_zip_read;
+        }
+        if (st.block_state == ISAL_BLOCK_FINISH) return 0;
+        // With room for output, a call that takes no input and gives no
+        // output can only be at the end of the data: the stream is cut short.
+        if (produced == 0 && st.avail_in == fed) {
+            xer << "UNZIP entry data end inside the deflate stream\n";
             return err_zip_read;
         }
     }
@@ -217,11 +229,10 @@ int inflate_loop(entry_stream& s, z_stream& zs)
 
 int inflate_deflated(entry_stream& s)
 {
-    z_stream zs{};
-    if (inflateInit2(&zs, -MAX_WBITS) != Z_OK) return ENOMEM;
-    int err = inflate_loop(s, zs);
-    inflateEnd(&zs);
-    return err;
+    std::unique_ptr<inflate_state> st(new (std::nothrow) inflate_state);
+    if (!st) return ENOMEM;
+    isal_inflate_init(st.get());
+    return inflate_loop(s, *st);
 }
 
 // Records the raw data [at, at + size) as read; err_zip_overlap when it shares
@@ -291,8 +302,7 @@ int zip_read_entry(zip_archive& za, const zip_entry& entry, char* work, zip_sink
     ZPOS64_T data_at = 0;
     if (int err = locate_data(za, entry, data_at)) return err;
     if (int err = claim_data(za, data_at, info.compressed_size)) return err;
-    entry_stream s{za.fd, data_at, info.compressed_size, info, work, work + zip_out_chunk, sink, target, 0,
-                   crc32(0, nullptr, 0)};
+    entry_stream s{za.fd, data_at, info.compressed_size, info, work, work + zip_out_chunk, sink, target, 0, 0};
     const uLong method = info.compression_method;
     int err = method == Z_DEFLATED ? inflate_deflated(s) : method == 0 ? copy_stored(s) : UNZ_BADZIPFILE;
     if (!err && s.total != info.uncompressed_size) {

@@ -1,6 +1,6 @@
 // zip_entry_reader.h - the entry-level reading under zip_to_file, inside the
 // files layer only. minizip walks the central directory; the entries' raw bytes
-// are read here straight from the archive file, inflated by zlib, and checked
+// are read here straight from the archive file, inflated by ISA-L, and checked
 // for size and CRC here. The packaged minizip reports every zip64-escaped field
 // of a central record as 0xffffffff on 64-bit systems and never follows a zip64
 // local-header offset, so sizes and offsets of 4 GiB and more come from the
