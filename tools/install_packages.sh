@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     googletest libgtest-dev libgmock-dev libbenchmark-dev
-    zlib1g-dev libminizip-dev libpng-dev libsquish-dev
+    zlib1g-dev libminizip-dev libisal-dev libpng-dev libsquish-dev
     libgl-dev libglx-dev libx11-dev libxtst-dev libgl1-mesa-dri
     xvfb x11-utils xdotool
     nginx-light curl tinyproxy

@@ -216,44 +216,49 @@ std::string digest_hex(const unsigned char* digest)
     return text;
 }
 
-constexpr std::size_t pipe_block = 256 * 1024; // bytes handed to the helper at a time
+// A ring of small blocks: the helper starts on the first one soon after the
+// feeder does, and a feeder that runs ahead on easy data (a stored stretch)
+// goes on filling while the helper catches up, instead of waiting at every
+// block as with two large ones.
+constexpr std::size_t pipe_block = 64 * 1024; // bytes handed to the helper at a time
+constexpr int pipe_blocks = 16;               // 1 MiB in flight at most
 
 } // namespace
 
-// Two blocks: the feeder fills one while the helper digests the other. The
-// context is the helper's alone until it has been joined.
+// The feeder fills block `filling`; the `queued` blocks before it wait for the
+// helper, in order. The context is the helper's alone until it has been joined.
 struct MD5Stream::helper {
     std::mutex lock;
     std::condition_variable changed;
-    std::vector<unsigned char> block[2];
-    std::size_t used[2] = {0, 0};
-    int filling = 0;      // the block the feeder fills
-    bool queued = false;  // the other block waits for the helper or is being digested
-    bool stop = false;    // no more blocks come
+    std::vector<unsigned char> block[pipe_blocks];
+    std::size_t used[pipe_blocks] = {};
+    int filling = 0;    // the block the feeder fills
+    int queued = 0;     // blocks handed over and not yet digested, the oldest first
+    bool stop = false;  // no more blocks come
     std::thread thread;
 
     void run(MD5Context* ctx)
     {
         std::unique_lock<std::mutex> held(lock);
         for (;;) {
-            changed.wait(held, [this] { return queued || stop; });
-            if (!queued) return;
-            const int b = 1 - filling;
+            changed.wait(held, [this] { return queued > 0 || stop; });
+            if (queued == 0) return;
+            const int b = (filling - queued + pipe_blocks) % pipe_blocks;
             held.unlock();
             md5_feed(ctx, block[b].data(), used[b]);
             held.lock();
-            queued = false;
+            --queued;
             changed.notify_all();
         }
     }
 
-    // Hands the filled block over once the helper has the other one done.
+    // Hands the filled block over, waiting only while every block is queued.
     void hand_over()
     {
         std::unique_lock<std::mutex> held(lock);
-        changed.wait(held, [this] { return !queued; });
-        queued = true;
-        filling = 1 - filling;
+        changed.wait(held, [this] { return queued < pipe_blocks - 1; });
+        ++queued;
+        filling = (filling + 1) % pipe_blocks;
         used[filling] = 0;
         changed.notify_all();
     }
@@ -276,8 +281,7 @@ MD5Stream::MD5Stream(bool overlap)
     if (!overlap) return;
     try {
         auto h = std::make_unique<helper>();
-        h->block[0].resize(pipe_block);
-        h->block[1].resize(pipe_block);
+        for (std::vector<unsigned char>& b : h->block) b.resize(pipe_block);
         h->thread = std::thread(&helper::run, h.get(), &ctx_);
         helper_ = std::move(h);
     } catch (const std::exception&) { // no memory or no thread: digest in place

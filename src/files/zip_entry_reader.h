@@ -1,6 +1,6 @@
 // zip_entry_reader.h - the entry-level reading under zip_to_file, inside the
 // files layer only. minizip walks the central directory; the entries' raw bytes
-// are read here straight from the archive file, inflated by zlib, and checked
+// are read here straight from the archive file, inflated by ISA-L, and checked
 // for size and CRC here. The packaged minizip reports every zip64-escaped field
 // of a central record as 0xffffffff on 64-bit systems and never follows a zip64
 // local-header offset, so sizes and offsets of 4 GiB and more come from the
@@ -22,8 +22,9 @@ constexpr std::size_t zip_work_size = zip_out_chunk + zip_in_chunk + zip_extra_s
 // Marks an entry whose local header minizip finds by itself (no zip64 offset).
 constexpr ZPOS64_T zip_header_by_minizip = ~ZPOS64_T(0);
 
-// An archive open for reading: minizip's handle for the directory, and a
-// descriptor of the same file for the entries' raw bytes.
+// An archive open for reading: minizip's handle for the directory, reading
+// through the same descriptor the entries' raw bytes come from (the handle
+// owns it and closes it).
 struct zip_archive {
     unzFile uf = nullptr;
     int fd = -1;

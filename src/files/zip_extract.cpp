@@ -270,19 +270,49 @@ void log_entry_failure(const char* what, int err, const std::string& out_path)
         << ".\n";
 }
 
-// A regular file, renamed over any old one only once it is complete.
+// A file's bytes go to a file without a name where the file system makes one
+// (O_TMPFILE), named only once complete and checked: a failure leaves nothing
+// to remove, and a new file costs its folder one change instead of three (the
+// create, and the rename's remove and add). Naming it goes through its
+// /proc/self/fd link; without /proc, or where the file system cannot, -1.
+int open_unnamed_file(int dir_fd)
+{
+    static const bool proc_fd_usable = access("/proc/self/fd", X_OK) == 0;
+    if (!proc_fd_usable) return -1;
+    return openat(dir_fd, ".", O_WRONLY | O_TMPFILE | O_CLOEXEC, 0666);
+}
+
+// Names the unnamed file leaf: linked straight there when the name is free,
+// else linked under a temporary name and renamed over the old entry. 0 or errno.
+int name_unnamed_file(int dir_fd, int fd, const std::string& leaf)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    auto link_as = [&self](int dir, const char* name) {
+        return linkat(AT_FDCWD, self.c_str(), dir, name, AT_SYMLINK_FOLLOW);
+    };
+    if (link_as(dir_fd, leaf.c_str()) == 0) return 0;
+    if (errno != EEXIST) return errno;
+    std::string temp_name;
+    if (make_under_temp_name(dir_fd, temp_name, link_as) != 0) return errno;
+    if (renameat(dir_fd, temp_name.c_str(), dir_fd, leaf.c_str()) == 0) return 0;
+    const int err = errno;
+    unlinkat(dir_fd, temp_name.c_str(), 0);
+    return err;
+}
+
+// A regular file, put in place over any old one only once it is complete.
 int unzip_file(zip_archive& za, int dir_fd, const std::string& leaf, const zip_entry& entry, char* work,
                const entry_rules& rules, const std::string& out_path)
 {
-    int err = 0;
-    std::string temp_name;
-    int fd = create_temp_file(dir_fd, temp_name);
-    if (fd < 0) err = errno;
-    if (!err) err = fill_temp_file(za, fd, entry, work, rules, out_path);
+    std::string temp_name; // stays empty for an unnamed file
+    int fd = open_unnamed_file(dir_fd);
+    if (fd < 0) fd = create_temp_file(dir_fd, temp_name);
+    int err = fd < 0 ? errno : fill_temp_file(za, fd, entry, work, rules, out_path);
+    if (!err && fd >= 0 && temp_name.empty()) err = name_unnamed_file(dir_fd, fd, leaf);
     if (fd >= 0 && close(fd) != 0 && !err) err = errno;
-    if (!err && renameat(dir_fd, temp_name.c_str(), dir_fd, leaf.c_str()) != 0) err = errno;
+    if (!err && !temp_name.empty() && renameat(dir_fd, temp_name.c_str(), dir_fd, leaf.c_str()) != 0) err = errno;
     if (!err) return 0;
-    if (fd >= 0) unlinkat(dir_fd, temp_name.c_str(), 0);
+    if (fd >= 0 && !temp_name.empty()) unlinkat(dir_fd, temp_name.c_str(), 0);
     IO_SET_ERR_LOCATION();
     log_entry_failure("Zip to file failed with error ", err, out_path);
     return err;

@@ -11,8 +11,9 @@
 // Unpacks every entry of app_path + zip_file into app_path + out_directory (which
 // must exist and end with '/'): folders, files with their Unix mode and DOS date,
 // symbolic links; "__MACOSX" entries are skipped and missing folders made. Each
-// file is streamed to a temporary name and renamed into place only when its size,
-// CRC and every write checked out, so a failure leaves the old file untouched.
+// file is streamed to a file without a name (O_TMPFILE; a temporary name where
+// the file system has none) and put into place only when its size, CRC and
+// every write checked out, so a failure leaves the old file untouched.
 // Never writes outside the output folder, nor through a symbolic link below it,
 // and makes no link that leaves it: a link target is refused when it is absolute
 // or, read lexically from the link's own folder, climbs out of the output folder

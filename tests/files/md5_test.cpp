@@ -85,17 +85,19 @@ TEST(Md5, PiecesAreInvisible)
 
 // The streaming digest, in place and on its helper thread, gives the digest
 // of the whole for every split: pieces smaller and larger than the helper's
-// 256 KiB block, ending inside a block, on its edge, or past several. A stream
-// dropped unfinished, mid-block, joins its helper (no hang, no leak).
+// 64 KiB block, ending inside a block, on its edge, or past several, and
+// streams that go round the helper's ring of 16 blocks more than once. A
+// stream dropped unfinished, mid-block, joins its helper (no hang, no leak).
 TEST(Md5Stream, GivesTheDigestOfTheWholeWhetherInPlaceOrBeside)
 {
-    const std::size_t block = 256 * 1024;
+    const std::size_t block = 64 * 1024;
     const struct {
         std::size_t size;
         std::size_t piece;
     } cases[] = {
         {0, 1},           {1, 1},           {63, 7},           {block - 1, 65536}, {block, block},
         {block + 1, 1000}, {3 * block, 300000}, {3 * block + 17, block + 5}, {4 * block + 1, 64},
+        {16 * block, 16 * block},   {40 * block + 5, 333333},
     };
     for (const auto& c : cases) {
         const std::string msg = pattern_bytes(c.size);

@@ -242,25 +242,69 @@ TEST(ZipToFile, NeverWritesThroughLinksOnTheWay)
     }
 }
 
-// A raw deflate stream of the pattern, cut to half its length.
-zip_entry_spec cut_deflate_entry(const std::string& name, std::size_t size)
+// An entry whose data is the raw deflate stream zlib makes of `data` with the
+// level and strategy given, cut to `keep` of its length (1: whole).
+zip_entry_spec raw_deflate_entry(const std::string& name, const std::string& data, int level, int strategy,
+                                 double keep = 1)
 {
-    const std::string data = pattern_bytes(size);
-    std::string packed(compressBound(uLong(size)) + 64, '\0');
+    std::string packed(compressBound(uLong(data.size())) + 64, '\0');
     z_stream zs{};
-    deflateInit2(&zs, Z_BEST_SPEED, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    deflateInit2(&zs, level, Z_DEFLATED, -MAX_WBITS, 8, strategy);
     zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    zs.avail_in = uInt(size);
+    zs.avail_in = uInt(data.size());
     zs.next_out = reinterpret_cast<Bytef*>(&packed[0]);
     zs.avail_out = uInt(packed.size());
     deflate(&zs, Z_FINISH);
-    packed.resize(zs.total_out / 2);
+    packed.resize(std::size_t(double(zs.total_out) * keep));
     deflateEnd(&zs);
     zip_entry_spec e{name, packed, reg_file | 0644};
     e.raw_deflate = true;
-    e.claimed_size = size;
-    e.raw_crc = crc32(0, reinterpret_cast<const Bytef*>(data.data()), uInt(size));
+    e.claimed_size = data.size();
+    e.raw_crc = crc32(0, reinterpret_cast<const Bytef*>(data.data()), uInt(data.size()));
     return e;
+}
+
+// A raw deflate stream of the pattern, cut to half its length.
+zip_entry_spec cut_deflate_entry(const std::string& name, std::size_t size)
+{
+    return raw_deflate_entry(name, pattern_bytes(size), Z_BEST_SPEED, Z_DEFAULT_STRATEGY, 0.5);
+}
+
+// Every kind of deflate block (stored, fixed and dynamic Huffman codes, long
+// matches and runs), in streams that cross the reader's input and output
+// chunks, comes out byte for byte.
+TEST(ZipToFile, InflatesEveryKindOfDeflateStream)
+{
+    std::string text;
+    for (int i = 0; text.size() < 700000; ++i) text += "runway " + std::to_string(i * 7919 % 100000) + " heading\n";
+    std::string noise = pattern_bytes(300000);
+    for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = char(noise[i] ^ char(i * 2654435761u >> 13));
+    const struct {
+        const char* what;
+        std::string data;
+        int level;
+        int strategy;
+    } cases[] = {
+        {"one byte", "x", 6, Z_DEFAULT_STRATEGY},
+        {"text, stored blocks", text, 0, Z_DEFAULT_STRATEGY},
+        {"text, fastest", text, 1, Z_DEFAULT_STRATEGY},
+        {"text, best", text, 9, Z_DEFAULT_STRATEGY},
+        {"text, fixed codes", text, 6, Z_FIXED},
+        {"text, Huffman only", text, 6, Z_HUFFMAN_ONLY},
+        {"a long run", std::string(1 << 20, 'a'), 6, Z_RLE},
+        {"noise", noise, 6, Z_DEFAULT_STRATEGY},
+        {"noise and text", noise + text + noise, 6, Z_DEFAULT_STRATEGY},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        zip_site site;
+        ASSERT_EQ(site.extract({raw_deflate_entry("data.bin", c.data, c.level, c.strategy)}), 0);
+        EXPECT_TRUE(read_file(site.out("data.bin")) == c.data);
+    }
+    zip_site site; // an empty file's stream holds one empty block
+    ASSERT_EQ(site.extract({{"empty.txt", "", reg_file | 0644}}), 0);
+    const stat_result empty = lstat_of(site.out("empty.txt"));
+    EXPECT_TRUE(empty.exists && S_ISREG(empty.st.st_mode) && empty.st.st_size == 0);
 }
 
 // A damaged entry fails the archive, keeps the entries before it and the old
