@@ -136,7 +136,8 @@ int open_parent(int root_fd, const std::string& rel, int& parent_fd, std::string
 
 // Makes one thing under a fresh temporary name in dir_fd: `make` creates it and
 // fails with EEXIST when the name is taken, as by a leftover of an earlier run,
-// and the next name is tried. make's last result (negative: errno says why).
+// and the next name is tried. make's last result (negative: errno says why,
+// and temp_name is empty).
 template <typename Maker>
 int make_under_temp_name(int dir_fd, std::string& temp_name, Maker make)
 {
@@ -145,8 +146,10 @@ int make_under_temp_name(int dir_fd, std::string& temp_name, Maker make)
     for (int attempt = 0; attempt < 100; ++attempt) {
         temp_name = ".sky-unzip-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
         result = make(dir_fd, temp_name.c_str());
-        if (result >= 0 || errno != EEXIST) return result;
+        if (result >= 0) return result;
+        if (errno != EEXIST) break;
     }
+    temp_name.clear(); // nothing of ours stands under it
     return result;
 }
 
@@ -275,44 +278,50 @@ void log_entry_failure(const char* what, int err, const std::string& out_path)
 // to remove, and a new file costs its folder one change instead of three (the
 // create, and the rename's remove and add). Naming it goes through its
 // /proc/self/fd link; without /proc, or where the file system cannot, -1.
+bool unnamed_files_wanted = true; // zip_use_unnamed_files
+
 int open_unnamed_file(int dir_fd)
 {
     static const bool proc_fd_usable = access("/proc/self/fd", X_OK) == 0;
-    if (!proc_fd_usable) return -1;
+    if (!proc_fd_usable || !unnamed_files_wanted) return -1;
     return openat(dir_fd, ".", O_WRONLY | O_TMPFILE | O_CLOEXEC, 0666);
 }
 
-// Names the unnamed file leaf: linked straight there when the name is free,
-// else linked under a temporary name and renamed over the old entry. 0 or errno.
-int name_unnamed_file(int dir_fd, int fd, const std::string& leaf)
+// Names the unnamed file: straight as leaf when that name is free (*as_leaf
+// set), else under a temporary name (in temp_name) that the caller renames
+// over the old entry once the file is closed. 0 or errno.
+int name_unnamed_file(int dir_fd, int fd, const std::string& leaf, std::string& temp_name, bool* as_leaf)
 {
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
     auto link_as = [&self](int dir, const char* name) {
         return linkat(AT_FDCWD, self.c_str(), dir, name, AT_SYMLINK_FOLLOW);
     };
-    if (link_as(dir_fd, leaf.c_str()) == 0) return 0;
+    if (link_as(dir_fd, leaf.c_str()) == 0) {
+        *as_leaf = true;
+        return 0;
+    }
     if (errno != EEXIST) return errno;
-    std::string temp_name;
-    if (make_under_temp_name(dir_fd, temp_name, link_as) != 0) return errno;
-    if (renameat(dir_fd, temp_name.c_str(), dir_fd, leaf.c_str()) == 0) return 0;
-    const int err = errno;
-    unlinkat(dir_fd, temp_name.c_str(), 0);
-    return err;
+    return make_under_temp_name(dir_fd, temp_name, link_as) == 0 ? 0 : errno;
 }
 
-// A regular file, put in place over any old one only once it is complete.
+// A regular file, put in place over any old one only once it is complete and
+// closed: a close that fails (a write the kernel could not finish) leaves the
+// old file, and a new file it had named is taken away again.
 int unzip_file(zip_archive& za, int dir_fd, const std::string& leaf, const zip_entry& entry, char* work,
                const entry_rules& rules, const std::string& out_path)
 {
-    std::string temp_name; // stays empty for an unnamed file
+    std::string temp_name; // the name the file is renamed from, if any
+    bool as_leaf = false;  // named straight as leaf, where no old entry stood
     int fd = open_unnamed_file(dir_fd);
-    if (fd < 0) fd = create_temp_file(dir_fd, temp_name);
+    const bool unnamed = fd >= 0;
+    if (!unnamed) fd = create_temp_file(dir_fd, temp_name);
     int err = fd < 0 ? errno : fill_temp_file(za, fd, entry, work, rules, out_path);
-    if (!err && fd >= 0 && temp_name.empty()) err = name_unnamed_file(dir_fd, fd, leaf);
+    if (!err && unnamed) err = name_unnamed_file(dir_fd, fd, leaf, temp_name, &as_leaf);
     if (fd >= 0 && close(fd) != 0 && !err) err = errno;
+    if (err && as_leaf) unlinkat(dir_fd, leaf.c_str(), 0);
     if (!err && !temp_name.empty() && renameat(dir_fd, temp_name.c_str(), dir_fd, leaf.c_str()) != 0) err = errno;
     if (!err) return 0;
-    if (fd >= 0 && !temp_name.empty()) unlinkat(dir_fd, temp_name.c_str(), 0);
+    if (!temp_name.empty()) unlinkat(dir_fd, temp_name.c_str(), 0);
     IO_SET_ERR_LOCATION();
     log_entry_failure("Zip to file failed with error ", err, out_path);
     return err;
@@ -536,3 +545,5 @@ int zip_listed_to_file(const std::string& zip_file, const zip_listed_file& liste
     }
     return extract_archive(zip_file, listed.root + folder, nullptr, 0, rules);
 }
+
+void zip_use_unnamed_files(bool on) { unnamed_files_wanted = on; }

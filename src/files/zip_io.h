@@ -51,6 +51,11 @@ struct zip_listed_file {
 // err_zip_signature; err_zip_refused for a path or root that cannot be used.
 int zip_listed_to_file(const std::string& zip_file, const zip_listed_file& listed);
 
+// For tests: false makes every file under a temporary name and renames it into
+// place, as where the file system cannot make a file without a name; true
+// (the default) puts the unnamed file back in use where it can be made.
+void zip_use_unnamed_files(bool on);
+
 // ---- creation --------------------------------------------------------------------
 // Packs app_path + source_file, opened by IO_open_regular (io_paths.h: path rules,
 // letter case, never blocking) and read in chunks (any size; zip64 from 4 GiB),

@@ -111,24 +111,40 @@ TEST(ZipToFile, EntriesWithoutUnixModeKeepOrdinaryPermissions)
 
 // A new entry replaces what was there: a file, or a link, which is replaced
 // itself and never written through.
+// Runs check once with files made without a name and once under temporary
+// names, as where the file system cannot make an unnamed file.
+template <class Check>
+void both_ways_of_making_files(Check check)
+{
+    for (bool unnamed : {true, false}) {
+        SCOPED_TRACE(unnamed ? "unnamed files" : "temporary names");
+        zip_use_unnamed_files(unnamed);
+        check();
+    }
+    zip_use_unnamed_files(true);
+}
+
 TEST(ZipToFile, ReplacesOldFilesAndLinksInPlace)
 {
-    zip_site site;
-    write_file(site.out("old.txt"), "old contents that are longer");
-    write_file(site.dir / "outside/victim.txt", "keep me");
-    ASSERT_EQ(symlink((site.dir / "outside/victim.txt").c_str(), site.out("victim").c_str()), 0);
-    write_file(site.out("was_file"), "a file where a link comes");
+    both_ways_of_making_files([] {
+        zip_site site;
+        write_file(site.out("old.txt"), "old contents that are longer");
+        write_file(site.dir / "outside/victim.txt", "keep me");
+        ASSERT_EQ(symlink((site.dir / "outside/victim.txt").c_str(), site.out("victim").c_str()), 0);
+        write_file(site.out("was_file"), "a file where a link comes");
 
-    ASSERT_EQ(site.extract({
-                  {"old.txt", "new", reg_file | 0644},
-                  {"victim", "through the link?", reg_file | 0644},
-                  {"was_file", "old.txt", sym_link | 0777},
-              }), 0);
-    EXPECT_EQ(read_file(site.out("old.txt")), "new");
-    EXPECT_EQ(read_file(site.out("victim")), "through the link?");
-    EXPECT_FALSE(S_ISLNK(lstat_of(site.out("victim")).st.st_mode));
-    EXPECT_EQ(read_file(site.dir / "outside/victim.txt"), "keep me");
-    EXPECT_TRUE(S_ISLNK(lstat_of(site.out("was_file")).st.st_mode));
+        ASSERT_EQ(site.extract({
+                      {"old.txt", "new", reg_file | 0644},
+                      {"victim", "through the link?", reg_file | 0644},
+                      {"was_file", "old.txt", sym_link | 0777},
+                  }), 0);
+        EXPECT_EQ(read_file(site.out("old.txt")), "new");
+        EXPECT_EQ(read_file(site.out("victim")), "through the link?");
+        EXPECT_FALSE(S_ISLNK(lstat_of(site.out("victim")).st.st_mode));
+        EXPECT_EQ(read_file(site.dir / "outside/victim.txt"), "keep me");
+        EXPECT_TRUE(S_ISLNK(lstat_of(site.out("was_file")).st.st_mode));
+        site.expect_no_temporaries();
+    });
 }
 
 // "__MACOSX" entries are skipped on the name as read, so one whose name would
@@ -324,16 +340,18 @@ TEST(ZipToFile, DamagedEntryKeepsTheOldFile)
         {"link target of 4096 bytes", {"data.txt", std::string(4096, 't'), sym_link | 0777}, err_zip_refused},
         {"link target holding a NUL", {"data.txt", std::string("abc\0def", 7), sym_link | 0777}, err_zip_refused},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        zip_site site;
-        write_file(site.out("data.txt"), "good old data");
-        EXPECT_EQ(site.extract({{"before.txt", "fine", reg_file | 0644}, c.bad, {"after.txt", "x"}}), c.code);
-        EXPECT_EQ(read_file(site.out("before.txt")), "fine");
-        EXPECT_TRUE(read_file(site.out("data.txt")) == "good old data");
-        EXPECT_FALSE(lstat_of(site.out("after.txt")).exists);
-        site.expect_no_temporaries();
-    }
+    both_ways_of_making_files([&cases] {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.what);
+            zip_site site;
+            write_file(site.out("data.txt"), "good old data");
+            EXPECT_EQ(site.extract({{"before.txt", "fine", reg_file | 0644}, c.bad, {"after.txt", "x"}}), c.code);
+            EXPECT_EQ(read_file(site.out("before.txt")), "fine");
+            EXPECT_TRUE(read_file(site.out("data.txt")) == "good old data");
+            EXPECT_FALSE(lstat_of(site.out("after.txt")).exists);
+            site.expect_no_temporaries();
+        }
+    });
 }
 
 // Deflated data garbled on the way: the inflater stops or the CRC disagrees.
@@ -373,21 +391,23 @@ TEST(ZipToFile, UnopenableArchivesFailWithOpenCode)
 // A full disk (here: the file-size limit) leaves the old file and no temporary.
 TEST(ZipToFile, WriteFailureKeepsTheOldFile)
 {
-    zip_site site;
-    write_file(site.out("data.bin"), "good old data");
-    ASSERT_TRUE(make_zip(site.dir / "a.zip", {{"data.bin", pattern_bytes(1 << 20), reg_file | 0644}}));
-    rlimit saved;
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 64 * 1024;
-    auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    int err = zip_to_file("a.zip", "out/", nullptr, 0);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, old_handler);
-    EXPECT_EQ(err, EFBIG);
-    EXPECT_EQ(read_file(site.out("data.bin")), "good old data");
-    site.expect_no_temporaries();
+    both_ways_of_making_files([] {
+        zip_site site;
+        write_file(site.out("data.bin"), "good old data");
+        ASSERT_TRUE(make_zip(site.dir / "a.zip", {{"data.bin", pattern_bytes(1 << 20), reg_file | 0644}}));
+        rlimit saved;
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        rlimit small = saved;
+        small.rlim_cur = 64 * 1024;
+        auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        int err = zip_to_file("a.zip", "out/", nullptr, 0);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, old_handler);
+        EXPECT_EQ(err, EFBIG);
+        EXPECT_EQ(read_file(site.out("data.bin")), "good old data");
+        site.expect_no_temporaries();
+    });
 }
 
 // Data streams through a fixed buffer: extracting a 96 MiB entry must not grow
