@@ -12,6 +12,7 @@
 #include "engine/streams.h"
 #include "files/disc.h"
 #include "files/pref_files.h"
+#include "foundation/cmdline.h"
 #include "foundation/hl_thread.h"
 #include "foundation/hl_types.h"
 #include "installer/dest_choice.h"
@@ -131,6 +132,9 @@ int INS_run(int argc, const char* const* argv)
 
 void INS_end_run()
 {
+    // What the user set in the preferences window, and this run's destination,
+    // are there again next time, as after the ordered exit.
+    if (!cmdline.has_option("--fps_test")) pref.IO_set(pref_set_installer, 1);
     ENG_remove_temp_folder();
     if (THREAD_is_inited()) THREAD_shutdown();
     if (mnw.display) {

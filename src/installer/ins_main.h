@@ -36,6 +36,7 @@ frame_fn INS_set_frame(frame_fn fn);
 // The run after the framework's start-up: the steps above, then the frame
 // loop, then the end of the run. Returns main's exit status, 0.
 int INS_run(int argc, const char* const* argv);
-// The end of a normal quit: the temporary folder removed, the worker threads
-// stopped, the GL context released and the log closed; nothing is saved.
+// The end of a normal quit: the preference file written (not under
+// "--fps_test"), the temporary folder removed, the worker threads stopped, the
+// GL context released and the log closed.
 void INS_end_run();

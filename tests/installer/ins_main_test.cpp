@@ -110,6 +110,30 @@ TEST_F(InstallerEntry, StartState)
     EXPECT_NE(stat(made.c_str(), &st), 0); // the quit removes it
 }
 
+// A normal quit keeps what the user set for the next run; an unattended one
+// ("--fps_test") writes nothing.
+TEST_F(InstallerEntry, NormalQuitKeepsTheSettingsForTheNextRun)
+{
+    INS_set_start_state();
+    INS_load_settings();
+    stg.stream_count = 3;
+    dest_dir_path = "/data/Sky/";
+    INS_end_run();
+    STG_set_defaults();
+    dest_dir_path = "/Skylume/";
+    INS_load_settings();
+    EXPECT_EQ(stg.stream_count, 3);
+    EXPECT_EQ(dest_dir_path, "/data/Sky/");
+
+    const char* unattended[] = {"installer", "--fps_test"};
+    cmdline.init_unix(2, unattended);
+    stg.stream_count = 1;
+    INS_end_run();
+    cmdline.init_unix(1, unattended);
+    INS_load_settings();
+    EXPECT_EQ(stg.stream_count, 3);
+}
+
 TEST_F(InstallerEntry, PreferencesOverTheDefaults)
 {
     STG_set_defaults();
