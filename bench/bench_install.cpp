@@ -24,6 +24,7 @@
 #include "support/zip_builder.h"
 #include "files/zip_io.h"
 
+#include "bench_engine.h"
 #include "bench_tools.h"
 
 #include <gtest/gtest.h>
@@ -224,20 +225,6 @@ struct engine_times {
     double steps = 0;   // the install step until the run ends
 };
 
-void reset_engine(const bench_disc& d, const std::string& product, const std::string& temp)
-{
-    ENG_reset_records();
-    stg = stg_class{};
-    STG_set_defaults();
-    is_net = 0;
-    install_type = 1;
-    dvd_path = d.root;
-    install_name = d.set;
-    dest_dir_path = product;
-    temp_path = temp;
-    next = next_class{};
-}
-
 double seconds_since(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -246,7 +233,7 @@ double seconds_since(std::chrono::steady_clock::time_point start)
 // The screen's road for the disc build; false when any step failed.
 bool engine_install(const bench_disc& d, const std::string& product, const std::string& temp, engine_times& t)
 {
-    reset_engine(d, product, temp);
+    reset_engine_for_disc(d.root, d.set, product, temp);
     const auto start = std::chrono::steady_clock::now();
     if (zip_to_file(dvd_path + install_name + "/directory.txt.zip", temp_path, nullptr, 0) != 0) return false;
     if (read_directory(temp_path + "directory.txt", "Scanning") != dir_ready) return false;

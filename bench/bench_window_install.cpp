@@ -12,6 +12,7 @@
 // first, so every install reads the archives from the page cache. Frame times
 // are not seen from outside the program.
 #include "support/e2e_driver.h"
+#include "bench_engine.h"
 #include "engine/decisions.h"
 #include "engine/folders.h"
 #include "engine/install_records.h"
@@ -48,16 +49,7 @@ std::uint64_t tree_bytes(const std::string& root)
 // the licence (decisions and the install steps, as the window's time), or -1.
 double engine_install(const sample_disc& s, const std::string& product, const std::string& temp)
 {
-    ENG_reset_records();
-    stg = stg_class{};
-    STG_set_defaults();
-    is_net = 0;
-    install_type = 1;
-    dvd_path = s.root;
-    install_name = s.set_name;
-    dest_dir_path = product;
-    temp_path = temp;
-    next = next_class{};
+    reset_engine_for_disc(s.root, s.set_name, product, temp);
     if (zip_to_file(dvd_path + install_name + "/directory.txt.zip", temp_path, nullptr, 0) != 0) return -1;
     if (read_directory(temp_path + "directory.txt", "Scanning") != dir_ready) return -1;
     next.reset_all_streams();

@@ -158,6 +158,19 @@ void gamma_correct_block(unsigned char* b)
     remap_indices(b, false);
 }
 
+// DXT3 and DXT5 blocks: 8 bytes of alpha, turned over by flip_alpha, then a
+// colour block as in DXT1.
+void flip_alpha_blocks(unsigned char* blocks, int count, int rows, void (*flip_alpha)(unsigned char*, int))
+{
+    const bool gamma_on = colr_gamma.gamma_off == 0;
+    for (int i = 0; i < count; ++i) {
+        unsigned char* a = blocks + 16 * i;
+        flip_alpha(a, rows);
+        flip_colour_rows(a + 8, rows);
+        if (gamma_on) gamma_correct_block(a + 8);
+    }
+}
+
 } // namespace
 
 void nv_gamma_correct(DXTColBlock* block) { gamma_correct_block(block->bytes); }
@@ -178,24 +191,12 @@ int nv_flip_blocks_dxtc1(unsigned char* blocks, int count, int alpha_found, int 
 
 int nv_flip_blocks_dxtc3(unsigned char* blocks, int count, int, int rows)
 {
-    const bool gamma_on = colr_gamma.gamma_off == 0;
-    for (int i = 0; i < count; ++i) {
-        unsigned char* a = blocks + 16 * i;
-        flip_dxt3_alpha_rows(a, rows);
-        flip_colour_rows(a + 8, rows);
-        if (gamma_on) gamma_correct_block(a + 8);
-    }
+    flip_alpha_blocks(blocks, count, rows, flip_dxt3_alpha_rows);
     return 0;
 }
 
 int nv_flip_blocks_dxtc5(unsigned char* blocks, int count, int, int rows)
 {
-    const bool gamma_on = colr_gamma.gamma_off == 0;
-    for (int i = 0; i < count; ++i) {
-        unsigned char* a = blocks + 16 * i;
-        flip_dxt5_alpha_rows(a, rows);
-        flip_colour_rows(a + 8, rows);
-        if (gamma_on) gamma_correct_block(a + 8);
-    }
+    flip_alpha_blocks(blocks, count, rows, flip_dxt5_alpha_rows);
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "foundation/cmdline.h"
 #include "foundation/hl_thread.h"
 #include "foundation/hl_types.h"
+#include "shell/call_tables.h"
 #include "shell/window.h"
 #include "ui/keys.h"
 
@@ -27,12 +28,6 @@ void close_log_stream()
 const finishup_calls defaults = {save_installer_prefs, save_key_bindings, shut_threads, restore_screen_mode,
                                  MACIBM_nuke_context, close_log_stream, LIN_ungrab_keyboard};
 finishup_calls installed = defaults;
-
-template <class F>
-F or_default(F fn, F fallback)
-{
-    return fn ? fn : fallback;
-}
 
 bool on_main_thread() { return !THREAD_is_inited() || THREAD_is_main_thread(); }
 

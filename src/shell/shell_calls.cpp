@@ -3,6 +3,7 @@
 
 #include "foundation/hl_types.h"
 #include "graphics/tman.h"
+#include "shell/call_tables.h"
 #include "shell/folder_chooser.h"
 #include "shell/frame.h"
 #include "shell/menus.h"
@@ -66,12 +67,6 @@ const shell_calls defaults = {no_update,  no_menu, no_focus_ring, no_zap_boxes, 
                               mute_texture_failure, no_full_speed};
 
 shell_calls installed = defaults;
-
-template <class F>
-F or_default(F fn, F fallback)
-{
-    return fn ? fn : fallback;
-}
 
 } // namespace
 

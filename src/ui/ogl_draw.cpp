@@ -40,6 +40,19 @@ long whole_steps(float lo, float hi)
     return static_cast<long>(std::floor(span)) + 1;
 }
 
+// The rectangle's four corners as one primitive, in window pixels.
+void draw_rect(GLenum mode, int colour, float alpha, float X, float Y, float w, float h)
+{
+    state_2d();
+    OGL_set_colour(colour, alpha);
+    gl.Begin(mode);
+    gl.Vertex2f(X, Y);
+    gl.Vertex2f(X, Y + h);
+    gl.Vertex2f(X + w, Y + h);
+    gl.Vertex2f(X + w, Y);
+    gl.End();
+}
+
 } // namespace
 
 // ---- the colour rule ---------------------------------------------------------------
@@ -60,28 +73,13 @@ void OGL_set_colour(int colour, float alpha)
 
 void OGL_fillrect(int colour, float alpha, float x, float y, float w, float h)
 {
-    const float X = x + wx0(), Y = y + wy0();
-    state_2d();
-    OGL_set_colour(colour, alpha);
-    gl.Begin(GL_QUADS);
-    gl.Vertex2f(X, Y);
-    gl.Vertex2f(X, Y + h);
-    gl.Vertex2f(X + w, Y + h);
-    gl.Vertex2f(X + w, Y);
-    gl.End();
+    draw_rect(GL_QUADS, colour, alpha, x + wx0(), y + wy0(), w, h);
 }
 
 void OGL_framerect(int colour, float alpha, float x, float y, float w, float h)
 {
-    const float X = x + wx0() + 0.5f, Y = y + wy0() + 0.5f;
-    state_2d();
-    OGL_set_colour(colour, alpha);
-    gl.Begin(GL_LINE_LOOP);
-    gl.Vertex2f(X, Y);
-    gl.Vertex2f(X, Y + h);
-    gl.Vertex2f(X + w, Y + h);
-    gl.Vertex2f(X + w, Y);
-    gl.End();
+    // Lines on pixel centres, so that the outline covers whole pixels.
+    draw_rect(GL_LINE_LOOP, colour, alpha, x + wx0() + 0.5f, y + wy0() + 0.5f, w, h);
 }
 
 void OGL_line(int colour, float alpha, float x1, float y1, float x2, float y2)

@@ -7,6 +7,7 @@
 
 #include "files/io_errors.h"
 #include "files/md5.h"
+#include "support/disc_fixture.h"
 #include "support/testkit.h"
 #include "support/zip_builder.h"
 #include "zip_site.h"
@@ -24,17 +25,6 @@
 #include <unistd.h>
 
 namespace {
-
-std::string md5_hex(const std::string& bytes)
-{
-    MD5Context c;
-    MD5Init(&c);
-    MD5UpdateWide(&c, reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<unsigned>(bytes.size()));
-    MD5Final(&c);
-    char hex[33];
-    for (int i = 0; i < 16; ++i) std::snprintf(hex + 2 * i, 3, "%02x", c.digest[i]);
-    return hex;
-}
 
 std::string upper(std::string s)
 {
@@ -121,7 +111,7 @@ TEST(ZipListedToFile, WritesOnlyTheListedFileWithinItsSizeAndSignature)
 {
     const std::string big = pattern_bytes(100000), k2 = pattern_bytes(2048), k3 = pattern_bytes(3000);
     const std::string large = pattern_bytes(3 << 20); // digested on the helper thread
-    const std::string sig_new = md5_hex("new");
+    const std::string sig_new = md5_of("new");
     const struct {
         const char* what;
         std::vector<zip_entry_spec> entries;
@@ -134,16 +124,16 @@ TEST(ZipListedToFile, WritesOnlyTheListedFileWithinItsSizeAndSignature)
         {"the listed file", {{"a.txt", "new", reg_file | 0644}}, 1024, sig_new, 0, "new", nullptr},
         {"signature in capitals", {{"a.txt", "new"}}, 1024, upper(sig_new), 0, "new", nullptr},
         {"no signature listed", {{"a.txt", "anything"}}, 1024, "", 0, "anything", nullptr},
-        {"exactly the listed size", {{"a.txt", k2}}, 2048, md5_hex(k2), 0, k2, nullptr},
-        {"no size listed", {{"a.txt", big}}, 0, md5_hex(big), 0, big, nullptr},
-        {"a large file", {{"a.txt", large}}, large.size(), md5_hex(large), 0, large, nullptr},
-        {"a large file of other bytes", {{"a.txt", large}}, large.size(), md5_hex(large + "x"), err_zip_signature,
+        {"exactly the listed size", {{"a.txt", k2}}, 2048, md5_of(k2), 0, k2, nullptr},
+        {"no size listed", {{"a.txt", big}}, 0, md5_of(big), 0, big, nullptr},
+        {"a large file", {{"a.txt", large}}, large.size(), md5_of(large), 0, large, nullptr},
+        {"a large file of other bytes", {{"a.txt", large}}, large.size(), md5_of(large + "x"), err_zip_signature,
          "old", "differs from the listed signature"},
         {"beside a resource fork", {{"__MACOSX/._a.txt", "fork"}, {"a.txt", "new"}}, 1024, sig_new, 0, "new", nullptr},
         {"other bytes than signed", {{"a.txt", "tampered"}}, 1024, sig_new, err_zip_signature, "old",
          "differs from the listed signature"},
         {"a signature that is no MD5", {{"a.txt", "new"}}, 1024, "abc", err_zip_signature, "old", "\"abc\""},
-        {"more bytes than listed", {{"a.txt", k3}}, 2048, md5_hex(k3), err_zip_too_large, "old",
+        {"more bytes than listed", {{"a.txt", k3}}, 2048, md5_of(k3), err_zip_too_large, "old",
          "declares 3000 bytes, more than the 2048 listed"},
         {"a foreign entry", {{"mine.txt", "pwned"}}, 1024, sig_new, err_zip_foreign, "old",
          "is listed for \"Resources/a.txt\" only"},

@@ -7,18 +7,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 
 std::string md5_of(const std::string& bytes)
 {
-    MD5Context c;
-    MD5Init(&c);
-    MD5UpdateWide(&c, reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<unsigned>(bytes.size()));
-    MD5Final(&c);
-    char hex[33];
-    for (int i = 0; i < 16; ++i) std::snprintf(hex + 2 * i, 3, "%02x", c.digest[i]);
-    return hex;
+    MD5Stream digest(false);
+    digest.feed(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    return digest.hex();
 }
 
 std::string make_disc(const std::string& root, const std::string& set, const std::vector<disc_file>& files)
