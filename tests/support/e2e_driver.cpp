@@ -141,6 +141,17 @@ void e2e_session::key_return()
     XFlush(display);
 }
 
+void e2e_session::type(const std::string& text)
+{
+    for (char c : text) {
+        // Latin-1 keysyms are the characters' own codes.
+        const KeyCode code = XKeysymToKeycode(display, c == ' ' ? XK_space : static_cast<KeySym>(c));
+        XTestFakeKeyEvent(display, code, True, CurrentTime);
+        XTestFakeKeyEvent(display, code, False, CurrentTime);
+    }
+    XFlush(display);
+}
+
 e2e_screen e2e_session::grab()
 {
     e2e_screen s;
