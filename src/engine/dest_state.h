@@ -13,7 +13,7 @@ enum dest_state : int {
     dest_new,            // missing: this run makes it
     dest_empty,          // there, with no entry at all
     dest_product,        // an earlier installation: its own Resources/, or the four marker folders
-    dest_foreign,        // anything else: a folder of the user's, or no folder at all
+    dest_foreign,        // anything else: a folder of the user's, or something that is not a folder
 };
 
 // 1 when folder (ending in '/') holds folders whose names contain "Airfoils",
