@@ -4,7 +4,7 @@
 # (tools/install_packages.sh --run), builds it, makes the sample disc
 # (tools/make_sample_disc.py) and presents it as the plain folder /mnt/dvd/ in
 # a private mount namespace (a tmpfs over /mnt; no real mount is touched), then
-# starts the installer with a fresh destination folder.
+# starts the installer with the destination Skylume/ in its work folder (below).
 #
 # With DISPLAY set, the user drives the installer. Without, it runs on its own
 # Xvfb and one whole installation is driven through XTest (xdotool); the
@@ -73,10 +73,11 @@ mkdir -p /mnt/dvd
 cp -a "$work/sample/disc/." /mnt/dvd/
 dest=$work/Skylume/
 product="$work/Skylume 10"
-rm -rf "$dest" "$product"
 # The installer writes MemoryLog.txt and its screenshots in its current folder.
 cd "$work"
 
+# On the user's display what earlier runs installed is kept, to be updated
+# through DESTINATION; the installation driven here starts afresh.
 if [ -n "${DISPLAY:-}" ]; then
     echo "Installer: on $DISPLAY, the disc at /mnt/dvd/, installing into $dest"
     echo "Log: $HOME/Log.txt; preferences: $HOME/.skylume/Skylume Installer.prf"
@@ -84,6 +85,7 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 # ---- no display: one installation on Xvfb, driven through XTest -------------------------
+rm -rf "$dest" "$product"
 shots=$work/screenshots
 home=$work/home
 mkdir -p "$shots" "$home"
