@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <vector>
 
-dest_state dest_at_install = dest_unrecorded;
+dest_record_struct dest_at_install;
 
 namespace {
 
@@ -68,6 +68,17 @@ dest_state ENG_dest_state(const std::string& folder)
     if (is_empty_folder(folder)) return dest_empty;
     if (has_own_resources(folder) || ENG_holds_marker_folders(folder)) return dest_product;
     return dest_foreign;
+}
+
+void ENG_record_dest(const std::string& folder)
+{
+    struct stat st;
+    const bool exists = stat(folder.c_str(), &st) == 0;
+    const bool same = exists && st.st_dev == dest_at_install.dev && st.st_ino == dest_at_install.ino;
+    if (dest_at_install.state == dest_foreign && same) return;
+    dest_at_install.state = ENG_dest_state(folder);
+    dest_at_install.dev = exists ? st.st_dev : 0;
+    dest_at_install.ino = exists ? st.st_ino : 0;
 }
 
 const char* ENG_rename_refusal(dest_state s)

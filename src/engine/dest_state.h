@@ -5,6 +5,7 @@
 // Main thread only.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // ---- what a folder holds -----------------------------------------------------------------
@@ -25,6 +26,16 @@ dest_state ENG_dest_state(const std::string& folder);
 const char* ENG_rename_refusal(dest_state s);
 
 // ---- the record of this run ------------------------------------------------------------------
-// dest_dir_path's state when INSTALL began, written by make_dirs before it
-// makes anything; read by the rename at the end; reset with the engine records.
-extern dest_state dest_at_install;
+// dest_dir_path as INSTALL found it, written by make_dirs before it makes
+// anything; read by the rename at the end; reset with the engine records.
+struct dest_record_struct {
+    dest_state state = dest_unrecorded;
+    std::uint64_t dev = 0; // the folder's device and inode then, when it existed
+    std::uint64_t ino = 0;
+};
+extern dest_record_struct dest_at_install;
+
+// Records folder's state for this INSTALL. A folder found foreign stays so for
+// the rest of the run: the folders that an earlier INSTALL of the run made in
+// it (before a declined licence, say) are no earlier installation.
+void ENG_record_dest(const std::string& folder);

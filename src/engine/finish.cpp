@@ -50,7 +50,7 @@ void rename_product_folder()
     const std::string parent = folder.substr(0, slash + 1);
     const std::string last = folder.substr(slash + 1) + "/";
     if (last == install_name + "/") return; // already so named
-    if (const char* why = ENG_rename_refusal(dest_at_install)) {
+    if (const char* why = ENG_rename_refusal(dest_at_install.state)) {
         xer << "The folder " << dest_dir_path << " keeps its name: " << why << ".\n";
         return;
     }

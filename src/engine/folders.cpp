@@ -189,7 +189,7 @@ int make_dirs()
 {
     ENG_normalise_dest_dir();
     if (!destination_accepted()) return 0;
-    dest_at_install = ENG_dest_state(dest_dir_path); // before the run makes anything in it
+    ENG_record_dest(dest_dir_path); // before the run makes anything in it
     folder_failures failures;
     if (!make_destination_chain(failures)) {
         failures.report();

@@ -115,5 +115,5 @@ void ENG_reset_records()
     this_install_has_exes = 0;
     deleted_files.clear();
     examined_folder = examined_folder_struct{};
-    dest_at_install = dest_unrecorded;
+    dest_at_install = dest_record_struct{};
 }

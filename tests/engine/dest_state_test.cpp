@@ -4,6 +4,8 @@
 // its name, the product installed among its files, and the log says why. The
 // same at the top of the file system, in a chroot of the test's own folder.
 #include "engine/dest_state.h"
+#include "engine/folders.h"
+#include "engine/product_lock.h"
 #include "engine/install_records.h"
 #include "engine/stg.h"
 #include "engine/streams.h"
@@ -125,7 +127,7 @@ protected:
     int install_into(const std::string& dest)
     {
         dest_dir_path = dest;
-        dest_at_install = dest_unrecorded;
+        dest_at_install = dest_record_struct{};
         next = next_class{};
         const int r = run_install();
         return r == 1 && !stg.install_error && alerts.alerts().empty();
@@ -140,6 +142,34 @@ protected:
 TEST_F(DestRename, OnlyTheProductsOwnFolderTakesTheSetsName)
 {
     each_case(tmp.path() + "/", tmp / "Folder/", [&](const std::string& dest) { EXPECT_TRUE(install_into(dest)); });
+}
+
+// INSTALL, then the licence declined: the folders made then (Resources among
+// them) change nothing at the run's next INSTALL.
+TEST_F(DestRename, WhatTheFirstInstallOfARunFoundHoldsForTheRun)
+{
+    struct second_install_case {
+        const char* what;
+        bool users; // the folder held the user's letter; else the first INSTALL made it
+        bool renamed;
+    } second_cases[] = {{"a user's folder", true, false}, {"a folder the run made", false, true}};
+    for (const second_install_case& c : second_cases) {
+        SCOPED_TRACE(c.what);
+        const std::string folder = tmp / "Folder/", renamed = tmp / (set + "/");
+        fs::remove_all(folder);
+        fs::remove_all(renamed);
+        if (c.users) make(folder, {"letter.txt"});
+        dest_dir_path = folder;
+        dest_at_install = dest_record_struct{};
+        examined_folder = examined_folder_struct{}; // a new destination, not examined yet
+        ASSERT_EQ(make_dirs(), 1);
+        ENG_unlock_product_folder();
+        ASSERT_TRUE(fs::is_directory(folder + "Resources"));
+        next = next_class{};
+        EXPECT_EQ(run_install(), 1);
+        EXPECT_EQ(fs::exists(renamed), c.renamed);
+        EXPECT_EQ(fs::exists((c.renamed ? renamed : folder) + "letter.txt"), c.users);
+    }
 }
 
 TEST_F(DestRename, AFolderAtTheTopOfTheFileSystemTheSame)

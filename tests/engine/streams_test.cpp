@@ -220,7 +220,7 @@ TEST_F(Install, RenameOnlyToAPlainNewFolderName)
     else unsetenv("HOME");
 
     this_install_has_exes = 1;
-    dest_at_install = dest_product; // the folder may take a name: only the name's check refuses
+    dest_at_install.state = dest_product; // the folder may take a name: only the name's check refuses
     install_name = "../../escape";
     finish_install();
     EXPECT_EQ(dest_dir_path, product);
