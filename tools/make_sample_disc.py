@@ -10,7 +10,8 @@ Standard library only. Writes under OUT:
   fresh_expected/          the product folder as a fresh Linux install leaves it
   update_product/          an older version installed, with the user's own files,
                            a product file the user modified and a file the new
-                           version drops
+                           version drops; like every product folder it holds the
+                           four marker folders, each with files
   update_expected/         that folder once updated, the modified file overwritten
   sample.txt               what the disc holds, one "key value" line each
 
@@ -99,6 +100,14 @@ def new_version(small_files, large_kb, rng):
         Entry("Resources/plugins/platform four.dat", b"never wanted\n", platform=4),
         Entry("Resources/plugins/platform five.dat", b"never wanted\n", platform=5),
         Entry("Resources/empty.txt", b""),
+        # The other marker folders by which the installer knows a product folder
+        # ("Airfoils", "Instructions", "Output", "Resources"), each with files.
+        Entry("Airfoils/NACA 2412.afl", b"NACA 2412\nthickness 0.12 camber 0.02\n", date=(2008, 2, 20, 10, 0, 0),
+              older=[b"NACA 2412\nthickness 0.12\n"]),
+        Entry("Airfoils/NACA 0012.afl", b"NACA 0012\nthickness 0.12 symmetric\n", date=(2008, 2, 20, 10, 2, 0)),
+        Entry("Instructions/Getting started.txt", b"Getting started with Skylume\n\nPress FLY.\n",
+              date=(2008, 2, 14, 9, 32, 0)),
+        Entry("Output/FMS plans/Example route.fms", b"EGLL\nDVR\nLFPG\n", date=(2008, 2, 14, 9, 34, 0)),
         # The update case: a product file updated, one the user modified, one dropped.
         Entry("Resources/docs/readme.txt", b"Skylume 10 readme\n", older=[b"Skylume 9 readme\n"]),
         Entry("Resources/settings.txt", b"gravity 9.81\nversion 10\n", older=[b"gravity 9.81\nversion 9\n"]),

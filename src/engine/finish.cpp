@@ -1,6 +1,7 @@
 // finish.cpp - cleanup of emptied folders and the rename of the product folder.
 #include "engine/finish.h"
 
+#include "engine/dest_state.h"
 #include "foundation/hl_types.h"
 #include "engine/install_records.h"
 #include "engine/product_lock.h"
@@ -49,6 +50,10 @@ void rename_product_folder()
     const std::string parent = folder.substr(0, slash + 1);
     const std::string last = folder.substr(slash + 1) + "/";
     if (last == install_name + "/") return; // already so named
+    if (const char* why = ENG_rename_refusal(dest_at_install.state)) {
+        xer << "The folder " << dest_dir_path << " keeps its name: " << why << ".\n";
+        return;
+    }
     if (!rename_is_safe(dest_dir_path, install_name)) {
         if (stg.log_actions)
             xer << "Not renaming " << dest_dir_path << " to \"" << install_name << "\": not a safe rename.\n";
@@ -107,9 +112,6 @@ int rename_is_safe(const std::string& dest, const std::string& new_name)
     if (lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return 0;
     if (stat("/", &root) == 0 && same_folder(st, root)) return 0; // "//", "/./" and the like
     if (holds_home(st)) return 0;
-    // A product folder: the installer made its fixed folders in it.
-    struct stat resources;
-    if (stat((folder + "/Resources").c_str(), &resources) != 0 || !S_ISDIR(resources.st_mode)) return 0;
     const std::string target = folder.substr(0, folder.rfind('/') + 1) + new_name;
     if (!path_usable(target + "/", "rename")) return 0;
     return lstat(target.c_str(), &st) != 0 && errno == ENOENT ? 1 : 0;

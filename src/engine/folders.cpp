@@ -5,6 +5,7 @@
 //   the folder alert and the progress bar
 #include "engine/folders.h"
 
+#include "engine/dest_state.h"
 #include "foundation/hl_types.h"
 #include "foundation/hooks.h"
 #include "engine/install_records.h"
@@ -188,6 +189,7 @@ int make_dirs()
 {
     ENG_normalise_dest_dir();
     if (!destination_accepted()) return 0;
+    ENG_record_dest(dest_dir_path); // before the run makes anything in it
     folder_failures failures;
     if (!make_destination_chain(failures)) {
         failures.report();

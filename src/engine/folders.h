@@ -7,7 +7,8 @@
 #include <string>
 
 // Starts an install run in the product folder: refuses a destination the file
-// layer cannot use or one replaced since it was examined; creates the
+// layer cannot use or one replaced since it was examined; records what the
+// folder held (dest_at_install, dest_state.h); creates the
 // destination chain; locks the folder for the run (product_lock.h); creates the
 // folders of every wanted entry and the fixed folders, removing the partial
 // files a killed run left in them. A folder that cannot be made is logged and

@@ -1,6 +1,7 @@
 // install_records.cpp - the engine's shared records and path helpers.
 #include "engine/install_records.h"
 
+#include "engine/dest_state.h"
 #include "files/io_utils.h"
 #include "foundation/program_folder.h"
 
@@ -114,4 +115,5 @@ void ENG_reset_records()
     this_install_has_exes = 0;
     deleted_files.clear();
     examined_folder = examined_folder_struct{};
+    dest_at_install = dest_record_struct{};
 }

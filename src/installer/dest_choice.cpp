@@ -1,8 +1,8 @@
 // dest_choice.cpp - destination folder choice and the product-folder test.
 #include "installer/dest_choice.h"
 
+#include "engine/dest_state.h"
 #include "engine/install_records.h"
-#include "files/opensave.h"
 #include "foundation/hl_types.h"
 #include "shell/folder_chooser.h"
 
@@ -19,9 +19,6 @@ int no_chooser(int, const char*, const char*, int, const char*, char*, std::size
 }
 
 folder_chooser_fn chooser = GetFilePathFromUser; // the shell's chooser; tests put a script in its place
-
-const char* const marker_folders[] = {"Airfoils", "Instructions", "Output", "Resources"};
-constexpr int marker_count = 4;
 
 // The answer as a folder path, or empty when the chooser wrote something that
 // is not one: no NUL inside the buffer (cut), relative, or no final '/'.
@@ -61,25 +58,14 @@ int pick_dest_path()
         return 0;
     }
     dest_dir_path = folder;
-    if (path_is_to_a_sim()) return 1;
-    dest_dir_path += product_folder_name;
-    dest_dir_path += "/";
+    if (!path_is_to_a_sim()) {
+        dest_dir_path += product_folder_name;
+        dest_dir_path += "/";
+    }
+    // Flushed: the user, and the tests that drive the chooser, may look before the run ends.
+    xer << "The destination is now " << dest_dir_path << "\n";
+    xer.flush();
     return 1;
 }
 
-int path_is_to_a_sim()
-{
-    std::vector<std::string> names;
-    std::vector<int> kinds;
-    const int count = opensave_getitems(dest_dir_path, file_kind_any, names, kinds);
-    if (count < 1) return 0;
-    bool ticked[marker_count] = {};
-    for (size_t i = 0; i < names.size(); ++i) {
-        if (kinds[i] != file_kind_folder) continue;
-        for (int m = 0; m < marker_count; ++m)
-            if (names[i].find(marker_folders[m]) != std::string::npos) ticked[m] = true;
-    }
-    for (bool t : ticked)
-        if (!t) return 0;
-    return 1;
-}
+int path_is_to_a_sim() { return ENG_holds_marker_folders(dest_dir_path); }

@@ -89,6 +89,57 @@ protected:
     {
         for (const std::string& d : tree_differences(expected, actual)) ADD_FAILURE() << d;
     }
+
+    // ---- a run without -path: the destination stored by an earlier run, then the chooser
+    void start_with_stored_destination(const std::string& folder)
+    {
+        fs::create_directories(home + "/.skylume");
+        write_file(home + "/.skylume/Skylume Installer.prf", "I\n9001 version\n_dest_dir_path " + folder + "\n");
+        x.start(sample.root, home, {e2e_installer_exe(), "--pref:_log_actions=1"});
+        ASSERT_TRUE(x.wait_for(180, [&] { return x.main_screen_ready(); })) << "no ready screen\n" << said();
+    }
+    // Waits for the screen to change from before (a frame that took an action), then a moment more.
+    bool changed_from(const e2e_screen& before)
+    {
+        const bool changed = x.wait_for(10, [&] { return x.grab().px != before.px; });
+        usleep(300000);
+        return changed;
+    }
+    // DESTINATION, then in the chooser, opened in the stored folder: a click on
+    // the list, the name typed (the list goes to the first row it begins) and
+    // Return to go into that folder, unless enter is empty; then Select. The
+    // chosen destination must be expected before anything else is pressed.
+    void choose(const std::string& tag, const std::string& enter, const std::string& expected)
+    {
+        x.press(at_destination);
+        ASSERT_TRUE(x.wait_for(30, [&] { return x.sub_window_open(); })) << "no folder chooser\n" << said();
+        usleep(300000);
+        x.shoot(tag + "chooser");
+        if (!enter.empty()) {
+            x.press(at_chooser_list);
+            usleep(300000);
+            e2e_screen before = x.grab();
+            x.type(enter);
+            ASSERT_TRUE(changed_from(before)) << "typing chose no row";
+            before = x.grab();
+            x.key_return();
+            ASSERT_TRUE(changed_from(before)) << "Return went into no folder";
+            x.shoot(tag + "chooser_inside");
+        }
+        x.press(at_chooser_select);
+        ASSERT_TRUE(x.wait_for(30, [&] { return !x.sub_window_open(); })) << "the chooser stayed open";
+        const std::string line = "The destination is now " + expected + "\n";
+        ASSERT_TRUE(x.wait_for(10, [&] { return log().find(line) != std::string::npos; }))
+            << "the chooser did not give " << expected << "\n" << log();
+    }
+    // The run from INSTALL to EXIT where no question is asked, whatever the folder is called after.
+    void install_without_question(const std::string& tag)
+    {
+        install_and_agree();
+        ASSERT_TRUE(x.wait_for(600, [&] { return x.alert_open(); })) << "the install never finished\n" << said();
+        answer_alert(tag + "completion_alert");
+        exit_with_status_zero(tag + "complete");
+    }
 };
 
 TEST_F(EndToEnd, FreshInstallLeavesTheShippedTreeUnderTheSetsName)
@@ -136,6 +187,74 @@ TEST_F(EndToEnd, KilledMidInstallTheNextRunCompletesTheSameTree)
     for (const auto& e : fs::directory_iterator("/tmp"))
         EXPECT_NE(e.path().filename().string().rfind("skylume-" + std::to_string(killed) + "-", 0), 0u)
             << "the killed run's temporary folder was left: " << e.path();
+}
+
+// ---- the destination through the folder chooser, and whose folder takes the set's name ----
+
+// The older version installed, the chooser picks its folder, or the folder
+// that holds it (the product is found inside): updated in place, renamed, and
+// nothing made inside it.
+TEST_F(EndToEnd, UpdateThroughTheFolderChooserPickingTheProductOrTheFolderThatHoldsIt)
+{
+    struct pick_case {
+        const char* tag;   // screenshot prefix
+        const char* enter; // the folder typed in the chooser; empty: Select where it opens
+    } cases[] = {{"product_", "skylume"}, {"holder_", ""}};
+    for (const pick_case& c : cases) {
+        SCOPED_TRACE(c.tag);
+        fs::remove_all(renamed);
+        fs::remove_all(dest);
+        ASSERT_TRUE(copy_tree(sample.update_product, dest));
+        start_with_stored_destination(tmp.path() + "/");
+        choose(c.tag, c.enter, dest);
+        install_and_agree();
+        ASSERT_TRUE(x.wait_for(120, [&] { return question_open(); })) << "no question about the modified file";
+        x.shoot(std::string(c.tag) + "modified_file_question");
+        x.press(at_overwrite);
+        complete_and_exit();
+        EXPECT_FALSE(fs::exists(dest));
+        EXPECT_FALSE(fs::exists(renamed + "Skylume")) << "a second product was made inside the first";
+        expect_tree(sample.update_expected, renamed);
+    }
+}
+
+// A user's own folder, given with -path, stored as the destination, or chosen
+// (a folder named like the product, holding the user's notes): the product is
+// installed among its files, and the folder keeps its name.
+TEST_F(EndToEnd, AUsersFolderKeepsItsNameHoweverItWasChosen)
+{
+    const std::string user = tmp / "user", expected = tmp / "expected";
+    fs::create_directories(user + "/photos");
+    write_file(user + "/letter.txt", "Dear pilot,\n");
+    write_file(user + "/photos/summer.jpg", "not really a picture\n");
+    ASSERT_TRUE(copy_tree(sample.fresh_expected, expected));
+    ASSERT_TRUE(copy_tree(user, expected));
+    const std::string documents = tmp / "Documents/", games = tmp / "Games/";
+    enum how { by_path, stored, chosen };
+    struct user_case {
+        const char* tag;
+        how way;
+        std::string folder; // the user's folder the product goes into
+    } cases[] = {{"path_", by_path, documents}, {"stored_", stored, documents}, {"chosen_", chosen, games + "Skylume/"}};
+    for (const user_case& c : cases) {
+        SCOPED_TRACE(c.tag);
+        fs::remove_all(c.folder);
+        fs::remove_all(renamed);
+        fs::create_directories(c.folder);
+        ASSERT_TRUE(copy_tree(user, c.folder));
+        if (c.way == by_path) x.start(sample.root, home, {e2e_installer_exe(), "-path", c.folder, "--pref:_log_actions=1"});
+        if (c.way == stored) start_with_stored_destination(c.folder);
+        if (c.way == chosen) {
+            start_with_stored_destination(games);
+            choose(c.tag, "", c.folder);
+        }
+        install_without_question(c.tag);
+        EXPECT_FALSE(fs::exists(renamed)) << "the user's folder was renamed";
+        expect_tree(expected, c.folder);
+        EXPECT_NE(log().find("The folder " + c.folder + " keeps its name: before this installation it held other "
+                             "files and no earlier installation of Skylume.\n"),
+                  std::string::npos);
+    }
 }
 
 // ---- faults: each leaves the old files intact and says what happened ---------------------

@@ -133,11 +133,26 @@ void e2e_session::press(screen_point p)
     XFlush(display);
 }
 
-void e2e_session::key_return()
+namespace {
+
+void tap(Display* display, KeySym sym)
 {
-    const KeyCode code = XKeysymToKeycode(display, XK_Return);
+    const KeyCode code = XKeysymToKeycode(display, sym);
     XTestFakeKeyEvent(display, code, True, CurrentTime);
     XTestFakeKeyEvent(display, code, False, CurrentTime);
+}
+
+} // namespace
+
+void e2e_session::key_return()
+{
+    tap(display, XK_Return);
+    XFlush(display);
+}
+
+void e2e_session::type(const std::string& text)
+{
+    for (char c : text) tap(display, static_cast<KeySym>(c)); // Latin-1 keysyms are the characters' own codes
     XFlush(display);
 }
 

@@ -20,6 +20,10 @@ struct screen_point {
 };
 constexpr screen_point at_install{491, 89};          // INSTALL, main screen
 constexpr screen_point at_exit{985, 89};             // EXIT, main screen
+constexpr screen_point at_destination{73, 89};       // DESTINATION, main screen
+// The folder chooser, 561 x 474 units centred on the screen, its corner at (232, 147).
+constexpr screen_point at_chooser_list{332, 327};    // the list's middle row
+constexpr screen_point at_chooser_select{742, 175};  // Select
 constexpr screen_point at_agree{691, 255};           // AGREE, licence window
 constexpr screen_point at_disagree{604, 255};        // DISAGREE, licence window
 constexpr screen_point at_overwrite{258, 364};       // OVERWRITE THE OLD FILE, modified-file question
@@ -57,6 +61,7 @@ public:
 
     void press(screen_point p);      // move there, left button down and up
     void key_return();
+    void type(const std::string& text); // lower-case letters, digits and blanks, one key each
     e2e_screen grab();
     // Saves the screen as <shot dir>/e2e/<test>/<nn>_<name>.png.
     void shoot(const std::string& name);

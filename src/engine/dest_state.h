@@ -1,0 +1,41 @@
+// dest_state.h - what the product folder held before an installation made
+// anything in it. The product folder takes the install set's name at the end
+// only when it was the product's own: never a user's folder (their documents,
+// a folder at the top of the disk) that the product was installed among.
+// Main thread only.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// ---- what a folder holds -----------------------------------------------------------------
+enum dest_state : int {
+    dest_unrecorded = 0, // no INSTALL of this run has looked yet
+    dest_new,            // missing: this run makes it
+    dest_empty,          // there, with no entry at all
+    dest_product,        // an earlier installation: its own Resources/, or the four marker folders
+    dest_foreign,        // anything else: a folder of the user's, or something that is not a folder
+};
+
+// 1 when folder (ending in '/') holds folders whose names contain "Airfoils",
+// "Instructions", "Output" and "Resources" (case-sensitive, anywhere in a name).
+int ENG_holds_marker_folders(const std::string& folder);
+// The state of folder (ending in '/') as it is now; reads only.
+dest_state ENG_dest_state(const std::string& folder);
+// Why a folder in state s may not take a new name; nullptr when it may.
+const char* ENG_rename_refusal(dest_state s);
+
+// ---- the record of this run ------------------------------------------------------------------
+// dest_dir_path as INSTALL found it, written by make_dirs before it makes
+// anything; read by the rename at the end; reset with the engine records.
+struct dest_record_struct {
+    dest_state state = dest_unrecorded;
+    std::uint64_t dev = 0; // the folder's device and inode then, when it existed
+    std::uint64_t ino = 0;
+};
+extern dest_record_struct dest_at_install;
+
+// Records folder's state for this INSTALL. A folder found foreign stays so for
+// the rest of the run: the folders that an earlier INSTALL of the run made in
+// it (before a declined licence, say) are no earlier installation.
+void ENG_record_dest(const std::string& folder);
