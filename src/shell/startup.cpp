@@ -14,6 +14,7 @@
 #include "foundation/hl_thread.h"
 #include "foundation/hl_types.h"
 #include "foundation/program_folder.h"
+#include "foundation/safe_open.h"
 #include "graphics/builtin_textures.h"
 #include "graphics/ogl_extensions.h"
 #include "graphics/tman.h"
@@ -30,6 +31,7 @@
 #include "ui/ogl_view.h"
 
 #include <sys/time.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -93,7 +95,12 @@ void open_log()
 {
     std::string folder;
     get_OS_abs_path(install_type ? os_dir_desktop : os_dir_this_app, folder);
-    xer.open(folder + "Log.txt", std::ios::out | std::ios::trunc);
+    // Emptied at every start, so never through a link somebody else planted.
+    const int fd = UTL_open_for_writing(folder + "Log.txt", 1);
+    if (fd >= 0) {
+        xer.open(UTL_fd_path(fd), std::ios::out | std::ios::app);
+        close(fd);
+    }
     if (xer.is_open()) xer.clear();
     else xer.setstate(std::ios::failbit); // every later write is dropped
 }
