@@ -99,8 +99,7 @@ int INS_read_version_lines(const char* p, const char* end, std::string* name)
 
 int INS_install_name_ok(const std::string& name)
 {
-    if (name.empty() || name == "." || name == "..") return 0;
-    return name.find('/') == std::string::npos && name.find('\0') == std::string::npos ? 1 : 0;
+    return ENG_name_is_plain(name);
 }
 
 int INS_check_disc_version()

@@ -50,6 +50,7 @@ void INS_default_dest()
 {
     std::string dir;
     get_OS_abs_path(os_dir_default_apps, dir);
+    if (dir.empty()) dir = "/"; // no home: where the climbs from any home end, never the current folder
     for (int i = 0; i < default_dest_climbs; ++i) { // no early exit: "/" stays "/"
         get_path_with_path(dest_dir_path, dir);
         dir = dest_dir_path;
@@ -75,6 +76,7 @@ void INS_take_destination(int argc, const char* const* argv)
             xer << line << "\n";
             return;
         }
+        if (INS_refuse_dest(typed, "command line")) return;
         dest_dir_path = typed;
         ENG_normalise_dest_dir();
         return;
@@ -104,6 +106,9 @@ void INS_load_settings()
         xer << "The stored destination is empty; the installer keeps " << fallback << "\n";
         dest_dir_path = fallback;
     }
+    const std::string stored = dest_dir_path;
+    dest_dir_path = fallback; // what the refusal says the destination stays
+    if (!INS_refuse_dest(stored, "preference file")) dest_dir_path = stored;
     ENG_normalise_dest_dir();
 }
 

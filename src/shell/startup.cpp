@@ -95,6 +95,12 @@ void open_log()
 {
     std::string folder;
     get_OS_abs_path(install_type ? os_dir_desktop : os_dir_this_app, folder);
+    if (folder.empty()) { // no home folder: no log rather than one in the current folder
+        std::fprintf(stderr, "No home folder (HOME is unset or empty, and the password database names none): "
+                             "no log file and no preference file are written.\n");
+        xer.setstate(std::ios::failbit);
+        return;
+    }
     // Emptied at every start, so never through a link somebody else planted.
     const int fd = UTL_open_for_writing(folder + "Log.txt", 1);
     if (fd >= 0) {

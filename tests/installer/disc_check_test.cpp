@@ -56,8 +56,10 @@ TEST(InstallName, OnePlainFolderName)
         std::string name;
         int ok;
     } rows[] = {
-        {"Skylume 9.70", 1}, {"Sky  ", 1},   {"", 0},        {".", 0},    {"..", 0},
-        {"a/b", 0},          {"../up", 0},   {"/abs", 0},    {"...", 1},  {std::string("a\0b", 3), 0},
+        {"Skylume 9.70", 1}, {"Sky  ", 0},   {"", 0},        {".", 0},        {"..", 0},
+        {"a/b", 0},          {"../up", 0},   {"/abs", 0},    {"...", 0},      {std::string("a\0b", 3), 0},
+        {".hidden", 0},      {"Sky\tlume", 0}, {"Sky\nlume", 0}, {"Sky\x7f", 0}, {"Sky 10", 1},
+        {"Skylume 9.", 1},   {"Sky\xc3\xa9", 1},
     };
     for (const row& r : rows) {
         SCOPED_TRACE(r.name);
