@@ -7,6 +7,7 @@
 //   screen mode    MACIBM_setres
 //   loaders        shared contexts for threads
 #include "shell/window.h"
+#include "shell/x_connection.h"
 
 #include "foundation/hl_types.h"
 #include "foundation/hooks.h"
@@ -42,7 +43,10 @@ void open_display()
 {
     if (mnw.display) return;
     mnw.display = XOpenDisplay(nullptr);
-    if (mnw.display) return;
+    if (mnw.display) {
+        LIN_install_x_error_handlers();
+        return;
+    }
     const char* name = std::getenv("DISPLAY");
     char line[512];
     if (name && *name)
@@ -265,6 +269,7 @@ int MACIBM_make_context(int index)
     const Window win = make_window(x, 0, w, h);
     mnw.xwin[index] = win;
     set_wm_properties(win, w, h);
+    LIN_accept_close_requests(win);
     const bool fullscreen = LIN_fullscreen_at_creation(default_screen(), w, h);
     set_fullscreen_state(win, fullscreen);
     request_fullscreen(win, fullscreen);

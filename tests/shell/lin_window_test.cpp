@@ -8,6 +8,8 @@
 #include "graphics/gl_calls.h"
 #include "graphics/ogl_extensions.h"
 #include "shell/window.h"
+#include "shell/frame.h"
+#include "shell/x_connection.h"
 #include "support/main_window.h"
 #include "support/testkit.h"
 #include "support/x_peer.h"
@@ -465,4 +467,46 @@ TEST(NoDisplay, OneLineAndExitStatusOne)
             },
             testing::ExitedWithCode(1), std::string("^Skysuite: cannot open .*") + c.says + ".*\n$");
     }
+}
+
+namespace {
+
+int close_requests;
+void count_close_request() { ++close_requests; }
+
+} // namespace
+
+// A protocol error (here a request about a window no client made) is logged
+// and the program goes on; the window takes the window manager's close
+// request, which reaches the application's hook, and ignores other messages.
+TEST_F(MainWindow, ProtocolErrorsAreLoggedAndCloseRequestsReachTheApplication)
+{
+    xer_capture log;
+    Display* own = static_cast<Display*>(mnw.display);
+    XMapWindow(own, 0x3fffff0);
+    XSync(own, False);
+    EXPECT_NE(log.text().find("X protocol error: BadWindow"), std::string::npos) << log.text();
+
+    Atom* protocols = nullptr;
+    int n = 0;
+    ASSERT_NE(XGetWMProtocols(peer, main_window(), &protocols, &n), 0);
+    ASSERT_EQ(n, 1);
+    EXPECT_EQ(protocols[0], XInternAtom(peer, "WM_DELETE_WINDOW", False));
+    XFree(protocols);
+
+    const close_request_fn previous = MACIBM_set_close_request_hook(count_close_request);
+    close_requests = 0;
+    for (const char* what : {"WM_TAKE_FOCUS", "WM_DELETE_WINDOW"}) {
+        XEvent ev{};
+        ev.xclient.type = ClientMessage;
+        ev.xclient.window = main_window();
+        ev.xclient.message_type = XInternAtom(peer, "WM_PROTOCOLS", False);
+        ev.xclient.format = 32;
+        ev.xclient.data.l[0] = static_cast<long>(XInternAtom(peer, what, False));
+        XSendEvent(peer, main_window(), False, NoEventMask, &ev);
+    }
+    XSync(peer, False);
+    for (int i = 0; i < 3; ++i) MACIBM_event_proc();
+    EXPECT_EQ(close_requests, 1);
+    MACIBM_set_close_request_hook(previous);
 }
