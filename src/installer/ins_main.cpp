@@ -11,6 +11,7 @@
 #include "engine/stg.h"
 #include "engine/streams.h"
 #include "files/disc.h"
+#include "files/http_prefs.h"
 #include "files/pref_files.h"
 #include "foundation/cmdline.h"
 #include "foundation/hl_thread.h"
@@ -99,6 +100,7 @@ void INS_load_settings()
 {
     const std::string fallback = dest_dir_path;
     ENG_bind_prefs();
+    HTTP_bind_prefs(); // the proxy settings live in the same file
     pref.IO_set(pref_set_installer, 0);
     if (stg.stream_count < 0) stg.stream_count = 0;
     if (stg.stream_count > max_stream_count) stg.stream_count = max_stream_count;
