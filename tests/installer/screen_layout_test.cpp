@@ -144,6 +144,16 @@ TEST_F(ScreenLayout, CompletedWithItsAlertOnce)
                   bottom("INSTALLATION COMPLETE!", "", ""));
     frame();
     EXPECT_EQ(script.log, std::vector<std::string>{"completion_alert"});
+
+    // INSTALL again: a second installation completed in this run of the
+    // program raises no alert.
+    script.make = 0; // the fakes stop the run at once; the flag is what counts
+    {
+        screen_fakes fakes(script);
+        INS_install_command();
+    }
+    EXPECT_EQ(ins_screen.informed, 1);
+    EXPECT_EQ(std::count(script.log.begin(), script.log.end(), "completion_alert"), 1);
 }
 
 TEST_F(ScreenLayout, FailedRun)
