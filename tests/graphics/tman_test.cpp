@@ -314,7 +314,7 @@ TEST_F(TmanTest, FailedLoadTakesThePlaceholder)
     } catch (const fatal_alert& a) {
         EXPECT_EQ(a.lines.l1, "Trying to load a texture that you do not have!");
         EXPECT_EQ(a.lines.l2, "This looks like an incomplete installation of Skylume!");
-        EXPECT_EQ(a.lines.l3, "Get a new download from www.skylume.com. The missing file is:");
+        EXPECT_EQ(a.lines.l3, "Get a new download from www.skylume.example. The missing file is:");
         EXPECT_EQ(a.lines.l4, dir / "no.png");
     }
 }
