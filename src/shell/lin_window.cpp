@@ -6,6 +6,7 @@
 //   context        creation, make-current, the initial GL state
 //   screen mode    MACIBM_setres
 //   loaders        shared contexts for threads
+#include "graphics/tman.h"
 #include "shell/window.h"
 #include "shell/x_connection.h"
 
@@ -281,6 +282,7 @@ int MACIBM_make_context(int index)
     if (!LIN_glx.make_current(dpy(), win, ctx))
         give_up("Skysuite: glXMakeCurrent failed; the OpenGL context cannot draw into its window.");
     initial_gl_state();
+    tman.reset_bind(); // a new context has nothing bound: the bind cache must not say otherwise
     // A new context starts from GL's defaults: the state cache reads them afresh.
     if (index == 0) {
         OGL_reset_state_cache();

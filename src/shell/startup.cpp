@@ -28,6 +28,7 @@
 #include "ui/btn_focus.h"
 #include "ui/btn_frames.h"
 #include "ui/colr.h"
+#include "ui/ogl_state.h"
 #include "ui/ogl_view.h"
 
 #include <sys/time.h>
@@ -189,6 +190,13 @@ void MACIBM_reseed_random()
     for (unsigned i = 0; i < seed % 1000; ++i) std::rand();
 }
 
+void MACIBM_detect_gl()
+{
+    OGL_pix_specs(0);
+    glExt.init_extensions();
+    OGL_wire_texture_units();
+}
+
 void MACIBM_init(int argc, const char* const* argv)
 {
     UTL_debug_init();
@@ -204,8 +212,7 @@ void MACIBM_init(int argc, const char* const* argv)
     request_screen_mode();
     MACIBM_setres(1);
     MACIBM_make_context(0);
-    OGL_pix_specs(0);
-    glExt.init_extensions();
+    MACIBM_detect_gl();
     MACIBM_install_loader_hooks();
     THREAD_make_workers();
     recall_ins_texes();

@@ -9,7 +9,11 @@
 #include "graphics/ogl_extensions.h"
 #include "shell/window.h"
 #include "shell/frame.h"
+#include "shell/startup.h"
 #include "shell/x_connection.h"
+#include "graphics/tex_bind.h"
+#include "graphics/tman.h"
+#include "support/gl_recorder.h"
 #include "support/main_window.h"
 #include "support/testkit.h"
 #include "support/x_peer.h"
@@ -509,4 +513,24 @@ TEST_F(MainWindow, ProtocolErrorsAreLoggedAndCloseRequestsReachTheApplication)
     for (int i = 0; i < 3; ++i) MACIBM_event_proc();
     EXPECT_EQ(close_requests, 1);
     MACIBM_set_close_request_hook(previous);
+}
+
+// What start-up wires: the texture upload counts the drawing layer's units,
+// and a context made anew starts with an empty bind cache, so the first bind
+// of a texture reaches GL however the last context left the cache.
+TEST_F(MainWindow, StartupWiresTheUnitsAndANewContextBindsAfresh)
+{
+    MACIBM_detect_gl(); // start-up's own step, as MACIBM_init runs it
+    int* counter = TEX_set_units_counter(nullptr);
+    EXPECT_EQ(counter, &num_units);
+    TEX_set_units_counter(counter);
+
+    TEX_bind_ref(5, 0, tex_env_bind_only);
+    MACIBM_nuke_context(0);
+    mnw.glx_ctx[0] = nullptr;
+    mnw.xwin[0] = 0;
+    ASSERT_EQ(MACIBM_make_context(0), 1);
+    gl_recorder rec;
+    TEX_bind_ref(5, 0, tex_env_bind_only);
+    EXPECT_EQ(rec.count("glBindTexture"), 1);
 }
