@@ -627,6 +627,19 @@ TEST_F(TmanTest, DeferredSceneryLoadsWithStatusEveryFortyEntries)
     EXPECT_NO_THROW(t.force_load_tex(99999));
 }
 
+// A deferred entry referenced again by name loads then; when that load fails,
+// the call says so with 0, and the entry holds the placeholder.
+TEST_F(TmanTest, ADeferredReloadThatFailsReturnsZero)
+{
+    const std::string a = png_file("d.png", 2, 2);
+    const int r = t.load_texture(tex_fail_silent, 0, tex_col_rgba, tex_load_now, a);
+    ASSERT_GT(r, 0);
+    t.ref_dat[r].load_time = tex_load_scenery;
+    ASSERT_EQ(std::remove(a.c_str()), 0);
+    EXPECT_EQ(t.load_texture(tex_fail_silent, 0, tex_col_rgba, tex_load_now, a), 0);
+    EXPECT_EQ(t.ref_dat[r].load_time, tex_load_now);
+}
+
 TEST_F(TmanTest, AsynchronousJobIsFinishedBeforeAFileLoad)
 {
     struct finisher : tman_force_finish_obj {
