@@ -4,6 +4,7 @@
 #include "engine/install_records.h"
 #include "files/pref_files.h"
 #include "engine/stg.h"
+#include "foundation/program_folder.h"
 
 std::string ENG_prefs_path()
 {
@@ -20,5 +21,6 @@ void ENG_bind_prefs()
     pref.bind_int(pref_set_installer, "_log_actions", &stg.log_actions);
     pref.bind_int(pref_set_installer, "_always_ask_dir", &stg.always_ask_dir);
     pref.bind_string(pref_set_installer, "_dest_dir_path", &dest_dir_path);
-    pref.bind_path(pref_set_installer, ENG_prefs_path);
+    // Without a home folder there is no preference file: never one in the current folder.
+    if (!UTL_home_folder().empty()) pref.bind_path(pref_set_installer, ENG_prefs_path);
 }

@@ -3,6 +3,7 @@
 
 #include "engine/dest_state.h"
 #include "foundation/hl_types.h"
+#include "foundation/program_folder.h"
 #include "engine/install_records.h"
 #include "engine/product_lock.h"
 #include "files/io_utils.h"
@@ -29,8 +30,7 @@ std::string without_trailing_slash(std::string p)
 // product folder one that no later run can install into.
 bool is_plain_folder_name(const std::string& name)
 {
-    static const std::string refused("/:\\\0", 4);
-    return !name.empty() && name != "." && name != ".." && name.find_first_of(refused) == std::string::npos;
+    return ENG_name_is_plain(name) && name.find_first_of(":\\") == std::string::npos;
 }
 
 void remove_if_empty(const std::string& folder)
@@ -70,9 +70,9 @@ bool same_folder(const struct stat& a, const struct stat& b) { return a.st_dev =
 // True when folder is the home folder or one of the folders above it.
 bool holds_home(const struct stat& folder)
 {
-    const char* home = std::getenv("HOME");
-    if (!home || !*home) return false;
-    std::string h = without_trailing_slash(home);
+    const std::string home = UTL_home_folder();
+    if (home.empty()) return false;
+    std::string h = home;
     for (;;) {
         struct stat st;
         if (stat(h.c_str(), &st) == 0 && same_folder(st, folder)) return true;

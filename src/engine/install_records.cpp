@@ -57,9 +57,9 @@ void get_OS_abs_path(int which, std::string& out)
         return;
     }
     if (which != os_dir_desktop && which != os_dir_default_apps && which != os_dir_prefs) return;
-    const char* home = std::getenv("HOME");
-    if (!home || !*home) return; // an empty HOME would put the folders at the root
-    out = std::string(home) + "/";
+    const std::string home = UTL_home_folder();
+    if (home.empty()) return; // no home: the caller puts nothing there, not in the current folder
+    out = home == "/" ? home : home + "/";
     if (which == os_dir_prefs) {
         out += ".skylume/";
         mkdir(out.c_str(), 0777); // an existing folder or a failure is not reported
@@ -89,6 +89,29 @@ int path_stays_inside(const std::string& manifest_path)
 }
 
 int path_fits_system(const std::string& path) { return path.size() < PATH_MAX ? 1 : 0; }
+
+int ENG_name_is_plain(const std::string& name)
+{
+    if (name.empty() || name.front() == '.' || name.back() == ' ') return 0;
+    for (const char c : name)
+        if (c == '/' || static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return 0; // NUL included
+    return 1;
+}
+
+std::string ENG_dest_refusal(const std::string& dest)
+{
+    if (dest.size() > path_limit())
+        return "Its path is " + std::to_string(dest.size()) + " characters long; at most " +
+               std::to_string(path_limit()) + " can be used.";
+    for (const char c : dest)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            return "Its path holds a control character such as a line break.";
+    if (dest.find_first_of(":\\") != std::string::npos) return "Its path holds a ':' or a '\\'.";
+    for (size_t end = dest.find('/'); end != std::string::npos; end = dest.find('/', end + 1))
+        if (end > 0 && dest[end - 1] == ' ') return "A folder name in its path ends in a blank.";
+    if (!dest.empty() && dest.back() == ' ') return "A folder name in its path ends in a blank.";
+    return {};
+}
 
 int ENG_dest_dir_usable() { return path_usable(dest_dir_path, "destination"); }
 

@@ -80,6 +80,16 @@ int path_fits_system(const std::string& path);
 // or ':' and no longer than the file layer's limit. Else 0 with a log line.
 int ENG_dest_dir_usable();
 
+// 1 when name can be a folder name of its own that a user sees as given: not
+// empty, "." or "..", no '/' or NUL, no leading '.' (a hidden folder), no control
+// character, no trailing blank.
+int ENG_name_is_plain(const std::string& name);
+
+// Empty when dest can be the product folder as typed, chosen or stored; else a
+// sentence saying why not (too long for the file layer, a control character
+// such as a line break, a folder name ending in a blank, a ':' or a '\\').
+std::string ENG_dest_refusal(const std::string& dest);
+
 // Makes dest_dir_path a folder path the engine can append to: relative paths
 // (a "-path" argument, an edited preference) are taken from the current
 // folder, and a missing trailing '/' is added. An empty path stays empty.

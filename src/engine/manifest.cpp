@@ -176,7 +176,7 @@ void new_format(std::string manifest_path)
                    "OK I am checking the Veltrane Labs servers and I am finding file formats that are newer than I "
                    "can understand!",
                    "In other words, you need to get a new installer!",
-                   "No problem... grab it at the download section of www.skylume.com.", manifest_path, t_alert,
+                   std::string("No problem... grab it at the download section of ") + maker_web_address + ".", manifest_path, t_alert,
                    __FILE__, __LINE__);
     // Opening the download page in a browser does nothing on this platform.
     stg.run_phase = run_done;

@@ -3,6 +3,7 @@
 
 #include "files/find_path.h"
 #include "foundation/hl_types.h"
+#include "foundation/log_budget.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,19 +13,37 @@ void IO_log(const std::string& line)
     if (xer.is_open()) xer << line << "\n";
 }
 
+namespace {
+
+constexpr int refusals_logged = 5; // per caller and kind, in a run
+constexpr std::size_t path_shown = 600;
+
+void log_refusal(const char* who, const char* kind, const std::string& path)
+{
+    const std::string cause = std::string(who) + ": " + kind;
+    const log_budget_answer budget = UTL_log_budget(cause, refusals_logged);
+    if (budget == log_none) return;
+    if (budget == log_last) IO_log(cause + ": further paths refused so are not logged");
+    else if (path.size() <= path_shown) IO_log(cause + ": " + path);
+    else IO_log(cause + ": " + path.substr(0, path_shown) + "... (" + std::to_string(path.size()) + " bytes)");
+}
+
+} // namespace
+
 int IO_path_length_ok(const std::string& full, const char* who)
 {
     if (full.size() <= io_max_path) return 1;
-    IO_log(std::string(who) + ": path too long: " + full);
+    log_refusal(who, "path too long", full);
     return 0;
 }
 
 int IO_path_dirchars_ok(const std::string& path, const char* who)
 {
     if (path.find_first_of("\\:") == std::string::npos) return 1;
-    IO_log(std::string(who) + ": bad folder character in path: " + path);
+    log_refusal(who, "bad folder character in path", path);
     return 0;
 }
+
 
 std::string IO_case_resolved(std::string full)
 {

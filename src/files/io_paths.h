@@ -16,6 +16,9 @@ constexpr std::size_t io_max_path = 499;
 void IO_log(const std::string& line);
 
 // 1 when full is at most io_max_path bytes; else logs "<who>: path too long: <full>" and 0.
+// Both refusals log a path cut to a few hundred bytes, and each <who> logs only
+// its first few refusals of a kind in a run (UTL_log_budget), then says the rest go unlogged: one
+// long destination refuses every file of the manifest the same way.
 int IO_path_length_ok(const std::string& full, const char* who);
 
 // 1 when path holds neither '\\' nor ':'; else logs "<who>: bad folder character in path: <path>" and 0.

@@ -141,6 +141,8 @@ int file_is_absent(std::string path)
     return errno == ENOENT || errno == ENOTDIR ? 1 : 0;
 }
 
+std::size_t path_limit() { return io_max_path; }
+
 int path_usable(const std::string& path, const char* who)
 {
     return IO_path_dirchars_ok(path, who) && IO_path_length_ok(app_path + path, who) ? 1 : 0;

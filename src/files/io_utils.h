@@ -4,6 +4,7 @@
 // path is fixed per call (below).
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // ---- folders and files ---------------------------------------------------
@@ -23,6 +24,8 @@ int file_is_absent(std::string path);
 // 1 when the file calls take app_path + path: neither '\\' nor ':', at most
 // io_max_path bytes in all; else 0, logged as "<who>: ..." .
 int path_usable(const std::string& path, const char* who);
+// The longest full path the file calls take, in bytes (io_max_path).
+std::size_t path_limit();
 
 // ---- programs -------------------------------------------------------------
 // Starts app_path + program (one trailing '/' dropped) with the arguments

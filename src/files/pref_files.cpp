@@ -8,6 +8,8 @@
 
 #include "foundation/cmdline.h"
 #include "foundation/hl_types.h"
+#include "foundation/safe_open.h"
+#include "files/io_utils.h"
 #include "io_paths.h"
 #include "files/ouf_file.h"
 #include "files/xmap.h"
@@ -20,6 +22,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 pref_class pref;
@@ -149,15 +152,24 @@ bool sync_file(const std::string& path)
 }
 
 // The file a save replaces: a symbolic link is followed to its target, so that
-// the rename updates the target and the link stays.
-std::string save_target(const std::string& path)
+// the rename updates the target and the link stays, but only along links of the
+// user's own; a link somebody else could have planted is never written through.
+bool save_target(const std::string& path, std::string& target)
 {
     const std::string full = ouf_target_path(path);
-    char* real = realpath(full.c_str(), nullptr);
-    if (!real) return full; // not there yet: the save creates it
-    const std::string resolved = real;
-    std::free(real);
-    return resolved;
+    if (UTL_write_target(full, target)) return true;
+    IO_log("prefs: " + full + " is a link the program may not write through; not saved");
+    ouf_alert_cannot_save(full);
+    return false;
+}
+
+// The temporary file of a save, made anew under its name (a file or link left
+// there is removed, never followed), in a folder made when missing.
+int open_save_temp(const std::string& temp)
+{
+    int fd = UTL_create_temp(temp);
+    if (fd < 0 && errno == ENOENT && make_folder(temp.substr(0, temp.rfind('/') + 1)) == 0) fd = UTL_create_temp(temp);
+    return fd;
 }
 
 // Whether a save may replace final: a file the user may not write (made
@@ -189,11 +201,19 @@ scan_class::scan_class(const std::string& path, int mode) : mode(mode)
     // The reader refuses these paths, so a file saved under one would never be read back.
     const bool path_ok = IO_path_dirchars_ok(path, "prefs") == 1;
     if (mode == 1) {
-        final_path = save_target(path);
+        if (!path_ok || !save_target(path, final_path)) return;
         temp_path = final_path + ".tmp";
-        if (path_ok && may_replace(final_path, kept_mode))
-            opened = ouf_open_full(temp_path, final_path, io_text, pref_file_version, "no-copyright-string",
-                                   path) == 1;
+        if (!may_replace(final_path, kept_mode)) return;
+        const int fd = open_save_temp(temp_path);
+        if (fd < 0) {
+            IO_log("prefs: could not make " + temp_path + ": " + std::strerror(errno));
+            ouf_alert_cannot_save(final_path);
+            return;
+        }
+        opened = ouf_open_full(UTL_fd_path(fd), final_path, io_text, pref_file_version, "no-copyright-string",
+                               path) == 1;
+        close(fd); // the stream holds its own descriptor of the same file
+        if (!opened) unlink(temp_path.c_str());
         return;
     }
     if (!path_ok) return;

@@ -87,6 +87,10 @@ struct stls_class {
     std::string help;                   // tool-tip text of this frame
 };
 
+// ---- the maker ------------------------------------------------------------
+// The one web address the program shows or opens for its maker.
+constexpr const char* maker_web_address = "www.skylume.example";
+
 // ---- streams and strings -------------------------------------------------
 extern std::string stl_global; // scratch for assembling alert texts
 extern std::string app_path;   // program folder prefix; empty: paths used as given

@@ -1,7 +1,10 @@
 // program_folder.cpp - the executable's folder from /proc.
 #include "foundation/program_folder.h"
 
+#include <pwd.h>
 #include <unistd.h>
+
+#include <cstdlib>
 
 #include <vector>
 
@@ -17,4 +20,19 @@ std::string UTL_program_folder()
         }
         buf.resize(buf.size() * 2); // the link text was cut: read it again whole
     }
+}
+
+std::string UTL_home_folder()
+{
+    std::string home;
+    if (const char* env = std::getenv("HOME"); env && *env) {
+        home = env;
+    } else {
+        std::vector<char> buf(16384);
+        struct passwd entry, *found = nullptr;
+        if (getpwuid_r(getuid(), &entry, buf.data(), buf.size(), &found) == 0 && found && found->pw_dir)
+            home = found->pw_dir;
+    }
+    while (home.size() > 1 && home.back() == '/') home.pop_back();
+    return home;
 }

@@ -5,12 +5,15 @@
 #include "foundation/utl_memory.h"
 
 #include "foundation/hl_types.h"
+#include "foundation/safe_open.h"
 #include "foundation/utl_remote.h"
 
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+
+#include <unistd.h>
 
 // Named by the link of every program (see CMakeLists.txt), so that these
 // operators are linked in even when a sanitizer runtime defines its own first.
@@ -90,8 +93,9 @@ void dump_mem_stats(const char* reason)
 {
     xer << "OK check MemoryLog.txt! I just sent him a dump from " << reason << "\n";
     const std::string path = app_path + "MemoryLog.txt";
-    const char* mode = first_report.exchange(0) ? "w" : "a"; // cleared whether or not the open works
-    if (std::FILE* f = std::fopen(path.c_str(), mode)) std::fclose(f);
+    const int truncate = first_report.exchange(0); // cleared whether or not the open works
+    const int fd = UTL_open_for_writing(path, truncate);
+    if (fd >= 0) close(fd);
 }
 
 void DumpMemCmd() { dump_mem_stats("Remote Commanded Dump"); }

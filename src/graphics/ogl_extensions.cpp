@@ -48,7 +48,7 @@ constexpr int slot_blend_func_separate = 148;
 constexpr int slot_blend_equation_separate = 149;
 
 const char* const support_email = "support@veltrane-labs.com";
-const char* const web_address = "www.veltrane-labs.com";
+const char* const web_address = maker_web_address;
 const char* const no_accelerator_edition = "Skylume Lite";
 
 // The driver's text; "" in place of null (no current context, or a driver fault).

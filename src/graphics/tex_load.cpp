@@ -239,8 +239,9 @@ int tman_class::load_texture(tex_fail_mode fail_mode, int manual_ref, int flags,
         if (known != tex_hash.end()) {
             const int r = known->second;
             ++ref_dat[r].ref_count;
-            if (ref_dat[r].load_time != tex_load_now) load_texture_int(fail_mode, r, flags, name);
-            return r; // a dynamic caller always gets a usable ref
+            // A deferred entry loads now; its result tells the caller whether that load worked.
+            if (ref_dat[r].load_time != tex_load_now) return load_texture_int(fail_mode, r, flags, name);
+            return r;
         }
         // The highest free entry in the dynamic range, else a new one at the end.
         slot = std::max(ref_dat.size(), std::size_t(first_dynamic_ref));

@@ -3,6 +3,8 @@
 
 #include "graphics/tex_image.h"
 
+#include "foundation/safe_open.h"
+
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
@@ -14,7 +16,10 @@ int tex_out_file::open(const std::string& full)
     abandon();
     final_path = full;
     temp_path = full + ".tmp";
-    f = std::fopen(temp_path.c_str(), "wb");
+    // Made anew under its own name: a link planted there is removed, never written through.
+    const int fd = UTL_create_temp(temp_path);
+    f = fd >= 0 ? fdopen(fd, "wb") : nullptr;
+    if (fd >= 0 && !f) close(fd);
     failed = false;
     return f ? 1 : 0;
 }

@@ -20,7 +20,7 @@
 
 namespace {
 
-const char* const web_address = "www.skylume.com";
+const char* const web_address = maker_web_address;
 
 // Numbers reach alert lines as doubles, whatever their type, through stl_global.
 const std::string& number_line(const char* format, double value)

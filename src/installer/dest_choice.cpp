@@ -4,8 +4,10 @@
 #include "engine/dest_state.h"
 #include "engine/install_records.h"
 #include "foundation/hl_types.h"
+#include "foundation/hooks.h"
 #include "shell/folder_chooser.h"
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -31,9 +33,33 @@ std::string answer_folder(const char* buf, std::size_t size)
     return folder;
 }
 
+// A path as a log line or an alert shows it: a stored path can be megabytes long.
+std::string cut_short(const std::string& path)
+{
+    constexpr size_t shown = 120;
+    return path.size() <= shown ? path : path.substr(0, shown) + "... (" + std::to_string(path.size()) + " bytes)";
+}
+
 } // namespace
 
 const char* const product_folder_name = "Skylume";
+
+bool INS_refuse_dest(const std::string& dest, const char* from)
+{
+    const std::string why = ENG_dest_refusal(dest);
+    if (why.empty()) return false;
+    std::string shown = cut_short(dest);
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?'; // one line in the log
+    xer << "The destination from the " << from << " is refused: " << why << " '" << shown << "'\n";
+    const std::string keeps = "The destination stays " + cut_short(dest_dir_path) + ".";
+    if (std::strcmp(from, "command line") == 0)
+        std::fprintf(stderr, "The folder after -path cannot be used. %s %s\n", why.c_str(), keeps.c_str());
+    else
+        MACIBM_alert(0, std::string("I cannot use the destination from the ") + from + ".", why, shown, keeps,
+                     t_alert);
+    return true;
+}
 
 folder_chooser_fn INS_set_folder_chooser(folder_chooser_fn fn)
 {
@@ -57,6 +83,7 @@ int pick_dest_path()
         xer << "The folder chooser's answer is not a folder path; the destination stays " << dest_dir_path << "\n";
         return 0;
     }
+    if (INS_refuse_dest(folder, "folder chooser")) return 0;
     dest_dir_path = folder;
     if (!path_is_to_a_sim()) {
         dest_dir_path += product_folder_name;

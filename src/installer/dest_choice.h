@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 // The folder chooser as the installer calls it: mode, prompt, accept label,
 // flag, start folder (ends in '/'), and the answer buffer with its size. 1
@@ -18,6 +19,12 @@ folder_chooser_fn INS_set_folder_chooser(folder_chooser_fn fn);
 
 constexpr std::size_t dest_answer_size = 2048; // bytes of the chooser's answer, NUL included
 extern const char* const product_folder_name;  // "Skylume"
+
+// Empty when dest can be the destination; else refuses it where it was typed,
+// stored or chosen (from: "-path", "preference file", "folder chooser"): one
+// log line with the path cut short, and the reason as an alert in the window or,
+// for the command line before the window is up, one console line.
+bool INS_refuse_dest(const std::string& dest, const char* from);
 
 // Runs the chooser on dest_dir_path. 1: dest_dir_path is the chosen folder,
 // or that folder + "Skylume/" when it is not a product folder; 0: cancelled,

@@ -72,7 +72,7 @@ int read_version_file(std::string* name)
     return ok;
 }
 
-int rejected_name_logged = 0; // one log line per run for a disc whose set name is refused
+std::string refused_disc; // the disc whose set name was refused and told; once a disc, not once a frame
 
 } // namespace
 
@@ -99,8 +99,7 @@ int INS_read_version_lines(const char* p, const char* end, std::string* name)
 
 int INS_install_name_ok(const std::string& name)
 {
-    if (name.empty() || name == "." || name == "..") return 0;
-    return name.find('/') == std::string::npos && name.find('\0') == std::string::npos ? 1 : 0;
+    return ENG_name_is_plain(name);
 }
 
 int INS_check_disc_version()
@@ -110,8 +109,14 @@ int INS_check_disc_version()
     // The name becomes a folder on the disc and the product folder's new
     // name: a disc that does not give a plain one is no disc to install from.
     if (!INS_install_name_ok(name)) {
-        if (!rejected_name_logged++)
+        if (refused_disc != dvd_path) { // told once a disc; the search goes on, a good disc may come
+            refused_disc = dvd_path;
             xer << "The disc at '" << dvd_path << "' names no usable install set ('" << name << "'); still looking.\n";
+            MACIBM_alert(0, "I cannot install from this DVD: its version file names no install set I can use.",
+                         dvd_path + "dvd_version.txt",
+                         "Its last VERSION line must give a plain folder name, such as \"Skylume 10\".",
+                         "Please insert a Skylume DVD.", t_alert);
+        }
         return 0;
     }
     install_name = name;

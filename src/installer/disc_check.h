@@ -12,7 +12,8 @@
 // the word skipped, the rest kept up to CR, LF or NUL); 0 without such a line.
 int INS_read_version_lines(const char* begin, const char* end, std::string* name);
 // 1 when name can be the install set's folder on the disc and the product
-// folder's new name: one plain folder name, not empty, no '/', no NUL, not "." or "..".
+// folder's new name: a plain folder name (ENG_name_is_plain: no hidden, control
+// or blank-ended names either).
 int INS_install_name_ok(const std::string& name);
 // The check of one frame while stg.server_count is -1: when dvd_path +
 // "dvd_version.txt" has the disc header and a usable "VERSION" line,

@@ -3,6 +3,8 @@
 
 #include "engine/streams.h"
 #include "foundation/hooks.h"
+#include "installer/screen_phases.h"
+#include "shell/x_connection.h"
 
 namespace {
 
@@ -21,4 +23,6 @@ void INS_install_exit_hooks()
 {
     const finishup_fn old = MACIBM_set_finishup_hook(installer_finishup);
     if (old != installer_finishup) framework_finishup = old;
+    // Closing the window is leaving by EXIT: the preferences kept, the temporary folder removed.
+    MACIBM_set_close_request_hook(INS_exit_command);
 }

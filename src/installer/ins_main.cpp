@@ -11,6 +11,7 @@
 #include "engine/stg.h"
 #include "engine/streams.h"
 #include "files/disc.h"
+#include "files/http_prefs.h"
 #include "files/pref_files.h"
 #include "foundation/cmdline.h"
 #include "foundation/hl_thread.h"
@@ -50,6 +51,7 @@ void INS_default_dest()
 {
     std::string dir;
     get_OS_abs_path(os_dir_default_apps, dir);
+    if (dir.empty()) dir = "/"; // no home: where the climbs from any home end, never the current folder
     for (int i = 0; i < default_dest_climbs; ++i) { // no early exit: "/" stays "/"
         get_path_with_path(dest_dir_path, dir);
         dir = dest_dir_path;
@@ -75,6 +77,7 @@ void INS_take_destination(int argc, const char* const* argv)
             xer << line << "\n";
             return;
         }
+        if (INS_refuse_dest(typed, "command line")) return;
         dest_dir_path = typed;
         ENG_normalise_dest_dir();
         return;
@@ -97,6 +100,7 @@ void INS_load_settings()
 {
     const std::string fallback = dest_dir_path;
     ENG_bind_prefs();
+    HTTP_bind_prefs(); // the proxy settings live in the same file
     pref.IO_set(pref_set_installer, 0);
     if (stg.stream_count < 0) stg.stream_count = 0;
     if (stg.stream_count > max_stream_count) stg.stream_count = max_stream_count;
@@ -104,6 +108,9 @@ void INS_load_settings()
         xer << "The stored destination is empty; the installer keeps " << fallback << "\n";
         dest_dir_path = fallback;
     }
+    const std::string stored = dest_dir_path;
+    dest_dir_path = fallback; // what the refusal says the destination stays
+    if (!INS_refuse_dest(stored, "preference file")) dest_dir_path = stored;
     ENG_normalise_dest_dir();
 }
 

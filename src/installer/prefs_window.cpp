@@ -55,7 +55,8 @@ void proxy_fields()
 {
     scr_draw.enterstring(85, 40, &http.proxy_host, proxy_text_max, "-proxy host", proxy_field_width, 1);
     scr_draw.enterstring(85, 20, &http.proxy_port_text, proxy_text_max, "-proxy port", proxy_field_width, 1);
-    http.proxy_port = INS_proxy_port_of(http.proxy_port_text);
+    // An emptied field keeps the last port: deleting "8080" to type another keeps 8080 until a digit comes.
+    if (!http.proxy_port_text.empty()) http.proxy_port = INS_proxy_port_of(http.proxy_port_text);
 }
 
 } // namespace

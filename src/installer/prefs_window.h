@@ -9,5 +9,6 @@
 void handle_prefs();
 // One frame of the window's controls (without the frame pump).
 void INS_prefs_frame();
-// The proxy port of a typed text: 1..65535, or 0 (no port) for anything else, the empty text included.
+// The proxy port of a typed text: 1..65535, or 0 (no port) for anything else,
+// the empty text included. The window sets it only while the text is not empty.
 int INS_proxy_port_of(const std::string& text);

@@ -91,8 +91,7 @@ void INS_install_command()
 {
     ops.reset_streams();
     stg.install_error = 0;
-    ins_screen.run_complete = 0;
-    ins_screen.informed = 0;
+    ins_screen.run_complete = 0; // informed stays: the completion alert comes once a run of the program
     // A destination the engine refuses (after its own alert) gets nothing of this run.
     if (!ops.make_dirs()) return;
     if (ops.handle_EULA()) stg.run_phase = run_installing;

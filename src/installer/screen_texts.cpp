@@ -12,7 +12,7 @@
 #include <cmath>
 #include <cstdint>
 
-const char* const store_address = "www.skylume.com";
+const char* const store_address = maker_web_address;
 
 message_block INS_empty_block()
 {

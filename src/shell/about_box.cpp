@@ -3,7 +3,9 @@
 
 #include "foundation/hl_types.h"
 #include "foundation/xtim.h"
+#include "shell/about_check.h"
 #include "shell/frame.h"
+#include "shell/language.h"
 #include "shell/subwin.h"
 #include "ui/btn_buttons.h"
 #include "ui/btn_draw.h"
@@ -18,10 +20,6 @@ constexpr float text_x = 20.0f;
 constexpr float button_y = 17.0f;
 constexpr float link_x = 191.0f;
 constexpr float update_x = 492.0f;
-
-// The maker's web site would open here; this platform opens no browser, so
-// the link button's click is taken and nothing else happens.
-void go_to_site(const char*) {}
 
 // Through the widget set's drawing table (OGL_string in the program), like
 // the buttons' labels beside them.
@@ -60,7 +58,7 @@ void ABOUT_draw(const about_ops& ops)
     std::string status;
     if (about_check.ins_state != ins_awaiting_click) status = ABOUT_state_work(ops);
     draw_lines(status);
-    if (BTN_action(link_x, button_y, 0.0f, 0, 1, ABOUT_link_label(), "-")) go_to_site(about_site_url);
+    if (BTN_action(link_x, button_y, 0.0f, 0, 1, ABOUT_link_label(), "-")) go_to_URL(about_site_url);
     if (about_check.ins_state == ins_awaiting_click &&
         BTN_action(update_x, button_y, 0.0f, 0, 1, ABOUT_update_label(), "-"))
         ABOUT_update_clicked();

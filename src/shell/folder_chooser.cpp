@@ -210,8 +210,9 @@ int GetFilePathFromUser(int, const char* prompt, const char*, int, const char* s
     folder_chooser_state st;
     MACIBM_chooser_open(st, start_folder);
     MACIBM_startwind(win_file_chooser, 0);
-    if (prompt && *prompt) stls.title = prompt; // the window's own title is empty in this program
     while (mnw.cur_wind == win_file_chooser) {
+        // Every frame: an alert over the chooser starts the window again with its own, empty, title.
+        if (prompt && *prompt) stls.title = prompt;
         const int outcome = MACIBM_chooser_frame(st, out, out_size);
         if (outcome != chooser_showing) return outcome == chooser_selected ? 1 : 0;
         MACIBM_event_proc();

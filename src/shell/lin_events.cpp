@@ -8,6 +8,7 @@
 
 #include "foundation/hl_types.h"
 #include "shell/subwin.h"
+#include "shell/x_connection.h"
 #include "ui/keys.h"
 
 #include <X11/Xlib.h>
@@ -154,7 +155,15 @@ void LIN_handleevt(_XEvent* event)
     case ButtonRelease: button_release(event->xbutton.button); break;
     case MotionNotify: pointer_stale = true; break; // the position comes from one query per drain
     case VisibilityNotify: MACIBM_startwind(mnw.cur_wind, 0); break;
-    case DestroyNotify: MACIBM_startwind(win_main, 0); break;
+    case DestroyNotify:
+        if (mnw.xwin[0] && event->xdestroywindow.window == mnw.xwin[0])
+            LIN_display_lost("the installer's window was destroyed by another program");
+        MACIBM_startwind(win_main, 0);
+        break;
+    case ClientMessage:
+        if (!LIN_handle_client_message(&event->xclient))
+            std::fputs(LIN_unhandled_event_message(event->type).c_str(), stdout);
+        break;
     case CreateNotify: case ConfigureNotify:
     case UnmapNotify: case MapNotify: case ReparentNotify: case MappingNotify: break;
     default: std::fputs(LIN_unhandled_event_message(event->type).c_str(), stdout); break;

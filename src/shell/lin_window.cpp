@@ -6,7 +6,9 @@
 //   context        creation, make-current, the initial GL state
 //   screen mode    MACIBM_setres
 //   loaders        shared contexts for threads
+#include "graphics/tman.h"
 #include "shell/window.h"
+#include "shell/x_connection.h"
 
 #include "foundation/hl_types.h"
 #include "foundation/hooks.h"
@@ -42,7 +44,10 @@ void open_display()
 {
     if (mnw.display) return;
     mnw.display = XOpenDisplay(nullptr);
-    if (mnw.display) return;
+    if (mnw.display) {
+        LIN_install_x_error_handlers();
+        return;
+    }
     const char* name = std::getenv("DISPLAY");
     char line[512];
     if (name && *name)
@@ -265,6 +270,7 @@ int MACIBM_make_context(int index)
     const Window win = make_window(x, 0, w, h);
     mnw.xwin[index] = win;
     set_wm_properties(win, w, h);
+    LIN_accept_close_requests(win);
     const bool fullscreen = LIN_fullscreen_at_creation(default_screen(), w, h);
     set_fullscreen_state(win, fullscreen);
     request_fullscreen(win, fullscreen);
@@ -276,6 +282,7 @@ int MACIBM_make_context(int index)
     if (!LIN_glx.make_current(dpy(), win, ctx))
         give_up("Skysuite: glXMakeCurrent failed; the OpenGL context cannot draw into its window.");
     initial_gl_state();
+    tman.reset_bind(); // a new context has nothing bound: the bind cache must not say otherwise
     // A new context starts from GL's defaults: the state cache reads them afresh.
     if (index == 0) {
         OGL_reset_state_cache();

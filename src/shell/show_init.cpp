@@ -15,7 +15,7 @@ int counter_now; // calls made without a progress value
 
 } // namespace
 
-const char* const init_screen_address = "www.skylume.example";
+const char* const init_screen_address = maker_web_address;
 
 init_screen_layout MACIBM_init_screen_layout(float fraction)
 {

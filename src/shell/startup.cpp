@@ -14,6 +14,7 @@
 #include "foundation/hl_thread.h"
 #include "foundation/hl_types.h"
 #include "foundation/program_folder.h"
+#include "foundation/safe_open.h"
 #include "graphics/builtin_textures.h"
 #include "graphics/ogl_extensions.h"
 #include "graphics/tman.h"
@@ -27,9 +28,11 @@
 #include "ui/btn_focus.h"
 #include "ui/btn_frames.h"
 #include "ui/colr.h"
+#include "ui/ogl_state.h"
 #include "ui/ogl_view.h"
 
 #include <sys/time.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -93,7 +96,18 @@ void open_log()
 {
     std::string folder;
     get_OS_abs_path(install_type ? os_dir_desktop : os_dir_this_app, folder);
-    xer.open(folder + "Log.txt", std::ios::out | std::ios::trunc);
+    if (folder.empty()) { // no home folder: no log rather than one in the current folder
+        std::fprintf(stderr, "No home folder (HOME is unset or empty, and the password database names none): "
+                             "no log file and no preference file are written.\n");
+        xer.setstate(std::ios::failbit);
+        return;
+    }
+    // Emptied at every start, so never through a link somebody else planted.
+    const int fd = UTL_open_for_writing(folder + "Log.txt", 1);
+    if (fd >= 0) {
+        xer.open(UTL_fd_path(fd), std::ios::out | std::ios::app);
+        close(fd);
+    }
     if (xer.is_open()) xer.clear();
     else xer.setstate(std::ios::failbit); // every later write is dropped
 }
@@ -176,6 +190,13 @@ void MACIBM_reseed_random()
     for (unsigned i = 0; i < seed % 1000; ++i) std::rand();
 }
 
+void MACIBM_detect_gl()
+{
+    OGL_pix_specs(0);
+    glExt.init_extensions();
+    OGL_wire_texture_units();
+}
+
 void MACIBM_init(int argc, const char* const* argv)
 {
     UTL_debug_init();
@@ -191,8 +212,7 @@ void MACIBM_init(int argc, const char* const* argv)
     request_screen_mode();
     MACIBM_setres(1);
     MACIBM_make_context(0);
-    OGL_pix_specs(0);
-    glExt.init_extensions();
+    MACIBM_detect_gl();
     MACIBM_install_loader_hooks();
     THREAD_make_workers();
     recall_ins_texes();

@@ -18,6 +18,9 @@ void MACIBM_init(int argc, const char* const* argv);
 void MACIBM_set_app_path(std::string* out);
 
 // ---- the pieces of start-up, apart for tests ----------------------------------------
+// Once the main context is current: the pixel specs, the GL capabilities, and
+// the texture upload wired to the drawing layer's unit count.
+void MACIBM_detect_gl();
 // The log header: product, version and build lines, the processor lines of
 // cpuinfo_path and the memory line of meminfo_path (or the "Unable to read"
 // line for each that cannot be opened), and the program-folder line. Flushed.

@@ -1,6 +1,8 @@
 // ogl_state.cpp - the GL state cache.
 #include "ui/ogl_state.h"
 
+#include "graphics/tman.h"
+
 #include "foundation/hl_types.h"
 #include "graphics/gl_calls.h"
 
@@ -108,3 +110,5 @@ void OGL_reset_state_cache()
     cache = state_cache{};
     num_units = 1;
 }
+
+void OGL_wire_texture_units() { TEX_set_units_counter(&num_units); }

@@ -25,5 +25,9 @@ extern int num_units;
 // The first call reads the current states back from GL (depth writes count as off).
 void OGL_setstate(int fog, int tex_units, int lighting, int alpha, int depth_read, int depth_write);
 
+// Points the texture upload at num_units, so that it switches texturing on
+// around its bind only where this layer has it off. Start-up calls it once.
+void OGL_wire_texture_units();
+
 // Forgets the cache, so the next OGL_setstate reads GL again; for a new context and tests.
 void OGL_reset_state_cache();

@@ -88,20 +88,53 @@ TEST(Records, OperatingSystemFolders)
     get_OS_abs_path(os_dir_this_app, out);
     EXPECT_FALSE(out.empty());
     EXPECT_EQ(out.back(), '/');
-    unsetenv("HOME");
     out = "kept";
-    get_OS_abs_path(os_dir_prefs, out);
-    EXPECT_EQ(out, "kept");
     get_OS_abs_path(7, out);
     EXPECT_EQ(out, "kept");
-    setenv("HOME", "", 1); // empty counts as unset: never the root folder
-    for (int which : {os_dir_desktop, os_dir_default_apps, os_dir_prefs}) {
-        SCOPED_TRACE(which);
-        get_OS_abs_path(which, out);
-        EXPECT_EQ(out, "kept");
-    }
-    unsetenv("HOME");
     if (old_home) setenv("HOME", saved.c_str(), 1);
+}
+
+// HOME unset or empty: the home comes from the password database; a user it
+// has no entry for has no home, and no folder is given (never the current
+// folder or the root). Run in a child as such users, so that nothing is made in
+// the real home of the user running the tests.
+TEST(Records, WithoutHomeThePasswordDatabaseOrNoFolder)
+{
+    struct home_case {
+        const char* name;
+        uid_t uid;
+        const char* home; // nullptr: HOME unset
+        const char* desktop;
+    };
+    const home_case cases[] = {
+        {"HOME unset: the database's home", 65534, nullptr, "/nonexistent/"},
+        {"HOME empty: the database's home", 65534, "", "/nonexistent/"},
+        {"HOME unset and no entry", 54321, nullptr, "kept"},
+        {"HOME empty and no entry", 54321, "", "kept"},
+    };
+    for (const home_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (setuid(c.uid) != 0) _exit(3);
+            if (c.home) setenv("HOME", c.home, 1);
+            else unsetenv("HOME");
+            int wrong = 0;
+            for (int which : {os_dir_desktop, os_dir_default_apps}) {
+                std::string out = "kept";
+                get_OS_abs_path(which, out);
+                wrong += out != c.desktop;
+            }
+            std::string prefs = "kept";
+            get_OS_abs_path(os_dir_prefs, prefs);
+            wrong += prefs != (std::string(c.desktop) == "kept" ? "kept" : std::string(c.desktop) + ".skylume/");
+            _exit(wrong ? 1 : 0);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
 }
 
 TEST(Records, DestinationBecomesAnAbsoluteFolderPath)

@@ -192,6 +192,10 @@ TEST_F(Install, RenameOnlyToAPlainNewFolderName)
         {product, "taken", 0},
         {product, "Skylume:9", 0}, // the file layer could not use the renamed folder
         {product, "Skylume\\9", 0},
+        {product, ".Skylume", 0}, // a hidden product folder
+        {product, "...", 0},
+        {product, "Skylume\n9", 0},
+        {product, "Skylume 9 ", 0},
         {"/", "x", 0},
         {"//", "x", 0},
         {tmp / "missing/", "x", 0},

@@ -153,3 +153,18 @@ TEST(Exists, PathsTheFileCallsTake)
 }
 
 } // namespace
+
+// One cause (a destination too long for every file of a manifest) logs a few
+// lines, each with its path cut short, then says the rest go unlogged.
+TEST(PathRules, OneCauseLogsAFewShortLines)
+{
+    xer_capture log;
+    const std::string huge = "/" + std::string(1u << 20, 'd') + "/";
+    for (int i = 0; i < 1000; ++i) EXPECT_EQ(IO_path_length_ok(huge + std::to_string(i), "examine"), 0);
+    EXPECT_EQ(IO_path_dirchars_ok("a:b", "examine"), 0); // another cause still logs
+    const std::string text = log.text();
+    EXPECT_LT(text.size(), 8000u);
+    EXPECT_NE(text.find("examine: path too long: further paths refused so are not logged"), std::string::npos);
+    EXPECT_NE(text.find("... (1048579 bytes)"), std::string::npos);
+    EXPECT_NE(text.find("examine: bad folder character in path: a:b"), std::string::npos);
+}

@@ -293,6 +293,51 @@ TEST_F(InstallerPrefs, SaveThroughASymbolicLinkUpdatesItsTarget)
     EXPECT_EQ(v.stream_count, 4);
 }
 
+// Links another user could have planted: the preference file linked to a file
+// of another user's, or to the user's own file through another user's link, is
+// not saved (the cannot-save alert, nothing changed); a link planted at the
+// temporary name is removed, never written through, and the save goes on.
+TEST_F(InstallerPrefs, PlantedLinksAreNeverWrittenThrough)
+{
+    const std::string victim = dir / "victim";
+    write_file(victim, "keep");
+    ASSERT_EQ(chown(victim.c_str(), 65534, 65534), 0);
+    v.stream_count = 4;
+    {
+        SCOPED_TRACE("the preference file is a link to another user's file");
+        ASSERT_EQ(symlink(victim.c_str(), prefs_file().c_str()), 0);
+        alert_recorder alerts;
+        pref.IO_set(pref_set_installer, 1);
+        ASSERT_EQ(alerts.alerts().size(), 1u);
+        EXPECT_EQ(alerts.alerts()[0].lines.l1.rfind("I could not save the file!", 0), 0u);
+        EXPECT_EQ(read_file(victim), "keep");
+        unlink(prefs_file().c_str());
+    }
+    {
+        SCOPED_TRACE("another user's link to the user's own file");
+        const std::string own = dir / "own.prf";
+        write_file(own, header + "_stream_count 3\n");
+        ASSERT_EQ(symlink(own.c_str(), prefs_file().c_str()), 0);
+        ASSERT_EQ(lchown(prefs_file().c_str(), 65534, 65534), 0);
+        alert_recorder alerts;
+        pref.IO_set(pref_set_installer, 1);
+        EXPECT_EQ(alerts.alerts().size(), 1u);
+        EXPECT_EQ(read_file(own), header + "_stream_count 3\n");
+        unlink(prefs_file().c_str());
+    }
+    {
+        SCOPED_TRACE("a link planted at the temporary name");
+        ASSERT_EQ(symlink(victim.c_str(), (prefs_file() + ".tmp").c_str()), 0);
+        pref.IO_set(pref_set_installer, 1);
+        EXPECT_EQ(read_file(victim), "keep");
+        struct stat st;
+        ASSERT_EQ(lstat(prefs_file().c_str(), &st), 0);
+        EXPECT_TRUE(S_ISREG(st.st_mode));
+        EXPECT_NE(read_file(prefs_file()).find("_stream_count 4\n"), std::string::npos);
+        EXPECT_NE(lstat((prefs_file() + ".tmp").c_str(), &st), 0);
+    }
+}
+
 TEST_F(InstallerPrefs, FailedWriteKeepsThePreviousFile)
 {
     const std::string before = header + "_stream_count 3\n";

@@ -314,7 +314,7 @@ TEST_F(TmanTest, FailedLoadTakesThePlaceholder)
     } catch (const fatal_alert& a) {
         EXPECT_EQ(a.lines.l1, "Trying to load a texture that you do not have!");
         EXPECT_EQ(a.lines.l2, "This looks like an incomplete installation of Skylume!");
-        EXPECT_EQ(a.lines.l3, "Get a new download from www.skylume.com. The missing file is:");
+        EXPECT_EQ(a.lines.l3, "Get a new download from www.skylume.example. The missing file is:");
         EXPECT_EQ(a.lines.l4, dir / "no.png");
     }
 }
@@ -625,6 +625,19 @@ TEST_F(TmanTest, DeferredSceneryLoadsWithStatusEveryFortyEntries)
     EXPECT_EQ(t.num_remaining_async_texes(), 0);
     EXPECT_EQ(t.async_index, int(t.ref_dat.size()));
     EXPECT_NO_THROW(t.force_load_tex(99999));
+}
+
+// A deferred entry referenced again by name loads then; when that load fails,
+// the call says so with 0, and the entry holds the placeholder.
+TEST_F(TmanTest, ADeferredReloadThatFailsReturnsZero)
+{
+    const std::string a = png_file("d.png", 2, 2);
+    const int r = t.load_texture(tex_fail_silent, 0, tex_col_rgba, tex_load_now, a);
+    ASSERT_GT(r, 0);
+    t.ref_dat[r].load_time = tex_load_scenery;
+    ASSERT_EQ(std::remove(a.c_str()), 0);
+    EXPECT_EQ(t.load_texture(tex_fail_silent, 0, tex_col_rgba, tex_load_now, a), 0);
+    EXPECT_EQ(t.ref_dat[r].load_time, tex_load_now);
 }
 
 TEST_F(TmanTest, AsynchronousJobIsFinishedBeforeAFileLoad)

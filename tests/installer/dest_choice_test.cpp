@@ -169,6 +169,23 @@ TEST_F(DestChoice, CancelAndUnfitAnswersKeepTheDestination)
     }
 }
 
+// A folder whose path the installer cannot use (a name ending in a blank, a
+// line break) is refused where it is chosen, with an alert saying why.
+TEST_F(DestChoice, ChosenFoldersThatCannotBeUsedAreRefused)
+{
+    for (const std::string answer : {"/data/Sky /", "/data/Sky\nlume/"}) {
+        SCOPED_TRACE(answer);
+        dest_dir_path = "/start/";
+        script.result = 1;
+        script.answer = answer;
+        alert_recorder alerts;
+        EXPECT_EQ(pick_dest_path(), 0);
+        EXPECT_EQ(dest_dir_path, "/start/");
+        ASSERT_EQ(alerts.alerts().size(), 1u);
+        EXPECT_EQ(alerts.alerts()[0].lines.l1, "I cannot use the destination from the folder chooser.");
+    }
+}
+
 TEST_F(DestChoice, WithoutAChooserTheChoiceIsCancelled)
 {
     INS_set_folder_chooser(nullptr);

@@ -56,8 +56,10 @@ TEST(InstallName, OnePlainFolderName)
         std::string name;
         int ok;
     } rows[] = {
-        {"Skylume 9.70", 1}, {"Sky  ", 1},   {"", 0},        {".", 0},    {"..", 0},
-        {"a/b", 0},          {"../up", 0},   {"/abs", 0},    {"...", 1},  {std::string("a\0b", 3), 0},
+        {"Skylume 9.70", 1}, {"Sky  ", 0},   {"", 0},        {".", 0},        {"..", 0},
+        {"a/b", 0},          {"../up", 0},   {"/abs", 0},    {"...", 0},      {std::string("a\0b", 3), 0},
+        {".hidden", 0},      {"Sky\tlume", 0}, {"Sky\nlume", 0}, {"Sky\x7f", 0}, {"Sky 10", 1},
+        {"Skylume 9.", 1},   {"Sky\xc3\xa9", 1},
     };
     for (const row& r : rows) {
         SCOPED_TRACE(r.name);
@@ -113,7 +115,10 @@ TEST_F(DiscCheck, AnyOtherFileLeavesTheDiscUncheckedForTheNextFrame)
         EXPECT_EQ(install_name, no_install_name);
         EXPECT_EQ(stg.server_count, -1);
     }
-    EXPECT_TRUE(alerts.alerts().empty());
+    // A version file with no usable name is told once for the disc, naming the file.
+    ASSERT_EQ(alerts.alerts().size(), 1u);
+    EXPECT_EQ(alerts.alerts()[0].lines.l2, dvd_path + "dvd_version.txt");
+    alerts.alerts().clear();
 }
 
 TEST_F(DiscCheck, ADiscInsertedLaterIsFoundOnATick)

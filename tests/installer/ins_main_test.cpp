@@ -15,6 +15,7 @@
 #include "foundation/hooks.h"
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -44,9 +45,21 @@ TEST_F(InstallerEntry, FolderLinesInTheLog)
     struct stat st;
     EXPECT_EQ(stat((home / ".skylume").c_str(), &st), 0); // the preference folder is made
 
+    // A user with no HOME and no entry in the password database has no home
+    // folder: the lines stay empty. Run as such a user in a child.
     set_home(nullptr);
     xer_capture bare;
-    INS_log_os_folders();
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (setuid(54321) != 0) _exit(3);
+        INS_log_os_folders();
+        xer.flush();
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     const std::string without = bare.text();
     EXPECT_NE(without.find("os_dir_desktop\t\t=\n"), std::string::npos);
     EXPECT_NE(without.find("os_dir_default_apps\t=\n"), std::string::npos);
@@ -61,12 +74,12 @@ TEST_F(InstallerEntry, DefaultDestinationByHomeDepth)
     };
     const depth_case cases[] = {
         {"/home/ann", "/Skylume/"},
-        {"/", "//Skylume/"}, // the home folder "//" is its own parent; the same folder as /Skylume/
+        {"/", "/Skylume/"},
         {"/a/b/c/d/e/f/g/h/i/j", "/Skylume/"},       // ten components
         {"/a/b/c/d/e/f/g/h/i/j/k", "/a/Skylume/"},   // eleven
         {"/a/b/c/d/e/f/g/h/i/j/k/l", "/a/b/Skylume/"}, // twelve
-        {nullptr, "Skylume/"},
-        {"", "Skylume/"}, // an empty HOME counts as unset
+        {nullptr, "/Skylume/"}, // the password database's home, or none: never the current folder
+        {"", "/Skylume/"},      // an empty HOME counts as unset
     };
     for (const depth_case& c : cases) {
         SCOPED_TRACE(c.home ? c.home : "(unset)");
@@ -187,6 +200,39 @@ TEST_F(InstallerEntry, EmptyStoredDestinationIsRefused)
     EXPECT_NE(log.text().find("The stored destination is empty"), std::string::npos);
 }
 
+// A stored destination the installer cannot take is refused as it is read: the
+// default stays, the user is told once in an alert, and the log line is short
+// however long the stored path (one of 10 MB once wrote a line per file).
+TEST_F(InstallerEntry, StoredDestinationsThatCannotBeUsedAreRefusedOnce)
+{
+    struct refused_case {
+        const char* what;
+        std::string stored;
+        const char* reason;
+    };
+    const refused_case cases[] = {
+        {"ten megabytes", "/" + std::string(10u << 20, 'd'), "characters long"},
+        {"a control character", "/data/Sky\x01lume/", "control character"},
+        {"a folder ending in a blank", "/data/Sky /", "ends in a blank"},
+        {"a trailing blank", "/data/Sky ", "ends in a blank"},
+    };
+    for (const refused_case& c : cases) {
+        SCOPED_TRACE(c.what);
+        STG_set_defaults();
+        dest_dir_path = "/Skylume/";
+        write_prefs("_dest_dir_path " + c.stored + "\n");
+        alert_recorder alerts;
+        INS_load_settings();
+        EXPECT_EQ(dest_dir_path, "/Skylume/");
+        ASSERT_EQ(alerts.alerts().size(), 1u);
+        EXPECT_EQ(alerts.alerts()[0].lines.l1, "I cannot use the destination from the preference file.");
+        EXPECT_NE(alerts.alerts()[0].lines.l2.find(c.reason), std::string::npos) << alerts.alerts()[0].lines.l2;
+        EXPECT_LT(alerts.alerts()[0].lines.l3.size(), 200u);
+        pref.unbind_all();
+    }
+    EXPECT_LT(log.text().size(), 4000u);
+}
+
 TEST_F(InstallerEntry, PathArgument)
 {
     struct argv_case {
@@ -240,6 +286,8 @@ TEST_F(InstallerEntry, DestinationOfTheRun)
         {{"inst", "-path", "/data/sim"}, 0, "/data/sim/", 0},
         {{"inst", "-path", "sim"}, 0, cwd_folder() + "sim/", 0},
         {{"inst", "-path", ""}, 1, "/stored/", 0}, // refused: the destination stays
+        {{"inst", "-path", "/data/sim \n"}, 0, "/stored/", 0},
+        {{"inst", "-path", "/data/sim /"}, 0, "/stored/", 0},
     };
     for (const take_case& c : cases) {
         SCOPED_TRACE(std::to_string(c.argv.size()) + " arguments, always ask " + std::to_string(c.always_ask));
@@ -251,6 +299,7 @@ TEST_F(InstallerEntry, DestinationOfTheRun)
         EXPECT_EQ(chooser_calls, c.chooser_calls);
     }
     EXPECT_NE(log.text().find("The folder after -path is empty"), std::string::npos);
+    EXPECT_NE(log.text().find("The destination from the command line is refused"), std::string::npos);
     INS_set_folder_chooser(previous);
 }
 

@@ -74,6 +74,29 @@ TEST_F(InstallerProgram, WithoutADisplayItSaysSoAndEndsWithStatusOne)
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err; // one clear line
 }
 
+// Log.txt is emptied at every start: never through a link another user could
+// have planted in the home the program was started with; through the user's own
+// link to the user's own file, as a dotfile link is, it is written.
+TEST_F(InstallerProgram, TheLogIsNeverWrittenThroughAPlantedLink)
+{
+    const std::string victim = home / "victim";
+    write_file(victim, "keep");
+    ASSERT_EQ(chown(victim.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(symlink(victim.c_str(), (home / "Log.txt").c_str()), 0);
+    x.start(home.path(), home.path(), {e2e_installer_exe()}, false);
+    ASSERT_TRUE(x.wait_end(60));
+    EXPECT_EQ(x.exit_status(), 1);
+    EXPECT_EQ(read_file(victim), "keep");
+
+    const std::string own = home / "own_log.txt";
+    write_file(own, "an earlier run's log");
+    ASSERT_EQ(unlink((home / "Log.txt").c_str()), 0);
+    ASSERT_EQ(symlink(own.c_str(), (home / "Log.txt").c_str()), 0);
+    x.start(home.path(), home.path(), {e2e_installer_exe()}, false);
+    ASSERT_TRUE(x.wait_end(60));
+    EXPECT_EQ(read_file(own).rfind("log.txt for Skylume", 0), 0u);
+}
+
 // A whole installation by the program: the disc in its working folder (found
 // through the relative version file), INSTALL, AGREE in the licence window,
 // the files in the product folder, OK in the completion alert, then EXIT.

@@ -144,6 +144,16 @@ TEST_F(ScreenLayout, CompletedWithItsAlertOnce)
                   bottom("INSTALLATION COMPLETE!", "", ""));
     frame();
     EXPECT_EQ(script.log, std::vector<std::string>{"completion_alert"});
+
+    // INSTALL again: a second installation completed in this run of the
+    // program raises no alert.
+    script.make = 0; // the fakes stop the run at once; the flag is what counts
+    {
+        screen_fakes fakes(script);
+        INS_install_command();
+    }
+    EXPECT_EQ(ins_screen.informed, 1);
+    EXPECT_EQ(std::count(script.log.begin(), script.log.end(), "completion_alert"), 1);
 }
 
 TEST_F(ScreenLayout, FailedRun)
@@ -171,7 +181,7 @@ TEST_F(ScreenLayout, NoUsableManifest)
     stg.disk_kb = 0;
     EXPECT_EQ(frame(), top("DVD: Skylume 9.70", "0.0 Meg", true) +
                            "string c1 at 154,615 wrap 700 font 100 align 0 'I need an Skylume DVD to install this "
-                           "from the DVD! Buy it at www.skylume.com!'\n"
+                           "from the DVD! Buy it at www.skylume.example!'\n"
                            "quad 389 c102 a1 at 450,78 size 83x22 texel 640,166..723,188 u1 m5\n" +
                            buy_exit + bottom("", "", ""));
 }
@@ -191,7 +201,7 @@ TEST_F(ScreenLayout, CommandsByPressPosition)
         {"DESTINATION button", run_idle, 10, 78, "pick_dest_path"},
         {"INSTALL", run_idle, 533, 100, "reset_streams"},
         {"INSTALL is not drawn once done", run_done, 460, 85, ""},
-        {"BUY ONLINE", run_done, 750, 90, "go_to_URL http://www.skylume.com/store/"},
+        {"BUY ONLINE", run_done, 750, 90, "go_to_URL http://www.skylume.example/store/"},
         {"EXIT", run_installing, 1011, 100, "reset_streams"},
     };
     for (const row& r : rows) {

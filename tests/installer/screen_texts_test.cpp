@@ -13,7 +13,7 @@ namespace {
 
 TEST(StatusLine, FirstMatchingRowByPhase)
 {
-    const std::string need_disc = "I need an Skylume DVD to install this from the DVD! Buy it at www.skylume.com!";
+    const std::string need_disc = "I need an Skylume DVD to install this from the DVD! Buy it at www.skylume.example!";
     struct row {
         int complete, dir, run;
         const char* text;

@@ -145,7 +145,7 @@ TEST_F(Windows, ProxyPortOnlyInRange)
         http.proxy_port = 1234;
         http.proxy_port_text = r.text;
         INS_prefs_frame();
-        EXPECT_EQ(http.proxy_port, r.port);
+        EXPECT_EQ(http.proxy_port, *r.text ? r.port : 1234); // an emptied field keeps the last port
     }
 }
 

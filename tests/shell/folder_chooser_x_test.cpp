@@ -206,6 +206,25 @@ TEST_F(XChooser, SelectAndCancelThroughTheWholeDialog)
     }
 }
 
+// An alert over the chooser (an empty New Folder name, say) starts the
+// chooser's window again on its way out: the prompt is its title still.
+TEST_F(XChooser, ThePromptOutlivesAnAlertOverTheChooser)
+{
+    int frames = 0;
+    std::string title_after;
+    script = [&] {
+        if (mnw.cur_wind != win_file_chooser) return;
+        ++frames;
+        if (frames == 3) MACIBM_startwind(win_file_chooser, 0); // as the alert's end does
+        if (frames == 5) title_after = stls.title;
+        if (frames >= 6) click_at(35, 28); // Cancel
+    };
+    std::string out;
+    EXPECT_EQ(GetFilePathFromUser(2, "Pick a folder", "Select", 1, root().c_str(), &out), 0);
+    script = nullptr;
+    EXPECT_EQ(title_after, "Pick a folder");
+}
+
 TEST_F(XChooser, OpenSaveDialogEntersAFolderAndSaves)
 {
     app_path = root();

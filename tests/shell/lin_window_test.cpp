@@ -8,6 +8,12 @@
 #include "graphics/gl_calls.h"
 #include "graphics/ogl_extensions.h"
 #include "shell/window.h"
+#include "shell/frame.h"
+#include "shell/startup.h"
+#include "shell/x_connection.h"
+#include "graphics/tex_bind.h"
+#include "graphics/tman.h"
+#include "support/gl_recorder.h"
 #include "support/main_window.h"
 #include "support/testkit.h"
 #include "support/x_peer.h"
@@ -465,4 +471,66 @@ TEST(NoDisplay, OneLineAndExitStatusOne)
             },
             testing::ExitedWithCode(1), std::string("^Skysuite: cannot open .*") + c.says + ".*\n$");
     }
+}
+
+namespace {
+
+int close_requests;
+void count_close_request() { ++close_requests; }
+
+} // namespace
+
+// A protocol error (here a request about a window no client made) is logged
+// and the program goes on; the window takes the window manager's close
+// request, which reaches the application's hook, and ignores other messages.
+TEST_F(MainWindow, ProtocolErrorsAreLoggedAndCloseRequestsReachTheApplication)
+{
+    xer_capture log;
+    Display* own = static_cast<Display*>(mnw.display);
+    XMapWindow(own, 0x3fffff0);
+    XSync(own, False);
+    EXPECT_NE(log.text().find("X protocol error: BadWindow"), std::string::npos) << log.text();
+
+    Atom* protocols = nullptr;
+    int n = 0;
+    ASSERT_NE(XGetWMProtocols(peer, main_window(), &protocols, &n), 0);
+    ASSERT_EQ(n, 1);
+    EXPECT_EQ(protocols[0], XInternAtom(peer, "WM_DELETE_WINDOW", False));
+    XFree(protocols);
+
+    const close_request_fn previous = MACIBM_set_close_request_hook(count_close_request);
+    close_requests = 0;
+    for (const char* what : {"WM_TAKE_FOCUS", "WM_DELETE_WINDOW"}) {
+        XEvent ev{};
+        ev.xclient.type = ClientMessage;
+        ev.xclient.window = main_window();
+        ev.xclient.message_type = XInternAtom(peer, "WM_PROTOCOLS", False);
+        ev.xclient.format = 32;
+        ev.xclient.data.l[0] = static_cast<long>(XInternAtom(peer, what, False));
+        XSendEvent(peer, main_window(), False, NoEventMask, &ev);
+    }
+    XSync(peer, False);
+    for (int i = 0; i < 3; ++i) MACIBM_event_proc();
+    EXPECT_EQ(close_requests, 1);
+    MACIBM_set_close_request_hook(previous);
+}
+
+// What start-up wires: the texture upload counts the drawing layer's units,
+// and a context made anew starts with an empty bind cache, so the first bind
+// of a texture reaches GL however the last context left the cache.
+TEST_F(MainWindow, StartupWiresTheUnitsAndANewContextBindsAfresh)
+{
+    MACIBM_detect_gl(); // start-up's own step, as MACIBM_init runs it
+    int* counter = TEX_set_units_counter(nullptr);
+    EXPECT_EQ(counter, &num_units);
+    TEX_set_units_counter(counter);
+
+    TEX_bind_ref(5, 0, tex_env_bind_only);
+    MACIBM_nuke_context(0);
+    mnw.glx_ctx[0] = nullptr;
+    mnw.xwin[0] = 0;
+    ASSERT_EQ(MACIBM_make_context(0), 1);
+    gl_recorder rec;
+    TEX_bind_ref(5, 0, tex_env_bind_only);
+    EXPECT_EQ(rec.count("glBindTexture"), 1);
 }

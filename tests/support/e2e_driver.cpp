@@ -50,6 +50,15 @@ bool e2e_session::open(std::string* why)
 {
     const std::string name = xvfb_display(why);
     if (name.empty()) return false;
+    std::filesystem::remove_all(shot_folder()); // a test's screens start afresh
+    if (!open_on(name, why)) return false;
+    program_display.clear(); // the program inherits DISPLAY from the tests
+    return true;
+}
+
+bool e2e_session::open_on(const std::string& name, std::string* why)
+{
+    program_display = name;
     display = XOpenDisplay(name.c_str());
     if (!display) {
         *why = "cannot open " + name;
@@ -60,9 +69,15 @@ bool e2e_session::open(std::string* why)
         *why = "no XTest on " + name;
         return false;
     }
-    std::filesystem::remove_all(shot_folder());
     std::filesystem::create_directories(shot_folder());
     return true;
+}
+
+void e2e_session::drop_display()
+{
+    static std::vector<Display*> dropped; // kept reachable: never closed, never reported as leaked
+    if (display) dropped.push_back(display);
+    display = nullptr;
 }
 
 void e2e_session::start(const std::string& cwd, const std::string& home, const std::vector<std::string>& argv,
@@ -75,6 +90,7 @@ void e2e_session::start(const std::string& cwd, const std::string& home, const s
     if (child == 0) {
         if (chdir(cwd.c_str()) != 0) _exit(120);
         setenv("HOME", home.c_str(), 1);
+        if (!program_display.empty()) setenv("DISPLAY", program_display.c_str(), 1);
         if (!with_display) unsetenv("DISPLAY");
         if (!freopen((home + "/stdout.txt").c_str(), "w", stdout)) _exit(121);
         if (!freopen((home + "/stderr.txt").c_str(), "w", stderr)) _exit(122);

@@ -45,6 +45,13 @@ public:
 
     // Opens the tests' Xvfb and checks XTest; false with the reason in *why.
     bool open(std::string* why);
+    // The same on another server the test started (display_name ":5"): the
+    // program started next runs there, and the presses and grabs go there.
+    bool open_on(const std::string& display_name, std::string* why);
+    // Lets go of the connection without a word to the server, for a server the
+    // test is about to kill: closing a dead connection would end the test
+    // program through Xlib. Presses and grabs are no longer possible.
+    void drop_display();
     // Starts argv (argv[0] a path) in cwd with HOME = home, stdout and stderr
     // into home/stdout.txt and home/stderr.txt, on this display, or with no
     // DISPLAY at all.
@@ -75,6 +82,7 @@ public:
 
 private:
     _XDisplay* display = nullptr;
+    std::string program_display; // DISPLAY for the program; empty: the tests' Xvfb
     pid_t child = -1;
     int status = -1;
     bool ended = false;

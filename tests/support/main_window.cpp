@@ -60,8 +60,7 @@ void close_main_window()
 
 void load_art_as_startup()
 {
-    OGL_pix_specs(0);
-    glExt.init_extensions();
+    MACIBM_detect_gl();
     OGL_reset_state_cache(); // the caches of an earlier test's context
     tman.reset();            // its textures are gone with it
     TEX_reset_bind();

@@ -2,6 +2,7 @@
 #include "support/testkit.h"
 
 #include "foundation/hl_types.h"
+#include "foundation/log_budget.h"
 
 #include <gtest/gtest.h>
 
@@ -86,6 +87,7 @@ xer_capture::xer_capture()
     if (xer.is_open()) xer.close();
     xer.clear();
     xer.open(dir / "Log.txt");
+    UTL_reset_log_budgets(); // a fresh log hears every cause again
 }
 
 xer_capture::~xer_capture()

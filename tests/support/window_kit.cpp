@@ -44,7 +44,7 @@ void load_interface_textures()
     glExt.max_tex_size = 2048;
     glExt.combine_avail = 1;
     glExt.tex_clamp_avail = 1;
-    TEX_set_units_counter(&num_units);
+    OGL_wire_texture_units(); // as start-up wires it
     tman.reset();
     TEX_reset_bind();
     recall_ins_texes();
