@@ -3,6 +3,10 @@
 
 #include "foundation/hl_types.h"
 #include "foundation/hooks.h"
+#include "graphics/gl_calls.h"
+#include "ui/ogl_state.h"
+#include "ui/ogl_text.h"
+#include "ui/text_layout.h"
 
 #include <algorithm>
 #include <cstring>
@@ -174,4 +178,39 @@ void colr_class::spectrum_init(int mode)
             out[mode - 1] = v;
         }
     }
+}
+
+namespace {
+
+// The spectrum entry of value v on a scale from lo to hi: its thousandth of
+// the span, clamped; a span of 0 gives entry 0 (the division would give NaN).
+int spectrum_entry(float v, float lo, float span)
+{
+    if (span == 0.0f) return 0;
+    const float index = (v - lo) / span * 1000.0f;
+    return index <= 0.0f ? 0 : index >= 999.0f ? 999 : static_cast<int>(index);
+}
+
+} // namespace
+
+void colr_class::spectrum_plotscale(float x, float y, float lo, float hi, int decimals)
+{
+    constexpr float scale_height = 996.0f;
+    spec_max = hi;
+    OGL_number(col_spectrum_label, x + 4, y + scale_height, hi, 5, decimals, font_interface);
+    spec_min = lo;
+    OGL_number(col_spectrum_label, x + 4, y - 4, lo, 5, decimals, font_interface);
+    spec_span = hi - lo;
+    OGL_setstate(1, 0, 3, 5, 9, 11);
+    gl.PointSize(4.0f);
+    gl.Begin(GL_POINTS);
+    const float low = std::min(lo, hi), high = std::max(lo, hi);
+    for (int k = 0; k <= 996; k += 4) {
+        const float v = std::clamp(lo + (hi - lo) * 0.001001001f * static_cast<float>(k), low, high);
+        const float* rgb = spec_rgb[spectrum_entry(v, spec_min, spec_span)];
+        gl.Color3f(rgb[0], rgb[1], rgb[2]);
+        gl.Vertex2f(x, y + static_cast<float>(k)); // no sub-window offset: the scale is placed as given
+    }
+    gl.End();
+    gl.PointSize(1.0f);
 }

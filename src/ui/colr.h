@@ -53,6 +53,11 @@ public:
     void set_lites_for_interface(); // each lite component at most 0.75 becomes 0.75
     // Fills spec_rgb: 0 rainbow red..violet, 1 red ramp, 2 green, 3 blue; other modes change nothing.
     void spectrum_init(int mode);
+    // Sets spec_min, spec_max and spec_span from lo and hi and draws the scale: hi
+    // and lo as numbers (colour 0, decimals given) at its top and bottom, and 250
+    // points 4 units apart from (x, y) up, each in the spectrum colour of its
+    // value. With hi equal to lo every point takes entry 0. GL context current.
+    void spectrum_plotscale(float x, float y, float lo, float hi, int decimals);
 
     // ---- gamma data of the image loaders (the one copy is colr_gamma) ----
     double& design_gamma;               // 1.8: gamma the pictures were authored for

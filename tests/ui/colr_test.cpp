@@ -4,9 +4,13 @@
 
 #include "foundation/hl_types.h"
 #include "foundation/hooks.h"
+#include "support/gl_recorder.h"
 #include "support/testkit.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
 
 namespace {
 
@@ -135,4 +139,44 @@ TEST(ColourTable, Spectrum)
     expect_rgb(c.spec_rgb[500], 0, 0.5f, 0);
     c.spectrum_init(4);
     expect_rgb(c.spec_rgb[500], 0, 0.5f, 0);
+}
+
+// The scale's 250 points from the bottom up, each in the colour of its value:
+// a rising scale, a falling one (entry 0 still at the bottom), and one whose
+// ends are equal (every point entry 0, never a NaN index).
+TEST(ColourTable, SpectrumScale)
+{
+    struct scale_case {
+        float lo, hi;
+        float bottom_red, top_red; // entry / 1000 of the red ramp
+    };
+    const scale_case cases[] = {{0, 10, 0.0f, 0.996f}, {10, 0, 0.0f, 0.996f}, {5, 5, 0.0f, 0.0f}};
+    for (const scale_case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.lo) + " to " + std::to_string(c.hi));
+        colr_class table;
+        table.spectrum_init(1);
+        gl_recorder rec;
+        alert_recorder alerts; // the labels bind the atlas, which no test here has loaded
+        table.spectrum_plotscale(100, 20, c.lo, c.hi, 1);
+        for (const recorded_alert& a : alerts.alerts()) EXPECT_EQ(a.lines.l1, "missing non-scenery texture - how?");
+        alerts.alerts().clear();
+        EXPECT_EQ(table.spec_min, c.lo);
+        EXPECT_EQ(table.spec_max, c.hi);
+        // The points: the calls between glBegin(GL_POINTS) and its glEnd; the labels are quads.
+        std::vector<gl_call> colours, points;
+        bool in_points = false;
+        for (const gl_call& call : rec.calls) {
+            if (call.name == "glBegin") in_points = call.args == std::vector<double>{GL_POINTS};
+            else if (call.name == "glEnd") in_points = false;
+            else if (in_points && call.name == "glColor3f") colours.push_back(call);
+            else if (in_points && call.name == "glVertex2f") points.push_back(call);
+        }
+        ASSERT_EQ(points.size(), 250u);
+        ASSERT_EQ(colours.size(), 250u);
+        EXPECT_EQ(points.front().args, (std::vector<double>{100, 20}));
+        EXPECT_EQ(points.back().args, (std::vector<double>{100, 1016}));
+        EXPECT_NEAR(colours.front().args[0], c.bottom_red, 2e-3);
+        EXPECT_NEAR(colours.back().args[0], c.top_red, 2e-3);
+        for (const gl_call& colour : colours) EXPECT_FALSE(std::isnan(colour.args[0]));
+    }
 }
