@@ -5,7 +5,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     zlib1g-dev libminizip-dev libisal-dev libpng-dev libsquish-dev
-    libgl-dev libglx-dev libx11-dev libxtst-dev libgl1-mesa-dri
+    libgl-dev libglx-dev libx11-dev libxtst-dev libxdamage-dev libgl1-mesa-dri
     xvfb x11-utils xdotool
     nginx-light curl tinyproxy
     clang libclang-rt-14-dev
