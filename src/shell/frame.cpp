@@ -1,9 +1,9 @@
 // frame.cpp - one frame of the application.
 //
-//   wait        how long a frame may wait for input
 //   checks      worker errors and texture failures on the main screen
 //   hover       switching menus under the mouse
-//   frame       MACIBM_event_proc
+//   wait/pace   how long a frame may wait for input; a dialog's question whether its pass is due
+//   frame       MACIBM_event_proc: which passes are drawn, one swap per refresh
 #include "shell/frame.h"
 
 #include "foundation/frame_pace.h"
@@ -95,6 +95,8 @@ void clear_frame_flags()
 }
 
 } // namespace
+
+// ---- wait and pace --------------------------------------------------------------------------
 
 long MACIBM_frame_wait_usec(int use_max_cpu)
 {
