@@ -300,7 +300,8 @@ TEST_F(XScreens, ProgressPictureShownAtOnce)
     calls.sbuff = swap_with_script;
     const screen_draw_calls saved = INS_set_draw_calls(calls);
     run.capture = true;
-    fpace.reset(); // no frame shown yet: the first picture is due at once
+    stepped_clock clock; // time moves only when the test says so
+    fpace.reset();       // no frame shown yet: the first picture is due at once
     const progress_frame half = dir_progress_geometry(0, 50, 100, 1, "Scanning directory text file to see if you "
                                                       "already have Skylume installed...",
                                                       "/data/Skylume/Resources/a.txt", screen_w, screen_h);
@@ -314,7 +315,7 @@ TEST_F(XScreens, ProgressPictureShownAtOnce)
     const int shown = run.frame;
     INS_draw_dir_progress(half);
     EXPECT_EQ(run.frame, shown);
-    fpace.last_swap -= progress_frame_seconds;
+    clock.advance(progress_frame_seconds + 0.001);
     INS_draw_dir_progress(half);
     EXPECT_EQ(run.frame, shown + 1);
     INS_set_draw_calls(saved);
