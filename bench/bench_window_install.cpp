@@ -283,8 +283,10 @@ void print_times(const char* name, const std::vector<double>& t, const std::vect
     if (t.empty() || std::count(t.begin(), t.end(), -1.0) > 0) return (void)std::printf("  %-30s failed\n", name);
     std::vector<double> ratios;
     for (std::size_t i = 0; i < t.size() && i < engine.size(); ++i) ratios.push_back(t[i] / engine[i]);
-    std::printf("  %-30s %8.3f %8.3f %12.2f\n", name, *std::min_element(t.begin(), t.end()), median_of(t),
+    std::printf("  %-30s %8.3f %8.3f %12.2f   rounds:", name, *std::min_element(t.begin(), t.end()), median_of(t),
                 median_of(ratios));
+    for (double x : t) std::printf(" %.3f", x);
+    std::printf("\n");
 }
 
 void print_intervals(const char* name, const std::vector<double>& v)
