@@ -1,33 +1,44 @@
-// bench_window_install.cpp - one installation of the sample disc through the
-// installer's window on Xvfb (pressed through XTest), with the "use all CPU"
-// setting on and off, beside the headless engine on the same disc and Info-ZIP
-// unzip of the same archives, in the same run. Also the time from start to the
-// first frame and to the ready screen, and the program's peak memory.
+// bench_window_install.cpp - the installer program run as a user runs it, on
+// Xvfb and pressed through XTest, beside the headless engine on the same disc.
 //
 //   bench_window_install [small files] [large KiB list]
 //
-// The window's install time runs from the AGREE press to the product folder's
-// rename, the last act of a run (the engine's from its decisions to its last
-// step); polling the file system every 20 ms bounds its resolution. unzip runs
-// first, so every install reads the archives from the page cache. Frame times
-// are not seen from outside the program.
+// SKY_WINDOW_PARTS (default "install,ready,idle") picks the parts below.
+// 1. Installs of the sample disc: the window with default settings, the
+//    window with "use all CPU", the headless engine; sides alternated over
+//    SKY_BENCH_ROUNDS rounds (at least 7): min, median and the paired median
+//    of the window's time over the engine's. The window's time runs from the
+//    AGREE press to the product folder's rename, the last act of a run (the
+//    engine's from its decisions to its last step); the file system is polled
+//    every 20 ms. Frame intervals while the window installs are seen from a
+//    second X client through XDamage: p50, p95 and the worst.
+// 2. Start to a usable INSTALL on a fresh destination, for discs of 20,000
+//    and 100,000 files, alternated, beside the engine's own manifest reading.
+// 3. An idle window: CPU of the program (utime + stime) over SKY_IDLE_SECONDS
+//    (default 20) on the ready screen, the preferences window and the licence
+//    window, from 11 s after the last input (past the caret's pulse), and
+//    whether a screenshot at the start and at the end of that time match.
 #include "support/e2e_driver.h"
 #include "bench_engine.h"
+#include "bench_tools.h"
 #include "engine/decisions.h"
 #include "engine/folders.h"
-#include "engine/install_records.h"
 #include "engine/manifest.h"
-#include "engine/stg.h"
-#include "engine/streams.h"
+#include "files/find_path.h"
 #include "files/zip_io.h"
-#include "foundation/hl_types.h"
 #include "support/sample_disc.h"
 #include "support/testkit.h"
 
+#include <X11/Xlib.h>
+#include <X11/extensions/Xdamage.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -37,6 +48,76 @@ using clock_type = std::chrono::steady_clock;
 
 double since(clock_type::time_point t) { return std::chrono::duration<double>(clock_type::now() - t).count(); }
 
+double median_of(std::vector<double> v)
+{
+    if (v.empty()) return -1;
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+double quantile(std::vector<double> v, double q)
+{
+    if (v.empty()) return -1;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, static_cast<std::size_t>(q * static_cast<double>(v.size())))];
+}
+
+// ---- frames seen from outside -------------------------------------------------------------------
+
+// Damage the program's drawing makes on the screen, read on a connection of
+// its own; the server stamps each report in milliseconds. Reports less than
+// 2 ms apart are one frame (a swap may reach the server in several pieces).
+class damage_watch {
+public:
+    ~damage_watch()
+    {
+        if (d) XCloseDisplay(d);
+    }
+    bool open()
+    {
+        d = XOpenDisplay(nullptr);
+        int error = 0;
+        return d && XDamageQueryExtension(d, &event_base, &error);
+    }
+    void start()
+    {
+        damage = XDamageCreate(d, DefaultRootWindow(d), XDamageReportRawRectangles);
+        XSync(d, False);
+        drain();
+        stamps.clear();
+    }
+    void stop()
+    {
+        drain();
+        XDamageDestroy(d, damage);
+        XSync(d, False);
+    }
+    void drain()
+    {
+        while (XPending(d)) {
+            XEvent e;
+            XNextEvent(d, &e);
+            if (e.type != event_base + XDamageNotify) continue;
+            const double t = static_cast<double>(reinterpret_cast<XDamageNotifyEvent&>(e).timestamp) * 1e-3;
+            if (stamps.empty() || t - stamps.back() > 0.002) stamps.push_back(t);
+        }
+    }
+    std::vector<double> intervals() const
+    {
+        std::vector<double> v;
+        for (std::size_t i = 1; i < stamps.size(); ++i) v.push_back(stamps[i] - stamps[i - 1]);
+        return v;
+    }
+
+private:
+    Display* d = nullptr;
+    int event_base = 0;
+    Damage damage = 0;
+    std::vector<double> stamps;
+};
+
+// ---- the sides --------------------------------------------------------------------------------------
+
 std::uint64_t tree_bytes(const std::string& root)
 {
     std::uint64_t bytes = 0;
@@ -45,13 +126,20 @@ std::uint64_t tree_bytes(const std::string& root)
     return bytes;
 }
 
-// The screen's road for the disc build, headless; the seconds of what follows
-// the licence (decisions and the install steps, as the window's time), or -1.
-double engine_install(const sample_disc& s, const std::string& product, const std::string& temp)
+// The screen's road for the disc build, headless, into a fresh folder; the
+// seconds of what follows the licence (decisions and the install steps, as
+// the window's time), or -1. *scan gets the seconds of the manifest's reading.
+double engine_install(const sample_disc& s, const std::string& work, double* scan = nullptr, bool install = true)
 {
-    reset_engine_for_disc(s.root, s.set_name, product, temp);
+    fs::remove_all(work);
+    fs::create_directories(work + "/temp");
+    reset_engine_for_disc(s.root, s.set_name, work + "/Skylume/", work + "/temp/");
+    g_case_sensitive = 1; // as start-up leaves it on this platform: names are looked up in any case
+    const auto fetch = clock_type::now();
     if (zip_to_file(dvd_path + install_name + "/directory.txt.zip", temp_path, nullptr, 0) != 0) return -1;
     if (read_directory(temp_path + "directory.txt", "Scanning") != dir_ready) return -1;
+    if (scan) *scan = since(fetch);
+    if (!install) return 0;
     next.reset_all_streams();
     make_dirs();
     const auto start = clock_type::now();
@@ -61,28 +149,10 @@ double engine_install(const sample_disc& s, const std::string& product, const st
     return r == 1 ? since(start) : -1;
 }
 
-// unzip of every archive into its folder, in one shell loop; seconds, or -1.
-double unzip_install(const sample_disc& s, const std::string& out)
-{
-    const std::string set = s.root + s.set_name + "/Skylume/", list = out + ".jobs";
-    std::ofstream jobs(list);
-    for (const auto& e : fs::recursive_directory_iterator(set)) {
-        if (e.path().extension() != ".zip") continue;
-        const std::string folder = out + "/" + fs::relative(e.path().parent_path(), set).string();
-        fs::create_directories(folder);
-        jobs << e.path().string() << '\n' << folder << '\n';
-    }
-    jobs.close();
-    const std::string loop =
-        "while IFS= read -r a && IFS= read -r d; do unzip -qq -o \"$a\" -d \"$d\" || exit 1; done < \"$1\"";
-    const auto start = clock_type::now();
-    const std::string command = "sh -c '" + loop + "' sh " + list;
-    return std::system(command.c_str()) == 0 ? since(start) : -1;
-}
-
 struct window_run {
     double first_frame = -1, ready = -1, install = -1;
     long peak_kb = -1;
+    std::vector<double> intervals; // s between frames while installing
 };
 
 long peak_memory_kb(pid_t pid)
@@ -93,10 +163,12 @@ long peak_memory_kb(pid_t pid)
     return -1;
 }
 
-window_run window_install(e2e_session& x, const sample_disc& s, const std::string& work, bool max_cpu)
+// The program started on a fresh destination, up to its ready screen.
+window_run start_program(e2e_session& x, const sample_disc& s, const std::string& work, bool max_cpu)
 {
     window_run r;
-    const std::string home = work + "/home", dest = work + "/Skylume/", renamed = work + "/" + s.set_name;
+    fs::remove_all(work);
+    const std::string home = work + "/home", dest = work + "/Skylume/";
     fs::create_directories(home);
     const auto start = clock_type::now();
     x.start(s.root, home, {e2e_installer_exe(), "-path", dest, std::string("--pref:_use_max_cpu=") + (max_cpu ? "1" : "0")});
@@ -104,18 +176,124 @@ window_run window_install(e2e_session& x, const sample_disc& s, const std::strin
     r.first_frame = since(start);
     if (!x.wait_for(300, [&] { return x.main_screen_ready(); })) return r;
     r.ready = since(start);
+    return r;
+}
+
+void end_program(e2e_session& x)
+{
+    x.press(at_exit);
+    x.wait_end(60);
+}
+
+window_run window_install(e2e_session& x, damage_watch& frames, const sample_disc& s, const std::string& work,
+                          bool max_cpu)
+{
+    window_run r = start_program(x, s, work, max_cpu);
+    if (r.ready < 0) return r;
     x.press(at_install);
     if (!x.wait_for(60, [&] { return x.sub_window_open(); })) return r;
+    frames.start();
     x.press(at_agree);
     const auto agreed = clock_type::now();
-    if (!x.wait_for(900, [&] { return fs::exists(renamed); })) return r;
+    const std::string renamed = work + "/" + s.set_name;
+    if (!x.wait_for(900, [&] {
+            frames.drain();
+            return fs::exists(renamed);
+        }))
+        return r;
     r.install = since(agreed);
+    frames.stop();
+    r.intervals = frames.intervals();
     if (x.wait_for(60, [&] { return x.alert_open(); })) x.key_return(); // the completion alert
     x.wait_for(60, [&] { return x.exit_offered(); });
     r.peak_kb = peak_memory_kb(x.pid());
-    x.press(at_exit);
-    x.wait_end(60);
+    end_program(x);
     return r;
+}
+
+// ---- an idle window ------------------------------------------------------------------------------------
+
+double cpu_seconds(pid_t pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string all((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    std::istringstream rest(all.substr(all.rfind(')') + 2)); // the name may hold blanks
+    std::string field;
+    double ticks = 0;
+    for (int i = 3; rest >> field && i <= 15; ++i)
+        if (i == 14 || i == 15) ticks += std::stod(field);
+    return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+struct idle_figure {
+    const char* screen;
+    double cpu_percent = -1;
+    bool same_pixels = false;
+    int l = 9999, b = 9999, r = -1, t = -1; // where the screenshots differ, interface units
+};
+
+// The rectangle in which two screenshots differ.
+void note_difference(const e2e_screen& a, const e2e_screen& z, idle_figure& f)
+{
+    for (int y = 1; y <= 768; ++y)
+        for (int x = 0; x < 1024; ++x) {
+            if (a.at(x, y) == z.at(x, y)) continue;
+            f.l = std::min(f.l, x), f.r = std::max(f.r, x);
+            f.b = std::min(f.b, y), f.t = std::max(f.t, y);
+        }
+}
+
+idle_figure idle_on(e2e_session& x, const char* screen, int seconds)
+{
+    idle_figure f{screen};
+    sleep(11); // the caret pulses for 10 s after the last input
+    const e2e_screen before = x.grab();
+    const double c0 = cpu_seconds(x.pid());
+    const auto t0 = clock_type::now();
+    sleep(static_cast<unsigned>(seconds));
+    f.cpu_percent = 100.0 * (cpu_seconds(x.pid()) - c0) / since(t0);
+    const e2e_screen after = x.grab();
+    f.same_pixels = !before.px.empty() && before.px == after.px;
+    if (!f.same_pixels) note_difference(before, after, f);
+    x.shoot(std::string("idle_") + screen);
+    return f;
+}
+
+std::vector<idle_figure> idle_window(e2e_session& x, const sample_disc& s, const std::string& work, int seconds)
+{
+    std::vector<idle_figure> figures;
+    if (start_program(x, s, work, false).ready < 0) return figures;
+    figures.push_back(idle_on(x, "ready screen", seconds));
+    x.press({50, 750}); // preferences
+    if (x.wait_for(30, [&] { return x.sub_window_open(); })) figures.push_back(idle_on(x, "preferences", seconds));
+    x.key_return();
+    x.wait_for(30, [&] { return x.main_screen_ready(); });
+    x.press(at_install);
+    if (x.wait_for(30, [&] { return x.sub_window_open(); })) figures.push_back(idle_on(x, "licence", seconds));
+    x.press(at_disagree);
+    x.wait_for(30, [&] { return x.exit_offered(); });
+    end_program(x);
+    return figures;
+}
+
+// ---- printing ---------------------------------------------------------------------------------------------
+
+void print_times(const char* name, const std::vector<double>& t, const std::vector<double>& engine)
+{
+    if (t.empty() || std::count(t.begin(), t.end(), -1.0) > 0) return (void)std::printf("  %-30s failed\n", name);
+    std::vector<double> ratios;
+    for (std::size_t i = 0; i < t.size() && i < engine.size(); ++i) ratios.push_back(t[i] / engine[i]);
+    std::printf("  %-30s %8.3f %8.3f %12.2f   rounds:", name, *std::min_element(t.begin(), t.end()), median_of(t),
+                median_of(ratios));
+    for (double x : t) std::printf(" %.3f", x);
+    std::printf("\n");
+}
+
+void print_intervals(const char* name, const std::vector<double>& v)
+{
+    if (v.empty()) return (void)std::printf("  %-30s no frames seen\n", name);
+    std::printf("  %-30s p50 %5.1f ms  p95 %5.1f ms  worst %5.1f ms  (%zu intervals)\n", name, 1e3 * quantile(v, 0.5),
+                1e3 * quantile(v, 0.95), 1e3 * *std::max_element(v.begin(), v.end()), v.size());
 }
 
 } // namespace
@@ -124,35 +302,107 @@ int main(int argc, char** argv)
 {
     const int small_files = argc > 1 ? std::atoi(argv[1]) : 3000;
     const std::string large_kb = argc > 2 ? argv[2] : "16384,16384,8192";
+    const int rounds = std::max(7, bench_rounds(7));
+    const char* idle_env = std::getenv("SKY_IDLE_SECONDS");
+    const int idle_seconds = idle_env ? std::max(1, std::atoi(idle_env)) : 20;
+    const char* parts_env = std::getenv("SKY_WINDOW_PARTS");
+    const std::string parts = parts_env ? parts_env : "install,ready,idle";
+    const bool part_install = parts.find("install") != std::string::npos;
+    const bool part_ready = parts.find("ready") != std::string::npos;
+    const bool part_idle = parts.find("idle") != std::string::npos;
     temp_dir tmp;
     const sample_disc s = make_sample_disc(tmp / "sample", small_files, large_kb);
-    if (s.root.empty()) return std::fprintf(stderr, "the sample disc could not be made\n"), 1;
+    const sample_disc s20k = part_ready ? make_sample_disc(tmp / "sample20k", 20000, ",") : sample_disc{};
+    const sample_disc s100k = part_ready ? make_sample_disc(tmp / "sample100k", 100000, ",") : sample_disc{};
+    if (s.root.empty() || (part_ready && (s20k.root.empty() || s100k.root.empty())))
+        return std::fprintf(stderr, "the sample discs could not be made\n"), 1;
     const double mb = double(tree_bytes(s.fresh_expected)) / 1e6;
     xer.open(tmp / "engine_log.txt");
-
-    fs::create_directories(tmp / "engine_temp");
-    // unzip first: it also brings the archives into the page cache for all that follow.
-    const double unzip = unzip_install(s, tmp / "unzip");
-    const double engine = engine_install(s, tmp / "engine/Skylume/", tmp / "engine_temp/");
     std::string why;
     e2e_session x;
+    damage_watch frames;
     if (!x.open(&why)) return std::fprintf(stderr, "no X display: %s\n", why.c_str()), 1;
-    const window_run on = window_install(x, s, tmp / "window_on", true);
-    const window_run off = window_install(x, s, tmp / "window_off", false);
+    if (!frames.open()) return std::fprintf(stderr, "no XDamage on the display\n"), 1;
 
-    std::printf("sample disc: %d small files, large %s KiB, %.1f MB installed\n", small_files, large_kb.c_str(), mb);
-    std::printf("%-34s %8s %8s %10s %10s\n", "install", "s", "MB/s", "vs engine", "vs unzip");
-    auto row = [&](const char* name, double s_) {
-        if (s_ <= 0) return (void)std::printf("%-34s failed\n", name);
-        std::printf("%-34s %8.2f %8.1f %10.2f %10.2f\n", name, s_, mb / s_, engine / s_, unzip / s_);
+    // 1. installs, the sides' order rotated each round
+    std::vector<window_run> off, on;
+    std::vector<double> engine;
+    engine_install(s, tmp / "warm"); // the archives into the page cache for every side
+    for (int round = 0; round < rounds && part_install; ++round)
+        for (int k = 0; k < 3; ++k) switch ((round + k) % 3) {
+            case 0: off.push_back(window_install(x, frames, s, tmp / "window_off", false)); break;
+            case 1: on.push_back(window_install(x, frames, s, tmp / "window_on", true)); break;
+            default: engine.push_back(engine_install(s, tmp / "engine")); break;
+            }
+    auto installs = [](const std::vector<window_run>& runs) {
+        std::vector<double> t;
+        for (const window_run& r : runs) t.push_back(r.install);
+        return t;
     };
-    row("window, use all CPU on", on.install);
-    row("window, use all CPU off", off.install);
-    row("headless engine", engine);
-    row("unzip, one shell loop", unzip);
-    for (const auto* r : {&on, &off})
-        std::printf("use all CPU %s: first frame %.2f s, ready screen %.2f s, peak memory %ld KiB\n",
-                    r == &on ? "on " : "off", r->first_frame, r->ready, r->peak_kb);
-    std::printf("frame times: not measured (not visible from outside the program)\n");
-    return on.install > 0 && off.install > 0 && engine > 0 && unzip > 0 ? 0 : 1;
+    auto intervals = [](const std::vector<window_run>& runs) {
+        std::vector<double> v;
+        for (const window_run& r : runs) v.insert(v.end(), r.intervals.begin(), r.intervals.end());
+        return v;
+    };
+
+    // 2. start to a usable INSTALL, beside the engine's fetch and reading of the manifest
+    std::vector<double> ready20k, ready100k, scan20k, scan100k;
+    for (int round = 0; round < rounds && part_ready; ++round) {
+        for (int k = 0; k < 2; ++k) {
+            const bool big = (round + k) % 2;
+            const window_run r = start_program(x, big ? s100k : s20k, tmp / "ready", false);
+            (big ? ready100k : ready20k).push_back(r.ready);
+            if (r.ready >= 0) end_program(x);
+        }
+        double scan = -1;
+        engine_install(s20k, tmp / "scan", &scan, false);
+        scan20k.push_back(scan);
+        engine_install(s100k, tmp / "scan", &scan, false);
+        scan100k.push_back(scan);
+    }
+
+    // 3. an idle window
+    const std::vector<idle_figure> idle =
+        part_idle ? idle_window(x, s, tmp / "idle", idle_seconds) : std::vector<idle_figure>{};
+
+    std::printf("sample disc: %d small files, large %s KiB, %.1f MB installed; load average %.1f\n", small_files,
+                large_kb.c_str(), mb, load_average());
+    if (part_install) {
+        std::printf("\ninstall (%d alternated rounds)       min s  median s  paired median / engine\n", rounds);
+        print_times("window, default settings", installs(off), engine);
+        print_times("window, use all CPU", installs(on), engine);
+        print_times("headless engine", engine, engine);
+        std::printf("\nframe intervals while installing, seen through XDamage\n");
+        print_intervals("window, default settings", intervals(off));
+        print_intervals("window, use all CPU", intervals(on));
+    }
+    if (part_install || part_ready) {
+        std::printf("\nstart to a usable INSTALL, fresh destination   min s  median s  paired median / engine scan\n");
+        std::vector<double> ready3k;
+        for (const window_run& r : off) ready3k.push_back(r.ready);
+        char label[64];
+        std::snprintf(label, sizeof label, "%d-file sample disc", small_files);
+        if (part_install) print_times(label, ready3k, ready3k);
+        print_times("20,000 files", ready20k, scan20k);
+        print_times("100,000 files", ready100k, scan100k);
+        print_times("engine scan, 20,000 files", scan20k, scan20k);
+        print_times("engine scan, 100,000 files", scan100k, scan100k);
+        std::printf("  first frame (median of the default runs): %.2f s; peak memory %ld KiB\n",
+                    median_of([&] {
+                        std::vector<double> v;
+                        for (const window_run& r : off) v.push_back(r.first_frame);
+                        return v;
+                    }()),
+                    off.empty() ? -1L : off.back().peak_kb);
+    }
+    if (part_idle) {
+        std::printf("\nan idle window, %d s from 11 s after the last input (limit 5 %% of one core)\n", idle_seconds);
+        for (const idle_figure& f : idle) {
+            std::printf("  %-30s %6.2f %% of one core, screenshots %s", f.screen, f.cpu_percent,
+                        f.same_pixels ? "identical" : "differ");
+            if (!f.same_pixels) std::printf(" in x %d..%d, y %d..%d", f.l, f.r, f.b, f.t);
+            std::printf("\n");
+        }
+    }
+    return (!part_idle || idle.size() == 3) && (!part_install || !installs(off).empty()) ? 0 : 1;
 }

@@ -16,7 +16,7 @@ run_packages=(
 )
 test_packages=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
-    libxtst-dev x11-utils
+    libxtst-dev libxdamage-dev x11-utils
     nginx-light curl tinyproxy
     clang libclang-rt-14-dev
     unzip libarchive-tools time

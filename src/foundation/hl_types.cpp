@@ -1,6 +1,8 @@
 // hl_types.cpp - definitions of the global objects, in their build order.
 #include "foundation/hl_types.h"
 
+#include "foundation/frame_pace.h"
+
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -64,4 +66,5 @@ void HL_reset_globals()
     app_path.clear();
     dvd_path.clear();
     stl_global.clear();
+    fpace.reset();
 }

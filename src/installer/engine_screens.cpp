@@ -1,14 +1,18 @@
 // engine_screens.cpp - the engine's progress picture and modified-file question.
 #include "installer/engine_screens.h"
 
+#include "foundation/frame_pace.h"
 #include "foundation/hl_types.h"
 #include "installer/screen_draw.h"
+#include "installer/screen_phases.h"
 #include "shell/frame.h"
 #include "shell/subwin.h"
 #include "ui/btn_draw.h"
 #include "ui/colr.h"
 #include "ui/text_layout.h"
 #include "ui/ogl_state.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -39,6 +43,9 @@ const char* button_label(int answer, int gone)
 
 void INS_draw_dir_progress(const progress_frame& f)
 {
+    // Progress comes by time, not by count: a reading that outruns the
+    // screen is not held up by pictures nobody could see.
+    if (fpace.now() < std::max(fpace.next_swap_at(), fpace.last_swap + progress_frame_seconds)) return;
     scr_draw.quad(t_ins_back, col_white, 1.0f, 0, 0, 0, 0, 0, 768, 0, 0.75f, 1024, 768, 1, 0.75f, 1024, 0, 1, 0, 1,
                   ogl_alpha_blend);
     scr_draw.frame2(15, f.panel_x, f.panel_y, 472, 98, "");

@@ -54,7 +54,7 @@ int handle_EULA()
     if (agreed) return 1;
     MACIBM_startwind(win_eula, 0);
     while (mnw.cur_wind == win_eula) {
-        INS_licence_frame();
+        if (MACIBM_pass_due()) INS_licence_frame(); // still until something on it changes
         MACIBM_event_proc();
     }
     return agreed;

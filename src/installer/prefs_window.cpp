@@ -83,7 +83,7 @@ void handle_prefs()
 {
     MACIBM_startwind(win_prefs, 0);
     while (mnw.cur_wind == win_prefs) {
-        INS_prefs_frame();
+        if (MACIBM_pass_due()) INS_prefs_frame(); // still until something on it changes
         MACIBM_event_proc();
     }
 }

@@ -11,6 +11,7 @@
 #include "engine/install_records.h"
 #include "engine/stg.h"
 #include "engine/streams.h"
+#include "foundation/frame_pace.h"
 #include "foundation/hl_types.h"
 #include "foundation/xtim.h"
 #include "installer/image_pieces.h"
@@ -159,6 +160,31 @@ void message_panel_and_bar()
     if (fill.shown) scr_draw.frame1(5, fill.centre, bar_y, fill.width, 0);
 }
 
+// ---- how the screen paces its frames ---------------------------------------------------------------
+
+// The free space is the one thing on a still screen that changes without
+// the user: its text (and whether INSTALL is live) are looked at again.
+int free_space_unchanged()
+{
+    const double now_kb = INS_screen_ops().free_kb(dest_dir_path);
+    std::string now_str, shown_str;
+    set_size_str(static_cast<float>(now_kb), &now_str);
+    set_size_str(static_cast<float>(ins_screen.tot_availabl), &shown_str);
+    return now_str == shown_str && INS_space_is_there(ins_screen.tot_disk_req, now_kb) ==
+                                       INS_space_is_there(ins_screen.tot_disk_req, ins_screen.tot_availabl);
+}
+
+// A running installation keeps the frame busy; the disc road keeps its
+// frames for the clock's ticks; anything else holds still until input.
+void pace_frames()
+{
+    if (stg.run_phase == run_installing) return fpace.busy();
+    if (stg.server_count < 0 || stg.dir_phase == dir_fetch || stg.dir_phase == dir_scan) return;
+    if (ins_screen.run_complete && !ins_screen.informed) return;
+    fpace.hold_still();
+    if (stg.run_phase == run_idle && !stg.net_retry) fpace.probe(free_space_unchanged);
+}
+
 } // namespace
 
 void APP_update()
@@ -179,4 +205,5 @@ void APP_update()
     if (interface_piece(960, 78, piece_exit, 1, tint_green)) INS_exit_command();
     phase_texts();
     message_panel_and_bar();
+    pace_frames();
 }

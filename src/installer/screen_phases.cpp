@@ -8,6 +8,7 @@
 #include "engine/product_lock.h"
 #include "engine/stg.h"
 #include "engine/streams.h"
+#include "foundation/frame_pace.h"
 #include "foundation/hl_types.h"
 #include "foundation/hooks.h"
 #include "foundation/xtim.h"
@@ -18,6 +19,8 @@
 #include "shell/subwin.h"
 
 #include <sys/statvfs.h>
+
+#include <algorithm>
 
 ins_screen_struct ins_screen;
 
@@ -121,14 +124,29 @@ void end_of_run()
     if (!ins_screen.run_complete) ENG_unlock_product_folder(); // a finished run released it itself
 }
 
+// From the end of one slice to the swap that follows it the frame draws:
+// that time is what drawing took.
+double last_slice_end = -1;
+double draw_seconds = 0;
+
+// The slice fills the frame: drawing waits for the engine no longer than
+// the progress frames' period, and the engine for drawing only while it draws.
+double slice_deadline(double start)
+{
+    if (last_slice_end >= 0 && fpace.last_swap > last_slice_end) draw_seconds = fpace.last_swap - last_slice_end;
+    const double frame_due = fpace.last_swap + progress_frame_seconds - draw_seconds;
+    return std::max(start + install_slice_seconds, std::min(frame_due, start + progress_frame_seconds));
+}
+
 } // namespace
 
 void INS_install_slice()
 {
-    const double deadline = now_seconds() + install_slice_seconds;
+    const double deadline = slice_deadline(now_seconds());
     // Once the run is over nothing is left to do in the slice: the frame goes on at once.
     while (stg.run_phase == run_installing && now_seconds() < deadline)
         if (ops.grab_files()) end_of_run();
+    last_slice_end = now_seconds();
 }
 
 // ---- the free space ---------------------------------------------------------------------------------

@@ -40,9 +40,11 @@ void INS_exit_command();
 
 // ---- the install slice ------------------------------------------------------------------------
 constexpr double install_slice_seconds = 0.01;
-// Calls grab_files back to back until 10 ms have passed on the monotonic
-// clock (a step is never cut short) or the run is over; the end of a run sets
-// run_done, resets the streams and notes whether it completed.
+constexpr double progress_frame_seconds = 1.0 / 30; // progress frames come this often, by time
+// Calls grab_files back to back for at least 10 ms on the monotonic clock,
+// and on until the next progress frame is due less what drawing the last
+// one took (a step is never cut short), or until the run is over; the end of
+// a run sets run_done, resets the streams and notes whether it completed.
 void INS_install_slice();
 
 // ---- the free space --------------------------------------------------------------------------

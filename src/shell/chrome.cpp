@@ -6,6 +6,7 @@
 //   menus      bar, panel, highlights, dividers, items, arrows
 #include "shell/chrome.h"
 
+#include "foundation/frame_pace.h"
 #include "foundation/hl_types.h"
 #include "foundation/xtim.h"
 #include "shell/menus.h"
@@ -83,9 +84,17 @@ void set_pointer_visible(int kind)
     LIN_show_pointer(want);
 }
 
+// A still picture wakes when the pointer has rested long enough for a change.
+void wake_after_rest(float rest)
+{
+    const float left = mnw.mouse_time + rest - xtim.elapsed_time;
+    if (left >= 0) fpace.wake_in(left + 0.02);
+}
+
 void draw_tooltip()
 {
-    if (stls.help.empty() || xtim.elapsed_time - mnw.mouse_time <= 1.0f) return;
+    if (stls.help.empty()) return;
+    if (xtim.elapsed_time - mnw.mouse_time <= 1.0f) return wake_after_rest(1.0f);
     const tooltip_box box = MACIBM_tooltip_box(stls.help);
     paint().frame2(14, box.x - 10, box.y - 10, 420, box.h + 20, "");
     paint().string(col_window_text, box.x + 3, box.y + box.h - 10, stls.help, 394, font_interface);
@@ -225,6 +234,7 @@ void mouse_help_per_wind(int id)
     xtim_class::profile_chart("help", 0);
 
     if (xtim.elapsed_time - mnw.mouse_time > 10.0f && mnw.cur_wind == win_main) mnw.cursor_type = 2;
+    else if (mnw.cur_wind == win_main && OS_mouse_showing) wake_after_rest(10.0f);
     if (is_dialog(id)) mnw.cursor_type = 0;
     const int kind = mnw.cursor_type;
     set_pointer_visible(kind);

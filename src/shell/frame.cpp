@@ -1,11 +1,12 @@
 // frame.cpp - one frame of the application.
 //
-//   wait        how long a frame may wait for input
 //   checks      worker errors and texture failures on the main screen
 //   hover       switching menus under the mouse
-//   frame       MACIBM_event_proc
+//   wait/pace   how long a frame may wait for input; a dialog's question whether its pass is due
+//   frame       MACIBM_event_proc: which passes are drawn, one swap per refresh
 #include "shell/frame.h"
 
+#include "foundation/frame_pace.h"
 #include "foundation/hl_thread.h"
 #include "foundation/hl_types.h"
 #include "foundation/hooks.h"
@@ -17,9 +18,17 @@
 #include "shell/subwin.h"
 #include "ui/keys.h"
 
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
 namespace {
 
 int win_started = 0; // the first frame opens the current sub-window once
+
+// What the dialog's pass before this frame did, by MACIBM_pass_due.
+enum pass_gate { gate_unasked, gate_drawn, gate_skipped };
+pass_gate gate = gate_unasked;
 
 // ---- checks -------------------------------------------------------------------------
 
@@ -87,15 +96,79 @@ void clear_frame_flags()
 
 } // namespace
 
+// ---- wait and pace --------------------------------------------------------------------------
+
 long MACIBM_frame_wait_usec(int use_max_cpu)
 {
     if (mnw.cur_wind == win_alert) return 160000;
     return use_max_cpu ? 0 : 16000;
 }
 
-void MACIBM_frame_forget() { win_started = 0; }
+long MACIBM_paced_wait_usec(int use_max_cpu, double now)
+{
+    const long wait = MACIBM_frame_wait_usec(use_max_cpu);
+    if (fpace.keeps_busy()) return 0;
+    if (!fpace.resting()) return wait;
+    // A still picture waits for input like any frame, even in full-speed
+    // mode (nothing would be drawn), but wakes on time for its next change.
+    const double until_wake = (fpace.wake_at() - now) * 1e6;
+    const long rest = wait > 0 ? wait : 16000;
+    return until_wake < static_cast<double>(rest) ? std::max(1L, static_cast<long>(until_wake)) : rest;
+}
+
+void MACIBM_frame_forget()
+{
+    win_started = 0;
+    gate = gate_unasked;
+    fpace.reset();
+}
+
+int MACIBM_pass_due()
+{
+    if (!fpace.due(fpace.now())) {
+        gate = gate_skipped;
+        return 0;
+    }
+    gate = gate_drawn;
+    fpace.begin_pass();
+    fpace.hold_still();
+    MACIBM_shell_calls().begin_focus_ring();
+    return 1;
+}
 
 // ---- frame ---------------------------------------------------------------------------------
+
+namespace {
+
+// No more than one swap per screen refresh: a frame drawn sooner waits.
+void wait_for_refresh()
+{
+    const double early = fpace.next_swap_at() - fpace.now();
+    if (early > 0) std::this_thread::sleep_for(std::chrono::duration<double>(early));
+}
+
+// The main screen's pass, when its picture must be drawn; true when drawn.
+bool main_screen_pass(const shell_calls& calls)
+{
+    if (!fpace.due(fpace.now())) return false;
+    fpace.begin_pass();
+    calls.begin_focus_ring();
+    calls.app_update();
+    return true;
+}
+
+// A dialog drew its pass before this frame, unless MACIBM_pass_due told it
+// not to; a dialog that never asks draws every pass. True when drawn.
+bool dialog_pass(const shell_calls& calls)
+{
+    const pass_gate asked = gate;
+    gate = gate_unasked;
+    if (asked == gate_skipped) return false;
+    if (asked == gate_unasked) calls.begin_focus_ring(); // a gated pass began its ring itself
+    return true;
+}
+
+} // namespace
 
 void MACIBM_event_proc()
 {
@@ -108,8 +181,11 @@ void MACIBM_event_proc()
     }
     xtim_class::profile_chart("startwin", 0);
 
-    LIN_wait_for_input(MACIBM_frame_wait_usec(MACIBM_shell_calls().use_max_cpu()));
-    LIN_drain_events(); // presses reach the click dispatch before any widget draws
+    LIN_wait_for_input(MACIBM_paced_wait_usec(MACIBM_shell_calls().use_max_cpu(), fpace.now()));
+    if (LIN_drain_events() > 0) { // presses reach the click dispatch before any widget draws
+        fpace.redraw();
+        fpace.last_input = fpace.now();
+    }
     xtim_class::profile_chart("event", 0);
     xtim_class::profile_chart("netlist", 0);
 
@@ -120,12 +196,17 @@ void MACIBM_event_proc()
     menu_hover_switch();
     xtim_class::profile_chart("menu", 0);
 
+    if (mnw.mouse_held || mnw.key_down) fpace.redraw(); // drags and repeating keys change it with no event
+
     const shell_calls& calls = MACIBM_shell_calls();
-    calls.begin_focus_ring();
-    if (!mnw.modal) calls.app_update();
-    mouse_help_per_wind(mnw.cur_wind);
-    standard_gui();
-    if (qtim.mov_per_frame() == 0) calls.swap_buffers();
+    const bool drawn = mnw.modal ? dialog_pass(calls) : main_screen_pass(calls);
+    if (drawn) {
+        mouse_help_per_wind(mnw.cur_wind);
+        standard_gui();
+        wait_for_refresh();
+        if (qtim.mov_per_frame() == 0) calls.swap_buffers();
+        fpace.pass_shown();
+    }
     xtim_class::profile_chart("sbuff", 0);
     ++xtim.frame_count;
     xtim_class::profile_chart("oglwork", 0);

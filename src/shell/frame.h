@@ -8,12 +8,25 @@
 // One frame: clear the frame's input flags, wait for input, drain every X
 // event, report queued errors on the main screen, step the clocks and held
 // keys, the menu hover switch, the application's frame (not while a dialog
-// is open), the overlay, the buffer swap.
+// is open), the overlay, the buffer swap. While the picture on screen holds
+// still (fpace) and nothing changed, the frame draws and swaps nothing; a
+// drawn frame is swapped no sooner than one screen refresh after the last.
 void MACIBM_event_proc();
+
+// For a dialog that draws its pass before calling MACIBM_event_proc: 1 when
+// the pass must be drawn (it then holds still until input, a window switch or
+// a wake it asks for), 0 when the picture on screen still holds: draw nothing
+// and call MACIBM_event_proc as always, which then shows nothing new either.
+int MACIBM_pass_due();
 
 // The longest wait for input of the coming frame, in microseconds: 160000
 // while the alert window is open, else 16000, or 0 in full-speed mode.
 long MACIBM_frame_wait_usec(int use_max_cpu);
+// The wait of the coming frame as the pace has it: none after a picture that
+// keeps busy, at most until its wake (and never 0) while it holds still, else
+// the wait above.
+long MACIBM_paced_wait_usec(int use_max_cpu, double now);
 
-// The next frame counts as the first of the run again; for tests.
+// The next frame counts as the first of the run again, with nothing on
+// screen yet; for tests.
 void MACIBM_frame_forget();

@@ -176,9 +176,11 @@ void LIN_wait_for_input(long usec)
     source().wait(usec);
 }
 
-void LIN_drain_events()
+int LIN_drain_events()
 {
     XEvent event;
-    while (source().next(&event)) LIN_handleevt(&event);
+    int handled = 0;
+    for (; source().next(&event); ++handled) LIN_handleevt(&event);
     query_pointer_if_stale();
+    return handled;
 }

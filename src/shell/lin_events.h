@@ -32,8 +32,9 @@ LIN_event_source* LIN_set_event_source(LIN_event_source* source); // returns the
 void LIN_wait_for_input(long usec);
 // Handles every pending event, oldest first. The pointer is queried at most
 // once per drain after motion, and again only before a press that follows
-// further motion, so a press sees where the pointer went.
-void LIN_drain_events();
+// further motion, so a press sees where the pointer went. Returns the number
+// of events handled.
+int LIN_drain_events();
 
 // ---- translation ------------------------------------------------------------------------
 void LIN_handleevt(_XEvent* event);                      // one event

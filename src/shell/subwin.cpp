@@ -5,6 +5,7 @@
 //   dispatch   close zones, the menu bar, the open menu's items
 #include "shell/subwin.h"
 
+#include "foundation/frame_pace.h"
 #include "foundation/hl_types.h"
 #include "foundation/hooks.h"
 #include "shell/chrome.h"
@@ -128,6 +129,7 @@ const subwin_spec* MACIBM_subwin_spec(int id)
 void MACIBM_startwind(int id, int)
 {
     plot_init_lights = 1;
+    fpace.redraw(); // whatever held still before belongs to another window
     mouse_help_per_wind(id); // a pending tool-tip goes, the X cursor suits the new window
     OGL_viewport(2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1.0f, 0);
     mnw.wind_dx = static_cast<float>(mnw.x_res_now);

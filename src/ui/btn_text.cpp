@@ -6,6 +6,7 @@
 //   the field          one call per frame
 #include "ui/btn_text.h"
 
+#include "foundation/frame_pace.h"
 #include "foundation/hl_types.h"
 #include "foundation/hooks.h"
 #include "ui/btn_draw.h"
@@ -31,6 +32,8 @@ btn_key_queue text_keys;
 constexpr int text_accept = focus_delete | focus_page_arrows | focus_letters | focus_digits | focus_plus_minus |
                             focus_printable;
 constexpr int long_string = 500; // the char form's limit
+constexpr double caret_pulse_step = 1.0 / 30; // s between drawn steps of the caret's pulse
+constexpr double caret_pulse_time = 10;       // s after the last input that the caret goes on pulsing
 
 bool is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
@@ -137,8 +140,13 @@ void OGLE_DrawString(OGLE_Rec*, const char* begin, const char* end, float, float
 
 void OGLE_DrawSelection(OGLE_Rec*, float* rect)
 {
-    if (rect[0] == rect[2])
-        btn_draw.line(45, colr.pulse_level, rect[0], rect[1], rect[0], rect[3]);
+    if (rect[0] == rect[2]) {
+        // The caret pulses while the user works, then stays lit, so that a
+        // window left alone rests like any other.
+        const bool pulsing = fpace.now() - fpace.last_input < caret_pulse_time;
+        btn_draw.line(45, pulsing ? colr.pulse_level : 1.0f, rect[0], rect[1], rect[0], rect[3]);
+        if (pulsing) fpace.wake_in(caret_pulse_step);
+    }
     else
         btn_draw.fillrect(8, 1.0f, rect[0], rect[1], rect[2] - rect[0], rect[3] - rect[1]);
 }

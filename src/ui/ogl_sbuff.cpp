@@ -4,6 +4,7 @@
 #include "ui/ogl_sbuff.h"
 
 #include "files/io_utils.h"
+#include "foundation/frame_pace.h"
 #include "foundation/hl_types.h"
 #include "foundation/hooks.h"
 #include "foundation/xtim.h"
@@ -33,6 +34,7 @@ void OGL_sbuff()
         gl.Color4f(1, 1, 1, ren.draw_alpha);
     xtim_class::profile_chart("sb1", 0);
     LIN_swap_buffers();
+    fpace.swapped(fpace.now());
     xtim_class::profile_chart("sb2", 0);
 }
 

@@ -9,6 +9,7 @@
 #include "engine/stg.h"
 #include "engine/streams.h"
 #include "files/http.h"
+#include "foundation/frame_pace.h"
 #include "foundation/hl_types.h"
 #include "foundation/hooks.h"
 #include "foundation/xtim.h"
@@ -35,6 +36,8 @@
 #include "ui/ogl_sbuff.h"
 
 #include <GL/gl.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/keysym.h>
 
 #include <cmath>
@@ -62,6 +65,7 @@ struct frame_pixels {
 struct x_run {
     std::function<void(int)> step; // called with the frame number before each swap
     int frame = 0;
+    bool every_frame = true; // each frame is drawn, so that a script moves one step a frame
     bool capture = false;
     frame_pixels last;
     std::string save_as; // the next frame is read back and saved under this name
@@ -94,6 +98,7 @@ void swap_with_script()
     run.save_as.clear();
     if (run.step) run.step(run.frame);
     OGL_sbuff();
+    if (run.every_frame) fpace.redraw();
 }
 
 int distance(rgb a, rgb b) { return std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b); }
@@ -295,14 +300,25 @@ TEST_F(XScreens, ProgressPictureShownAtOnce)
     calls.sbuff = swap_with_script;
     const screen_draw_calls saved = INS_set_draw_calls(calls);
     run.capture = true;
-    INS_draw_dir_progress(dir_progress_geometry(0, 50, 100, 1, "Scanning directory text file to see if you already "
-                                                "have Skylume installed...", "/data/Skylume/Resources/a.txt",
-                                                screen_w, screen_h));
-    INS_set_draw_calls(saved);
-    const frame_pixels& f = run.last;
+    stepped_clock clock; // time moves only when the test says so
+    fpace.reset();       // no frame shown yet: the first picture is due at once
+    const progress_frame half = dir_progress_geometry(0, 50, 100, 1, "Scanning directory text file to see if you "
+                                                      "already have Skylume installed...",
+                                                      "/data/Skylume/Resources/a.txt", screen_w, screen_h);
+    INS_draw_dir_progress(half);
+    const frame_pixels f = run.last;
     save_png(f, "engine_progress");
     // The fill (x 286..521 at y 350) differs from the bare trough beyond it.
     EXPECT_GT(distance(f.unit(400, 350), f.unit(650, 350)), 20);
+
+    // Pictures come by time: one asked for sooner than a progress period after the last is not drawn.
+    const int shown = run.frame;
+    INS_draw_dir_progress(half);
+    EXPECT_EQ(run.frame, shown);
+    clock.advance(progress_frame_seconds + 0.001);
+    INS_draw_dir_progress(half);
+    EXPECT_EQ(run.frame, shown + 1);
+    INS_set_draw_calls(saved);
 }
 
 // ---- the main screen's phases, saved and probed ------------------------------------------------
@@ -376,6 +392,131 @@ TEST_F(XScreens, EveryPhaseOfTheMainScreen)
     stg.dir_phase = dir_missing;
     const frame_pixels missing = shoot("6_no_manifest");
     EXPECT_TRUE(has_colour_near(missing, 154, 608, 500, 625, {255, 51, 51})); // the disc-needed line in red
+}
+
+// ---- a still window rests ---------------------------------------------------------------------------
+
+// The screen as a second client sees it: what a screenshot would hold.
+std::vector<unsigned> screenshot(x_peer& peer)
+{
+    std::vector<unsigned> px;
+    Display* d = peer.display();
+    XImage* img = XGetImage(d, DefaultRootWindow(d), 0, 0, screen_w, screen_h, AllPlanes, ZPixmap);
+    if (!img) return px;
+    for (int y = 0; y < screen_h; ++y)
+        for (int x = 0; x < screen_w; ++x) px.push_back(static_cast<unsigned>(XGetPixel(img, x, y) & 0xFFFFFF));
+    XDestroyImage(img);
+    return px;
+}
+
+// Iterations of the frame loop, counted where each one asks for its wait.
+std::function<void(int)> on_iteration;
+int iterations = 0;
+int count_iteration()
+{
+    ++iterations;
+    if (on_iteration) on_iteration(iterations);
+    return 1;
+}
+
+constexpr int idle_iterations = 120; // two seconds of the frame loop's waits with nothing to do
+
+class XRest : public XScreens {
+protected:
+    void SetUp() override
+    {
+        XScreens::SetUp();
+        run.every_frame = false;
+        iterations = 0;
+        on_iteration = nullptr;
+        MACIBM_set_shell_calls({APP_update, nullptr, BTN_begin_focus_ring, BTN_zap_boxes, swap_with_script, nullptr,
+                                nullptr, count_iteration});
+    }
+    void TearDown() override
+    {
+        on_iteration = nullptr;
+        XScreens::TearDown();
+    }
+    // A dialog opened by `open` rests through the idle iterations: no frame is
+    // drawn and the screen keeps its pixels; then `close` ends it.
+    void dialog_rests(const std::function<void()>& open, const std::function<void()>& close, const std::string& name)
+    {
+        int swaps_before = -1, swaps_after = -1;
+        std::vector<unsigned> before, after;
+        on_iteration = [&](int n) {
+            if (n == 10) {
+                swaps_before = run.frame;
+                before = screenshot(peer);
+            } else if (n == 10 + idle_iterations) {
+                swaps_after = run.frame;
+                after = screenshot(peer);
+                run.save_as = name;
+                fpace.redraw(); // the saved picture is drawn once more
+            } else if (n == 12 + idle_iterations) {
+                close();
+            } else if (n > 60 + idle_iterations && mnw.cur_wind != win_main) {
+                ADD_FAILURE() << "the window did not close";
+                MACIBM_startwind(win_main, 0);
+            }
+        };
+        open();
+        EXPECT_GT(swaps_before, 0) << "the window was drawn when it opened";
+        EXPECT_EQ(swaps_after, swaps_before) << "no frame while nothing changed";
+        ASSERT_FALSE(before.empty());
+        EXPECT_TRUE(before == after) << "the screen kept its pixels";
+    }
+};
+
+TEST_F(XRest, ReadyScreenDrawsOnlyWhenSomethingChanges)
+{
+    screen_fakes fakes(script);
+    mnw.cur_wind = win_main;
+    screen_ready();
+    script.free = 4700000;
+    peer.move(512, 700); // the pointer's rest starts now: its hiding is ten seconds away
+    for (int i = 0; i < 3; ++i) MACIBM_event_proc();
+    const int drawn = run.frame;
+    const std::vector<unsigned> before = screenshot(peer);
+    for (int i = 0; i < idle_iterations; ++i) MACIBM_event_proc();
+    EXPECT_EQ(run.frame, drawn) << "an unchanged screen is not drawn again";
+    EXPECT_TRUE(before == screenshot(peer));
+
+    peer.move(unit_px(491), unit_py(89)); // over INSTALL: its hover look
+    for (int i = 0; i < 5; ++i) MACIBM_event_proc();
+    EXPECT_GT(run.frame, drawn);
+    EXPECT_FALSE(before == screenshot(peer)) << "the hover look shows";
+    const int hovered = run.frame;
+    for (int i = 0; i < 30; ++i) MACIBM_event_proc();
+    EXPECT_EQ(run.frame, hovered) << "and it rests again";
+
+    script.free = 100; // the disc filled up behind the screen's back
+    for (int i = 0; i < 90 && run.frame == hovered; ++i) MACIBM_event_proc();
+    EXPECT_GT(run.frame, hovered) << "the free space is looked at again while the screen rests";
+}
+
+TEST_F(XRest, InstallingKeepsFramesComingWithoutWaiting)
+{
+    screen_fakes fakes(script);
+    mnw.cur_wind = win_main;
+    screen_ready();
+    stg.run_phase = run_installing;
+    MACIBM_event_proc();
+    EXPECT_TRUE(fpace.keeps_busy());
+    EXPECT_EQ(MACIBM_paced_wait_usec(0, fpace.now()), 0) << "the install slice is not kept waiting for input";
+}
+
+TEST_F(XRest, LicenceWindowRests)
+{
+    dialog_rests([] { handle_EULA(); }, [this] { press_at(429, 21)(); }, "window_licence_rested");
+    EXPECT_EQ(handle_EULA(), 1) << "the click after the rest was taken";
+}
+
+TEST_F(XRest, PreferencesWindowRests)
+{
+    // Its proxy field holds the caret, which pulses for a while after the
+    // last input: here that input lies a minute back.
+    fpace.last_input = fpace.now() - 60;
+    dialog_rests([] { handle_prefs(); }, [this] { peer.tap(XK_Return); }, "window_prefs_rested");
 }
 
 } // namespace
