@@ -107,6 +107,9 @@ void remember_examined_folder()
 void examine_disk(const std::string& title)
 {
     remember_examined_folder();
+    // A destination that is not there holds none of the files: looking each one
+    // up would list the same parent folders once a file (tens of thousands).
+    const bool nothing_there = !dest_dir_path.empty() && file_is_absent(dest_dir_path);
     const size_t count = sim_info.size();
     const size_t step = count / 200 > 0 ? count / 200 : 1;
     for (size_t i = 0; i < count; ++i) {
@@ -115,7 +118,8 @@ void examine_disk(const std::string& title)
         if (i % step == 0)
             dir_progress_bar(0, static_cast<float>(i), static_cast<float>(count), 1, title, dest);
         v.sig_have = sig_missing;
-        if (calc_file_md5(dest, v.sig_have) != 0 && !file_is_absent(dest)) v.sig_have = sig_unreadable;
+        if (!nothing_there && calc_file_md5(dest, v.sig_have) != 0 && !file_is_absent(dest))
+            v.sig_have = sig_unreadable;
         v.up_to_date = v.sig_have != sig_unreadable && v.sig_want == v.sig_have;
         if (v.sig_want == sig_gone || v.up_to_date) continue;
         if (!ENG_current_wanted(static_cast<int>(i))) continue;
