@@ -9,7 +9,9 @@
 #include "foundation/hooks.h"
 #include "engine/install_records.h"
 #include "files/io_utils.h"
+#include "files/io_paths.h"
 #include "files/md5.h"
+#include "files/md5_pool.h"
 #include "engine/stg.h"
 #include "files/text_scan.h"
 #include "files/xmap.h"
@@ -104,24 +106,42 @@ void remember_examined_folder()
     examined_folder.ino = st.st_ino;
 }
 
+// Opens entry i's file on this thread, so that path refusals and their log
+// lines stay in manifest order; the pool digests it.
+void hand_out(md5_pool& pool, size_t i, size_t count, size_t step, const std::string& title)
+{
+    const std::string dest = ENG_disk_path(ENG_current_version(static_cast<int>(i)).path);
+    if (i % step == 0) dir_progress_bar(0, static_cast<float>(i), static_cast<float>(count), 1, title, dest);
+    struct stat st;
+    pool.submit(dest.empty() ? -1 : IO_open_regular(dest, st, "calc_file_md5"));
+}
+
+void account_for(md5_pool& pool, size_t i)
+{
+    file_version_struct& v = ENG_current_version(static_cast<int>(i));
+    v.sig_have = sig_missing;
+    if (!pool.take(v.sig_have) && !file_is_absent(ENG_disk_path(v.path))) v.sig_have = sig_unreadable;
+    v.up_to_date = v.sig_have != sig_unreadable && v.sig_want == v.sig_have;
+    if (v.sig_want == sig_gone || v.up_to_date) return;
+    if (!ENG_current_wanted(static_cast<int>(i))) return;
+    stg.download_kb += v.download_kb;
+    stg.disk_kb += v.disk_kb;
+    if (v.platform >= os_mac && v.platform <= os_linux) this_install_has_exes = 1;
+}
+
+// The files are digested several at a time on the pool's workers; each entry
+// is accounted for in manifest order once its own signature is back.
 void examine_disk(const std::string& title)
 {
     remember_examined_folder();
     const size_t count = sim_info.size();
     const size_t step = count / 200 > 0 ? count / 200 : 1;
+    md5_pool pool(md5_pool::default_workers());
+    const size_t ahead = 4 * md5_pool::default_workers();
+    size_t handed = 0;
     for (size_t i = 0; i < count; ++i) {
-        file_version_struct& v = ENG_current_version(static_cast<int>(i));
-        const std::string dest = ENG_disk_path(v.path);
-        if (i % step == 0)
-            dir_progress_bar(0, static_cast<float>(i), static_cast<float>(count), 1, title, dest);
-        v.sig_have = sig_missing;
-        if (calc_file_md5(dest, v.sig_have) != 0 && !file_is_absent(dest)) v.sig_have = sig_unreadable;
-        v.up_to_date = v.sig_have != sig_unreadable && v.sig_want == v.sig_have;
-        if (v.sig_want == sig_gone || v.up_to_date) continue;
-        if (!ENG_current_wanted(static_cast<int>(i))) continue;
-        stg.download_kb += v.download_kb;
-        stg.disk_kb += v.disk_kb;
-        if (v.platform >= os_mac && v.platform <= os_linux) this_install_has_exes = 1;
+        for (; handed < count && handed < i + ahead; ++handed) hand_out(pool, handed, count, step, title);
+        account_for(pool, i);
     }
 }
 
