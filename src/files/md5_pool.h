@@ -1,7 +1,7 @@
-// md5_pool.h - signatures of open files digested on worker threads, several
-// files at a time, handed back in the order the files were given. The caller
-// keeps opening (and logging, and reporting progress) on its own thread; only
-// the reading and digesting of the bytes moves to the workers.
+// md5_pool.h - signatures of files opened and digested on worker threads,
+// several files at a time, handed back in the order the files were given.
+// The workers log nothing: the caller checks the paths (and logs, and reports
+// progress) on its own thread and learns in order what each file turned out to be.
 #pragma once
 
 #include <condition_variable>
@@ -14,20 +14,22 @@
 
 class md5_pool {
 public:
-    // Up to `workers` threads, started with the first real file; none at all
-    // when no file could be opened. With no thread to be had, files are
+    // Up to `workers` threads, started with the first path; none at all when
+    // every path was refused. With no thread to be had, files are opened and
     // digested on the caller's thread as they are given.
     explicit md5_pool(unsigned workers);
-    ~md5_pool(); // waits for the files in hand, closes them, joins the workers
+    ~md5_pool(); // drops the files not yet started, joins the workers
     md5_pool(const md5_pool&) = delete;
     md5_pool& operator=(const md5_pool&) = delete;
 
-    // Takes an open regular file (the pool closes it), or -1 for one that
-    // could not be opened, which comes back as a failed result in its turn.
-    void submit(int fd);
+    // A full path from IO_checked_full_path (io_paths.h), opened as
+    // IO_open_regular_quietly opens it; "" for a refused one, which comes back
+    // as a failed result in its turn.
+    void submit(std::string full);
     // The oldest result not yet taken, waited for: true with hex set, or false
-    // when the file could not be opened or read.
-    bool take(std::string& hex);
+    // when the file could not be opened or read, with *not_regular set when
+    // something other than a regular file stood there.
+    bool take(std::string& hex, bool* not_regular);
     std::size_t in_hand() const { return results_.size(); }
 
     // The workers an examination uses: the processor count, at most 8.
@@ -37,12 +39,14 @@ private:
     struct result {
         bool done = false;
         bool ok = false;
+        bool not_regular = false;
         std::string hex;
     };
     struct job {
-        int fd;
+        std::string full;
         result* slot;
     };
+    static void digest(const std::string& full, result& r);
 
     void start_workers();
     void work();
