@@ -308,7 +308,7 @@ void compare(const char* title, const bench_disc& d, int rounds, bool by_bytes)
 int main()
 {
     std::printf("cores: %u\n", std::thread::hardware_concurrency());
-    const int rounds = bench_rounds(3);
+    const int rounds = bench_rounds(7);
     compare("mixed disc", mixed_disc(), rounds, true);
     compare("tiny files", tiny_disc(), rounds, false);
     return 0;

@@ -1,8 +1,8 @@
 // bench_manifest.cpp - reading a 50,000-entry manifest and examining the
 // product folder, against md5sum over the same files.
 //   1. the generated tree: manifest, product folder, file list, in a temporary folder
-//   2. the benchmarks: empty product folder, full tree, md5sum
-//   3. main: generate, check, run, print the ratio, remove the tree
+//   2. the comparison: the full tree beside md5sum, sides alternated; the empty folder
+//   3. main: generate, check, compare, remove the tree
 //
 // Environment: SKY_BENCH_TREE_MB (default 2560) sets the product tree's total
 // size, SKY_BENCH_FILES (default 50000) the number of manifest entries; smaller
@@ -13,7 +13,7 @@
 #include "engine/manifest.h"
 #include "engine/stg.h"
 
-#include <benchmark/benchmark.h>
+#include "bench_tools.h"
 
 #include <algorithm>
 #include <chrono>
@@ -24,8 +24,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <fstream>
-#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -206,7 +206,7 @@ void make_tree()
     sync(); // written back now, not while timing
 }
 
-// ---- 2. the benchmarks -----------------------------------------------------------
+// ---- 2. the comparison -----------------------------------------------------------
 
 // One reading of the manifest against product; the counts of files found and missing.
 std::pair<std::size_t, std::size_t> read_against(const std::string& product)
@@ -234,61 +234,32 @@ void run_md5sum()
     }
 }
 
-void BM_read_directory_empty_folder(benchmark::State& state)
+double seconds_of(const std::function<void()>& work)
 {
-    for (auto _ : state) benchmark::DoNotOptimize(read_against(plan.empty));
-    state.SetItemsProcessed(std::int64_t(state.iterations()) * std::int64_t(plan.files));
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-void BM_read_directory_full_tree(benchmark::State& state)
+// The engine's examination of the full tree beside md5sum over the same
+// files, sides alternated; then the manifest alone against an empty folder.
+void compare(int rounds)
 {
-    for (auto _ : state) benchmark::DoNotOptimize(read_against(plan.product));
-    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(plan.total_bytes));
-}
-
-void BM_md5sum_full_tree(benchmark::State& state)
-{
-    for (auto _ : state) run_md5sum();
-    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(plan.total_bytes));
-}
-
-constexpr int repetitions = 5;
-
-void register_benchmarks()
-{
-    benchmark::RegisterBenchmark("read_directory/empty_folder", BM_read_directory_empty_folder)
-        ->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(repetitions);
-    benchmark::RegisterBenchmark("read_directory/full_tree", BM_read_directory_full_tree)
-        ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(repetitions);
-    benchmark::RegisterBenchmark("md5sum/full_tree", BM_md5sum_full_tree)
-        ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(repetitions);
+    char title[160];
+    std::snprintf(title, sizeof title, "examining %zu files, %.1f MB, %ld cores", plan.files,
+                  double(plan.total_bytes) / (1 << 20), sysconf(_SC_NPROCESSORS_ONLN));
+    print_comparison(title,
+                     alternate({{"read_directory, full tree", [] { return seconds_of([] { read_against(plan.product); }); }},
+                                {"md5sum, same files", [] { return seconds_of(run_md5sum); }}},
+                               rounds),
+                     double(plan.total_bytes) / (1 << 20), "MB");
+    print_comparison("reading the manifest against an empty folder",
+                     alternate({{"read_directory, empty folder", [] { return seconds_of([] { read_against(plan.empty); }); }}},
+                               rounds),
+                     double(plan.files), "files");
 }
 
 // ---- 3. main -----------------------------------------------------------------------
-
-// The console report, keeping each benchmark's real times per iteration (ms).
-class recording_reporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, std::vector<double>> times;
-
-    recording_reporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
-
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration && !r.error_occurred)
-                times[r.run_name.function_name].push_back(r.GetAdjustedRealTime());
-        ConsoleReporter::ReportRuns(runs);
-    }
-    double median(const std::string& name) const
-    {
-        auto it = times.find(name);
-        if (it == times.end() || it->second.empty()) return 0;
-        std::vector<double> v = it->second;
-        std::sort(v.begin(), v.end());
-        return v[v.size() / 2];
-    }
-};
 
 void check_tree()
 {
@@ -302,26 +273,10 @@ void check_tree()
     run_md5sum();
 }
 
-void print_summary(const recording_reporter& r)
-{
-    const double empty = r.median("read_directory/empty_folder");
-    const double engine = r.median("read_directory/full_tree");
-    const double md5sum = r.median("md5sum/full_tree");
-    std::printf("\n%zu files, %.1f MB, %ld cores (medians of %d)\n", plan.files,
-                double(plan.total_bytes) / (1 << 20), sysconf(_SC_NPROCESSORS_ONLN), repetitions);
-    std::printf("read_directory, empty folder: %.1f ms\n", empty);
-    std::printf("read_directory, full tree:    %.1f ms\n", engine);
-    std::printf("md5sum, same files:           %.1f ms\n", md5sum);
-    if (engine > 0 && md5sum > 0)
-        std::printf("ratio read_directory / md5sum: %.3f (target at most 1.1)\n", engine / md5sum);
-}
-
 } // namespace
 
-int main(int argc, char** argv)
+int main()
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     ENG_reset_records();
     STG_set_defaults();
     ENG_set_progress_hook(nullptr); // draws nothing
@@ -330,10 +285,6 @@ int main(int argc, char** argv)
     check_tree();
     std::printf("tree written, synced and read once in %.1f s\n",
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    register_benchmarks();
-    recording_reporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    print_summary(reporter);
-    benchmark::Shutdown();
+    compare(bench_rounds(7));
     return 0;
 }

@@ -99,19 +99,35 @@ void record_best(const std::string& name, double seconds)
 
 double best_of(const std::string& name) { return bests().count(name) ? bests()[name] : 0; }
 
+namespace {
+
+double median_of(std::vector<double> v)
+{
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+// The median over rounds of side's time over first's time in the same round:
+// a load spike that slows one round slows both sides of it, so this ratio
+// shakes less than the ratio of the medians.
+double paired_median(const contender_times& side, const contender_times& first)
+{
+    std::vector<double> ratios;
+    for (std::size_t r = 0; r < side.seconds.size() && r < first.seconds.size(); ++r)
+        if (first.seconds[r] > 0) ratios.push_back(side.seconds[r] / first.seconds[r]);
+    return median_of(ratios);
+}
+
+} // namespace
+
 double contender_times::min() const
 {
     return seconds.empty() ? 0 : *std::min_element(seconds.begin(), seconds.end());
 }
 
-double contender_times::median() const
-{
-    if (seconds.empty()) return 0;
-    std::vector<double> s = seconds;
-    std::sort(s.begin(), s.end());
-    const std::size_t n = s.size();
-    return n % 2 ? s[n / 2] : (s[n / 2 - 1] + s[n / 2]) / 2;
-}
+double contender_times::median() const { return median_of(seconds); }
 
 std::vector<contender_times> alternate(const std::vector<contender>& sides, int rounds)
 {
@@ -139,7 +155,7 @@ void print_comparison(const std::string& title, const std::vector<contender_time
     std::size_t rounds = 0;
     for (const contender_times& t : times) rounds = std::max(rounds, t.seconds.size());
     std::printf("\n%s (%zu alternated rounds, load average %.1f)\n", title.c_str(), rounds, load_average());
-    std::printf("  %-34s %9s %9s %12s %16s\n", "", "min s", "median s", "rate", "first's speed x");
+    std::printf("  %-34s %9s %9s %12s %24s\n", "", "min s", "median s", "rate", "first's speed x");
     const contender_times& first = times.front();
     for (const contender_times& t : times) {
         if (t.failed || t.seconds.empty()) {
@@ -150,10 +166,11 @@ void print_comparison(const std::string& title, const std::vector<contender_time
         std::snprintf(rate, sizeof rate, "%.0f %s/s", work / t.median(), unit);
         std::printf("  %-34s %9.3f %9.3f %12s", t.name.c_str(), t.min(), t.median(), rate);
         if (&t != &first && !first.failed && !first.seconds.empty())
-            std::printf("   %5.2f / %5.2f", t.min() / first.min(), t.median() / first.median());
+            std::printf("   %5.2f / %5.2f / %5.2f", t.min() / first.min(), t.median() / first.median(),
+                        paired_median(t, first));
         std::printf("\n");
     }
-    std::printf("  (last column: min/min and median/median)\n");
+    std::printf("  (last column: min/min, median/median, and the median of each round's own ratio)\n");
 }
 
 int bench_rounds(int fallback)

@@ -54,8 +54,9 @@ std::vector<contender_times> alternate(const std::vector<contender>& sides, int 
 
 // Prints one line per contender: min and median time, the rate of `work`
 // `unit`s (e.g. MB, files) per second at the median, and the ratio of the
-// first contender's speed to each other's (min/min and median/median; above
-// 1 means the first is faster).
+// first contender's speed to each other's (min/min, median/median and the
+// paired median: the median of the rounds' own ratios; above 1 means the
+// first is faster).
 void print_comparison(const std::string& title, const std::vector<contender_times>& times, double work,
                       const char* unit);
 

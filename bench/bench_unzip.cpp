@@ -156,7 +156,7 @@ int main(int argc, char** argv)
     char title[160];
     std::snprintf(title, sizeof title, "extraction of %zu files, %.1f MB (largest entry %zu KiB)",
                   2 * set.archives.size(), static_cast<double>(set.bytes) / 1e6, set.largest / 1024);
-    print_comparison(title, alternate(sides, bench_rounds(5)), static_cast<double>(set.bytes) / 1e6, "MB");
+    print_comparison(title, alternate(sides, bench_rounds(7)), static_cast<double>(set.bytes) / 1e6, "MB");
 
     auto peak = [](const std::function<std::vector<std::string>(const std::string&)>& argv) {
         const std::string out = fresh_out();

@@ -9,7 +9,9 @@
 #include "foundation/hooks.h"
 #include "engine/install_records.h"
 #include "files/io_utils.h"
+#include "files/io_paths.h"
 #include "files/md5.h"
+#include "files/md5_pool.h"
 #include "engine/stg.h"
 #include "files/text_scan.h"
 #include "files/xmap.h"
@@ -61,6 +63,8 @@ bool dropped_by_network_build(const std::string& name)
                       name.find("Orbit View Textures") != std::string::npos);
 }
 
+const char examine_who[] = "calc_file_md5"; // the name the examination's log lines have always carried
+
 void refuse_path(const char* why, const std::string& path)
 {
     __MACIBM_alert(0, why, "This is impossible to download or delete!", "It is:", path, t_exit, __FILE__, __LINE__);
@@ -104,6 +108,53 @@ void remember_examined_folder()
     examined_folder.ino = st.st_ino;
 }
 
+// Hands entry i's path to a worker of the pool, which opens and digests the
+// file; a refused path goes as "" and is logged when its turn comes.
+void hand_out(md5_pool& pool, size_t i, size_t count, size_t step, const std::string& title)
+{
+    const std::string dest = ENG_disk_path(ENG_current_version(static_cast<int>(i)).path);
+    if (i % step == 0) dir_progress_bar(0, static_cast<float>(i), static_cast<float>(count), 1, title, dest);
+    pool.submit(dest.empty() ? std::string() : IO_checked_full_path(dest, nullptr));
+}
+
+// Entry i's totals and flags once its signature on disk is known.
+void account(size_t i)
+{
+    file_version_struct& v = ENG_current_version(static_cast<int>(i));
+    v.up_to_date = v.sig_have != sig_unreadable && v.sig_want == v.sig_have;
+    if (v.sig_want == sig_gone || v.up_to_date) return;
+    if (!ENG_current_wanted(static_cast<int>(i))) return;
+    stg.download_kb += v.download_kb;
+    stg.disk_kb += v.disk_kb;
+    if (v.platform >= os_mac && v.platform <= os_linux) this_install_has_exes = 1;
+}
+
+void account_for(md5_pool& pool, size_t i)
+{
+    file_version_struct& v = ENG_current_version(static_cast<int>(i));
+    const std::string dest = ENG_disk_path(v.path);
+    v.sig_have = sig_missing;
+    bool not_regular = false;
+    if (!pool.take(v.sig_have, &not_regular)) {
+        if (!dest.empty()) IO_checked_full_path(dest, examine_who); // a refusal's log line, in its turn
+        if (not_regular) IO_log(std::string(examine_who) + ": not a regular file: " + dest);
+        if (!file_is_absent(dest)) v.sig_have = sig_unreadable;
+    }
+    account(i);
+}
+
+// Entry i of a destination that is not there: missing, with nothing looked up.
+void count_absent(size_t i, size_t count, size_t step, const std::string& title)
+{
+    file_version_struct& v = ENG_current_version(static_cast<int>(i));
+    if (i % step == 0)
+        dir_progress_bar(0, static_cast<float>(i), static_cast<float>(count), 1, title, ENG_disk_path(v.path));
+    v.sig_have = sig_missing;
+    account(i);
+}
+
+// The files are digested several at a time on the pool's workers; each entry
+// is accounted for in manifest order once its own signature is back.
 void examine_disk(const std::string& title)
 {
     remember_examined_folder();
@@ -112,20 +163,18 @@ void examine_disk(const std::string& title)
     const bool nothing_there = !dest_dir_path.empty() && file_is_absent(dest_dir_path);
     const size_t count = sim_info.size();
     const size_t step = count / 200 > 0 ? count / 200 : 1;
+    md5_pool pool(md5_pool::default_workers());
+    // Far enough ahead that the files after a few large ones keep every worker
+    // busy while those are read; a path waiting costs only its string.
+    const size_t ahead = 4096;
+    size_t handed = 0;
     for (size_t i = 0; i < count; ++i) {
-        file_version_struct& v = ENG_current_version(static_cast<int>(i));
-        const std::string dest = ENG_disk_path(v.path);
-        if (i % step == 0)
-            dir_progress_bar(0, static_cast<float>(i), static_cast<float>(count), 1, title, dest);
-        v.sig_have = sig_missing;
-        if (!nothing_there && calc_file_md5(dest, v.sig_have) != 0 && !file_is_absent(dest))
-            v.sig_have = sig_unreadable;
-        v.up_to_date = v.sig_have != sig_unreadable && v.sig_want == v.sig_have;
-        if (v.sig_want == sig_gone || v.up_to_date) continue;
-        if (!ENG_current_wanted(static_cast<int>(i))) continue;
-        stg.download_kb += v.download_kb;
-        stg.disk_kb += v.disk_kb;
-        if (v.platform >= os_mac && v.platform <= os_linux) this_install_has_exes = 1;
+        if (nothing_there) {
+            count_absent(i, count, step, title);
+            continue;
+        }
+        for (; handed < count && handed < i + ahead; ++handed) hand_out(pool, handed, count, step, title);
+        account_for(pool, i);
     }
 }
 

@@ -51,18 +51,35 @@ std::string IO_case_resolved(std::string full)
     return full;
 }
 
-int IO_open_regular(const std::string& path, struct stat& st, const char* who)
+std::string IO_checked_full_path(const std::string& path, const char* who)
 {
-    const std::string full = app_path + path;
-    if (!IO_path_dirchars_ok(path, who) || !IO_path_length_ok(full, who)) return -1;
+    std::string full = app_path + path;
+    if (!who) return path.find_first_of("\\:") == std::string::npos && full.size() <= io_max_path ? full : "";
+    if (!IO_path_dirchars_ok(path, who) || !IO_path_length_ok(full, who)) return {};
+    return full;
+}
+
+int IO_open_regular_quietly(const std::string& full, struct stat& st, bool* not_regular)
+{
+    *not_regular = false;
     int fd = open(IO_case_resolved(full).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return -1;
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        IO_log(std::string(who) + ": not a regular file: " + path);
+        *not_regular = true;
         close(fd);
         return -1;
     }
     // Reads of a regular file never wait anyway; plain blocking reads from here.
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+int IO_open_regular(const std::string& path, struct stat& st, const char* who)
+{
+    const std::string full = IO_checked_full_path(path, who);
+    if (full.empty()) return -1;
+    bool not_regular = false;
+    const int fd = IO_open_regular_quietly(full, st, &not_regular);
+    if (not_regular) IO_log(std::string(who) + ": not a regular file: " + path);
     return fd;
 }

@@ -33,3 +33,12 @@ std::string IO_case_resolved(std::string full);
 // file's place), and anything but a regular file is refused with a log line
 // "<who>: not a regular file: <path>". A descriptor (st filled), or -1.
 int IO_open_regular(const std::string& path, struct stat& st, const char* who);
+
+// IO_open_regular in two halves, for a caller that opens on another thread
+// but keeps the log lines in its own order. The first checks path (logging a
+// refusal as who; with who null it logs nothing) and gives app_path + path, or
+// "" when refused; the second, on any
+// thread, resolves the letter case and opens it, logging nothing: -1 with
+// *not_regular set when something other than a regular file stands there.
+std::string IO_checked_full_path(const std::string& path, const char* who);
+int IO_open_regular_quietly(const std::string& full, struct stat& st, bool* not_regular);

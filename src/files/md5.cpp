@@ -349,6 +349,11 @@ int calc_file_md5(const std::string& path, std::string& hex)
     struct stat st;
     int fd = IO_open_regular(path, st, "calc_file_md5");
     if (fd < 0) return err_file_open;
+    return digest_open_file(fd, hex);
+}
+
+int digest_open_file(int fd, std::string& hex)
+{
     MD5Context ctx;
     MD5Init(&ctx);
     posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);

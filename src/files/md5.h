@@ -51,3 +51,8 @@ private:
 // hex untouched when the path is refused, or the file is missing, is not a
 // regular file, or a read fails.
 int calc_file_md5(const std::string& path, std::string& hex);
+
+// The signature of a file already open for reading, read from where it stands
+// to its end; the descriptor is closed. 0 with hex set, or err_file_open with
+// hex untouched when a read fails. Any thread.
+int digest_open_file(int fd, std::string& hex);

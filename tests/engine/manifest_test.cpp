@@ -240,6 +240,46 @@ TEST_F(Manifest, UnreadableFilesAreNeverTakenForMissing)
     EXPECT_TRUE(alerts.alerts().empty());
 }
 
+// The files are examined several at a time: each entry still gets its own
+// file's signature, and the examination's log lines come in manifest order
+// although a large file at the front finishes long after those behind it.
+TEST_F(Manifest, ExaminationKeepsEachResultAndTheLogInManifestOrder)
+{
+    enum what_stands { same, other, absent, a_folder, refused };
+    std::string body = "DIR Top/\n", expected_log;
+    std::vector<std::pair<std::string, const char*>> want; // sig_have per entry; "" for other
+    write_file(product + "big.bin", std::string(4 << 20, 'b'));
+    body += "FILE 0 0 0 1 1 " + std::string(md5_abc) + " big.bin\n";
+    want.push_back({"big.bin", ""});
+    for (int i = 0; i < 300; ++i) {
+        const std::string rel = (i % 5 == refused ? "we:ird/f" : "f") + std::to_string(i);
+        const std::string full = product + rel;
+        std::filesystem::create_directories(full.substr(0, full.rfind('/')));
+        if (i % 5 == same || i % 5 == refused) write_file(full, "abc");
+        if (i % 5 == other) write_file(full, std::string(std::size_t(i) * 997, 'o'));
+        if (i % 5 == a_folder) mkdir(full.c_str(), 0755);
+        if (i % 5 == a_folder) expected_log += "calc_file_md5: not a regular file: " + full + "\n";
+        // One cause logs its first five paths, then says the rest go unlogged.
+        if (i % 5 == refused && i / 5 < 5) expected_log += "calc_file_md5: bad folder character in path: " + full + "\n";
+        if (i % 5 == refused && i / 5 == 5)
+            expected_log += "calc_file_md5: bad folder character in path: further paths refused so are not logged\n";
+        body += "FILE 0 0 0 1 1 " + std::string(md5_abc) + " " + rel + "\n";
+        const char* sig = i % 5 == same ? md5_abc : i % 5 == absent ? sig_missing : i % 5 == other ? "" : sig_unreadable;
+        want.push_back({rel, sig});
+    }
+    const std::string m = write_manifest(body);
+    xer_capture log;
+    ASSERT_EQ(read_directory(m, "t"), dir_ready);
+    EXPECT_EQ(log.text(), expected_log);
+    ASSERT_EQ(sim_info.size(), want.size());
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        SCOPED_TRACE(want[i].first);
+        const std::string& have = version(static_cast<int>(i), 0).sig_have;
+        if (*want[i].second) EXPECT_EQ(have, want[i].second);
+        else EXPECT_EQ(have, md5_of(read_file(product + want[i].first)));
+    }
+}
+
 TEST_F(Manifest, TotalsStayExactPastSixteenGigabytes)
 {
     std::string body = "DIR Top/\n";

@@ -1,0 +1,62 @@
+// md5_pool.h - signatures of files opened and digested on worker threads,
+// several files at a time, handed back in the order the files were given.
+// The workers log nothing: the caller checks the paths (and logs, and reports
+// progress) on its own thread and learns in order what each file turned out to be.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+class md5_pool {
+public:
+    // Up to `workers` threads, started with the first path; none at all when
+    // every path was refused. With no thread to be had, files are opened and
+    // digested on the caller's thread as they are given.
+    explicit md5_pool(unsigned workers);
+    ~md5_pool(); // drops the files not yet started, joins the workers
+    md5_pool(const md5_pool&) = delete;
+    md5_pool& operator=(const md5_pool&) = delete;
+
+    // A full path from IO_checked_full_path (io_paths.h), opened as
+    // IO_open_regular_quietly opens it; "" for a refused one, which comes back
+    // as a failed result in its turn.
+    void submit(std::string full);
+    // The oldest result not yet taken, waited for: true with hex set, or false
+    // when the file could not be opened or read, with *not_regular set when
+    // something other than a regular file stood there.
+    bool take(std::string& hex, bool* not_regular);
+    std::size_t in_hand() const { return results_.size(); }
+
+    // The workers an examination uses: the processor count, at most 8.
+    static unsigned default_workers();
+
+private:
+    struct result {
+        bool done = false;
+        bool ok = false;
+        bool not_regular = false;
+        std::string hex;
+    };
+    struct job {
+        std::string full;
+        result* slot;
+    };
+    static void digest(const std::string& full, result& r);
+
+    void start_workers();
+    void work();
+
+    unsigned wanted_;
+    bool started_ = false;
+    std::mutex lock_;
+    std::condition_variable jobs_ready_, results_ready_;
+    std::deque<job> jobs_;
+    std::deque<result> results_; // in submission order; stable addresses at both ends
+    bool stop_ = false;
+    std::vector<std::thread> threads_;
+};
