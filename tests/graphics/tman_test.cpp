@@ -611,6 +611,18 @@ TEST_F(TmanTest, MissingRefsBindThePlaceholderAndAlertOnce)
     EXPECT_EQ(alerts.alerts().size(), 3u);
 }
 
+TEST_F(TmanTest, ResetForgetsWhichMissingRefsWereReported)
+{
+    // A new start (a reset) reports a missing ref again: the user sees every start's fault once.
+    t.bind_ref(5000, 0, 0);
+    t.bind_ref(5000, 0, 0);
+    ASSERT_EQ(alerts.alerts().size(), 1u);
+    t.reset();
+    TEX_reset_bind();
+    t.bind_ref(5000, 0, 0);
+    EXPECT_EQ(alerts.alerts().size(), 2u) << "after a reset the missing ref went unreported";
+}
+
 // ---- deferred scenery ---------------------------------------------------------------------------
 
 TEST_F(TmanTest, DeferredSceneryLoadsWithStatusEveryFortyEntries)
