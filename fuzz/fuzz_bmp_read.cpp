@@ -5,21 +5,17 @@
 
 #include "graphics/tex_bmp.h"
 
-#include <cstdlib>
-#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     fuzz_init();
     fuzz_mapping m(data, size);
     const fuzz_options o(data, size);
-    std::vector<unsigned char> buffer(o.caller_buffer ? 1 << 20 : 0);
-    unsigned char* px = o.caller_buffer ? buffer.data() : nullptr;
+    fuzz_pixels out(o.caller_buffer);
     TEX_image_desc d{};
     try {
-        TEX_load_bmp("fuzz.bmp", &m.map, px, buffer.size(), o.desired, o.row_pixels, o.make_pow2, d);
+        TEX_load_bmp("fuzz.bmp", &m.map, out.px, out.capacity, o.desired, o.row_pixels, o.make_pow2, d);
     } catch (const fuzz_fatal&) {
     }
-    if (!o.caller_buffer) std::free(px);
     return 0;
 }

@@ -9,6 +9,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <vector>
 
 struct fuzz_fatal {};
 
@@ -40,7 +42,7 @@ struct fuzz_mapping {
 struct fuzz_options {
     unsigned int desired;
     int follow_alpha, make_pow2, row_pixels;
-    bool caller_buffer; // a 1 MiB buffer with its capacity, else the reader allocates
+    bool caller_buffer; // the kept 1 MiB buffer with its capacity, else the reader allocates
     explicit fuzz_options(const std::uint8_t* data, std::size_t size)
     {
         const unsigned b = size ? data[size - 1] : 0;
@@ -51,4 +53,29 @@ struct fuzz_options {
         caller_buffer = (b >> 4) & 1;
         row_pixels = (b >> 5) & 1 ? 2048 : 0;
     }
+};
+
+// Where a reader puts its pixels: the caller's 1 MiB buffer, one for the
+// whole process as the program keeps its scratch buffer (a fresh, cleared
+// buffer for every input cost a hundred times the read), or, with none, the
+// block the reader allocates, freed at the end of the input.
+struct fuzz_pixels {
+    unsigned char* px;
+    std::size_t capacity;
+    explicit fuzz_pixels(bool caller_buffer)
+    {
+        static std::vector<unsigned char> kept(std::size_t(1) << 20);
+        px = caller_buffer ? kept.data() : nullptr;
+        capacity = caller_buffer ? kept.size() : 0;
+        from_caller = caller_buffer;
+    }
+    ~fuzz_pixels()
+    {
+        if (!from_caller) std::free(px);
+    }
+    fuzz_pixels(const fuzz_pixels&) = delete;
+    fuzz_pixels& operator=(const fuzz_pixels&) = delete;
+
+private:
+    bool from_caller;
 };

@@ -2,6 +2,7 @@
 // sniffer and both readers meet the bytes through a real mapping. Must not
 // crash, leak, or write past its buffer; the readers' fatal alerts are expected.
 #include "fuzz_image.h"
+#include "fuzz_scratch.h"
 
 #include "graphics/tex_any.h"
 
@@ -10,21 +11,17 @@
 #include <filesystem>
 #include <string>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
 struct scratch_file {
-    std::string path;
-    scratch_file()
+    std::string dir = fuzz_scratch_folder();
+    std::string path = dir + "/image";
+    ~scratch_file()
     {
-        char tmpl[] = "/tmp/sky-fuzz-image-XXXXXX";
-        const int fd = mkstemp(tmpl);
-        if (fd < 0) std::abort();
-        close(fd);
-        path = tmpl;
+        unlink(path.c_str());
+        rmdir(dir.c_str());
     }
-    ~scratch_file() { unlink(path.c_str()); }
 };
 
 } // namespace
@@ -38,13 +35,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::fclose(out);
     }
     const fuzz_options o(data, size);
-    std::vector<unsigned char> buffer(o.caller_buffer ? 1 << 20 : 0);
-    unsigned char* px = o.caller_buffer ? buffer.data() : nullptr;
+    fuzz_pixels out(o.caller_buffer);
     TEX_image_desc d{};
     try {
-        TEX_load_any(f.path, px, buffer.size(), o.desired, o.row_pixels, o.follow_alpha, d);
+        TEX_load_any(f.path, out.px, out.capacity, o.desired, o.row_pixels, o.follow_alpha, d);
     } catch (const fuzz_fatal&) {
     }
-    if (!o.caller_buffer) std::free(px);
     return 0;
 }

@@ -42,13 +42,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     repair_crcs(file);
     fuzz_mapping m(file.data(), file.size());
     const fuzz_options o(data, size);
-    std::vector<unsigned char> buffer(o.caller_buffer ? 1 << 20 : 0);
-    unsigned char* px = o.caller_buffer ? buffer.data() : nullptr;
+    fuzz_pixels out(o.caller_buffer);
     TEX_image_desc d{};
     try {
-        TEX_load_png("fuzz.png", &m.map, px, buffer.size(), o.desired, o.row_pixels, o.make_pow2, o.follow_alpha, d);
+        TEX_load_png("fuzz.png", &m.map, out.px, out.capacity, o.desired, o.row_pixels, o.make_pow2, o.follow_alpha, d);
     } catch (const fuzz_fatal&) {
     }
-    if (!o.caller_buffer) std::free(px);
     return 0;
 }

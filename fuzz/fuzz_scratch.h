@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 struct fuzz_fatal_alert {};
 
@@ -19,14 +21,24 @@ inline void fuzz_alert_handler(int, const alert_lines&, int type, const char*, i
     if (type == t_exit) throw fuzz_fatal_alert{};
 }
 
+// A fresh private folder for the process's scratch files, in memory where
+// the machine has a tmpfs: a file rewritten for every input on a disk file
+// system is flushed at each close, and the run then waits on the disk.
+inline std::string fuzz_scratch_folder()
+{
+    struct stat st;
+    const bool in_memory = stat("/dev/shm", &st) == 0 && S_ISDIR(st.st_mode) && access("/dev/shm", W_OK) == 0;
+    std::string tmpl = std::string(in_memory ? "/dev/shm" : "/tmp") + "/sky-fuzz-XXXXXX";
+    if (!mkdtemp(tmpl.data())) std::abort();
+    return tmpl;
+}
+
 struct fuzz_scratch {
     std::string dir; // ends without '/'
 
     fuzz_scratch()
     {
-        char tmpl[] = "/tmp/sky-fuzz-XXXXXX";
-        if (!mkdtemp(tmpl)) std::abort();
-        dir = tmpl;
+        dir = fuzz_scratch_folder();
         MACIBM_set_alert_hook(fuzz_alert_handler);
     }
     ~fuzz_scratch()

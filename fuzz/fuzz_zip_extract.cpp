@@ -6,6 +6,8 @@
 // absolute name the seeds use appears. Nor may it make a link that leads out:
 // every link below a/out, resolved on the disk (links followed, the missing
 // rest taken as written), must stay below a/out.
+#include "fuzz_scratch.h"
+
 #include "files/zip_io.h"
 
 #include <cstdint>
@@ -26,9 +28,7 @@ struct scratch {
     std::string dir;
     scratch()
     {
-        char tmpl[] = "/tmp/sky-fuzz-XXXXXX";
-        if (!mkdtemp(tmpl)) std::abort();
-        dir = tmpl;
+        dir = fuzz_scratch_folder();
         if (mkdir((dir + "/a").c_str(), 0755) != 0) std::abort();
     }
     ~scratch()

@@ -611,6 +611,41 @@ TEST_F(TmanTest, MissingRefsBindThePlaceholderAndAlertOnce)
     EXPECT_EQ(alerts.alerts().size(), 3u);
 }
 
+TEST_F(TmanTest, ResetForgetsWhichMissingRefsWereReported)
+{
+    // A new start (a reset) reports a missing ref again: the user sees every start's fault once.
+    t.bind_ref(5000, 0, 0);
+    t.bind_ref(5000, 0, 0);
+    ASSERT_EQ(alerts.alerts().size(), 1u);
+    t.reset();
+    TEX_reset_bind();
+    t.bind_ref(5000, 0, 0);
+    EXPECT_EQ(alerts.alerts().size(), 2u) << "after a reset the missing ref went unreported";
+}
+
+TEST_F(TmanTest, ResetIsTheConstructedState)
+{
+    const std::string picture = png_file("known.png", 2, 2);
+    const int first = t.load_texture(tex_fail_alert, 0, tex_col_rgba, tex_load_now, picture);
+    ASSERT_EQ(t.ref_of_name(picture), first);
+    t.scene_load_fail = t.plane_load_fail = t.instl_load_fail = 1;
+    tex_load_vars job;
+    t.async_job = &job;
+    t.async_result = 3;
+    t.async_index = 7;
+    t.reset();
+    const tman_class fresh;
+    EXPECT_EQ(t.ref_of_name(picture), 0) << "the name index outlived the reset";
+    EXPECT_EQ(t.ref_dat.size(), fresh.ref_dat.size());
+    EXPECT_EQ(t.num_loaded, fresh.num_loaded);
+    EXPECT_EQ(t.num_total, fresh.num_total);
+    EXPECT_EQ(t.async_index, fresh.async_index);
+    EXPECT_FALSE(t.has_scene_load_fail() || t.has_plane_load_fail() || t.has_instl_load_fail());
+    EXPECT_EQ(t.async_job, nullptr);
+    EXPECT_EQ(t.async_result, 0);
+    EXPECT_EQ(t.async_finisher, nullptr);
+}
+
 // ---- deferred scenery ---------------------------------------------------------------------------
 
 TEST_F(TmanTest, DeferredSceneryLoadsWithStatusEveryFortyEntries)

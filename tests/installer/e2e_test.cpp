@@ -48,36 +48,44 @@ protected:
     // From the ready main screen: INSTALL, then AGREE in the licence window.
     void install_and_agree()
     {
-        ASSERT_TRUE(x.wait_for(180, [&] { return x.main_screen_ready(); })) << "no ready screen\n" << said();
+        ASSERT_TRUE(x.wait_for(180, [&] { return x.main_screen_ready(); }, "the ready screen")) << said();
         x.shoot("ready");
         x.press(at_install);
-        ASSERT_TRUE(x.wait_for(60, [&] { return x.sub_window_open(); })) << "no licence window";
+        ASSERT_TRUE(x.wait_for(60, [&] { return x.sub_window_open(); }, "the licence window"));
         x.shoot("licence");
         x.press(at_agree);
     }
-    // The alert window: saved, then Return dismisses it.
-    void answer_alert(const std::string& name)
+    // The alert window: saved, then Return dismisses it. A fatal alert ends
+    // the program with its Return: then the end is the alert closing.
+    void answer_alert(const std::string& name, e2e_session::at_end end = e2e_session::at_end::fails)
     {
-        ASSERT_TRUE(x.wait_for(60, [&] { return x.alert_open(); })) << "no alert window\n" << said();
+        ASSERT_TRUE(x.wait_for(60, [&] { return x.alert_open(); }, "the " + name)) << said();
         x.shoot(name);
         x.key_return();
-        ASSERT_TRUE(x.wait_for(30, [&] { return !x.alert_open(); })) << "the alert stayed open";
+        ASSERT_TRUE(x.wait_for(30, [&] { return !x.alert_open(); }, "the " + name + " to close", end));
     }
     // The completion: the product under the set's name, the alert, EXIT, status 0.
     void complete_and_exit()
     {
-        ASSERT_TRUE(x.wait_for(600, [&] { return fs::exists(renamed); })) << "the install never finished\n" << said();
+        ASSERT_TRUE(x.wait_for(600, [&] { return fs::exists(renamed); }, "the renamed product")) << said();
         answer_alert("completion_alert");
         exit_with_status_zero("complete");
     }
     void exit_with_status_zero(const std::string& shot)
     {
-        ASSERT_TRUE(x.wait_for(60, [&] { return x.exit_offered(); }));
+        ASSERT_TRUE(x.wait_for(60, [&] { return x.exit_offered(); }, "EXIT offered"));
         x.shoot(shot);
         x.press(at_exit);
         ASSERT_TRUE(x.wait_end(60)) << "EXIT did not end the installer";
         EXPECT_EQ(x.exit_status(), 0);
         EXPECT_TRUE(x.temp_folders().empty()) << "the run's temporary folder was left";
+    }
+    // The modified-file question: saved, then answered with the button at `answer`.
+    void answer_question(screen_point answer)
+    {
+        ASSERT_TRUE(x.wait_for(120, [&] { return question_open(); }, "the modified-file question")) << said();
+        x.shoot("modified_file_question");
+        x.press(answer);
     }
     bool question_open()
     {
@@ -140,6 +148,12 @@ protected:
         answer_alert(tag + "completion_alert");
         exit_with_status_zero(tag + "complete");
     }
+    // Folders made for the install may stay; no file is touched.
+    void expect_files_untouched(const std::string& expected, const std::string& actual)
+    {
+        for (const std::string& d : tree_differences(expected, actual))
+            if (d.find("(folder)") == std::string::npos) ADD_FAILURE() << d;
+    }
 };
 
 TEST_F(EndToEnd, FreshInstallLeavesTheShippedTreeUnderTheSetsName)
@@ -160,9 +174,7 @@ TEST_F(EndToEnd, UpdateAsksAboutTheModifiedFileAndKeepsTheUsersFiles)
     ASSERT_TRUE(copy_tree(sample.update_product, dest));
     start(sample.root);
     install_and_agree();
-    ASSERT_TRUE(x.wait_for(120, [&] { return question_open(); })) << "no question about the modified file";
-    x.shoot("modified_file_question");
-    x.press(at_overwrite);
+    answer_question(at_overwrite);
     complete_and_exit();
     expect_tree(sample.update_expected, renamed);
     const std::string text = log();
@@ -284,14 +296,52 @@ TEST_F(EndToEnd, DamagedArchiveKeepsTheOldFileAndSaysSo)
     write_file(archive, bytes);
     start(sample.root);
     install_and_agree();
-    ASSERT_TRUE(x.wait_for(120, [&] { return question_open(); }));
-    x.press(at_overwrite);
+    answer_question(at_overwrite);
     answer_alert("extraction_alert");
     exit_with_status_zero("failed");
     EXPECT_EQ(read_file(dest + "Resources/docs/readme.txt"), "Skylume 9 readme\n");
     EXPECT_FALSE(fs::exists(renamed)) << "a failed install renamed the product";
     expect_old_or_new(sample.update_product, sample.update_expected, dest);
     EXPECT_NE((log() + said()).find("The installer cannot extract a file."), std::string::npos);
+}
+
+TEST_F(EndToEnd, IntactArchiveWithTheWrongSignatureKeepsTheOldFileAndSaysSo)
+{
+    // A sound archive whose file has the listed length but other bytes: only
+    // the signature check can refuse it.
+    ASSERT_TRUE(copy_tree(sample.update_product, dest));
+    const std::string archive = sample.root + sample.set_name + "/Skylume/Resources/docs/readme.txt.zip";
+    const std::string listed = read_file(sample.update_expected + "Resources/docs/readme.txt");
+    std::string other = listed;
+    other[0] = char(other[0] ^ 0x20);
+    const std::string staged = tmp / "readme.txt";
+    write_file(staged, other);
+    const std::string rezip = "python3 -c 'import sys, zipfile\n"
+                              "with zipfile.ZipFile(sys.argv[1], \"w\", zipfile.ZIP_DEFLATED) as z: z.write(sys.argv[2], \"readme.txt\")' ";
+    ASSERT_EQ(std::system((rezip + "'" + archive + "' '" + staged + "'").c_str()), 0);
+    start(sample.root);
+    install_and_agree();
+    answer_question(at_overwrite);
+    answer_alert("signature_alert");
+    exit_with_status_zero("failed");
+    EXPECT_EQ(read_file(dest + "Resources/docs/readme.txt"), read_file(sample.update_product + "Resources/docs/readme.txt"));
+    EXPECT_FALSE(fs::exists(renamed)) << "a failed install renamed the product";
+    expect_old_or_new(sample.update_product, sample.update_expected, dest);
+    EXPECT_NE((log() + said()).find("The installer cannot extract a file."), std::string::npos);
+}
+
+TEST_F(EndToEnd, CancellingAtTheModifiedFileQuestionTouchesNothing)
+{
+    ASSERT_TRUE(copy_tree(sample.update_product, dest));
+    start(sample.root);
+    install_and_agree();
+    answer_question(at_cancel_all);
+    ASSERT_TRUE(x.wait_for(60, [&] { return !x.sub_window_open(); }, "the question to close"));
+    exit_with_status_zero("cancelled");
+    EXPECT_FALSE(fs::exists(renamed)) << "a cancelled install renamed the product";
+    EXPECT_NE(log().find("File: " + dest + sample.modified_rel + "  sig_want="), std::string::npos);
+    EXPECT_EQ(log().find("EXPANDING file"), std::string::npos) << "a file was installed after the cancel";
+    expect_files_untouched(sample.update_product, dest);
 }
 
 TEST_F(EndToEnd, TruncatedManifestEndsWithTheDiscMessageAndTouchesNothing)
@@ -301,7 +351,7 @@ TEST_F(EndToEnd, TruncatedManifestEndsWithTheDiscMessageAndTouchesNothing)
     const std::string bytes = read_file(zip);
     write_file(zip, bytes.substr(0, bytes.size() / 2));
     start(sample.root);
-    answer_alert("manifest_alert");
+    answer_alert("manifest_alert", e2e_session::at_end::succeeds);
     ASSERT_TRUE(x.wait_end(60)) << "the installer went on without its manifest";
     EXPECT_NE((log() + said()).find("DVD scan: The installer cannot extract a file."), std::string::npos);
     expect_tree(sample.update_product, dest);
@@ -344,9 +394,7 @@ TEST_F(EndToEnd, DisagreeInstallsNothing)
     }
     ASSERT_TRUE(x.wait_for(60, [&] { return !x.sub_window_open(); }));
     exit_with_status_zero("declined");
-    // Folders made for the install may stay; no file is touched.
-    for (const std::string& d : tree_differences(sample.update_product, dest))
-        if (d.find("(folder)") == std::string::npos) ADD_FAILURE() << d;
+    expect_files_untouched(sample.update_product, dest);
 }
 
 TEST_F(EndToEnd, FullDestinationRefusesTheInstallAndSaysSo)
@@ -385,8 +433,7 @@ TEST_F(EndToEnd, FullDestinationRefusesTheInstallAndSaysSo)
     x.press(at_exit);
     ASSERT_TRUE(x.wait_end(60));
     EXPECT_EQ(x.exit_status(), 0);
-    for (const std::string& d : tree_differences(sample.update_product, out + "/Skylume"))
-        if (d.find("(folder)") == std::string::npos) ADD_FAILURE() << d;
+    expect_files_untouched(sample.update_product, out + "/Skylume");
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // about_frame_test.cpp - the About window on a real frame buffer (Xvfb with
 // Mesa's software GL): one drawing pass with the update button showing, read
-// back and left as "about_<test>.png" in the working folder (the build
-// folder) to look at.
+// back and left as "about_<test>.png" in the test program's build folder to
+// look at.
 #include "about_fakes.h"
 #include "foundation/hl_types.h"
 #include "graphics/gl_calls.h"

@@ -3,7 +3,7 @@
 // that XTest makes from a second connection, on a temporary tree: enter a
 // folder, go up through the level pop-up, make a folder, select, cancel. The
 // chooser and the dialog are left as "chooser_<test>.png" and
-// "open_save_<test>.png" in the working folder (the build folder).
+// "open_save_<test>.png" in the test program's build folder.
 #include "files/opensave.h"
 #include "files/opensave_cache.h"
 #include "foundation/hl_types.h"

@@ -16,6 +16,7 @@
 #include "support/gl_recorder.h"
 #include "support/main_window.h"
 #include "support/testkit.h"
+#include "support/window_kit.h"
 #include "support/x_peer.h"
 #include "support/xvfb.h"
 #include "ui/ogl_state.h"
@@ -113,9 +114,10 @@ GLint gl_int(GLenum name)
 
 bool gl_on(GLenum cap) { return glIsEnabled(cap) == GL_TRUE; }
 
-// A binary PPM of the back buffer, top row first, in the test's working folder.
-void save_screenshot(const std::string& path, int w, int h)
+// A binary PPM of the back buffer, top row first, in the test program's folder.
+void save_screenshot(const std::string& name, int w, int h)
 {
+    const std::string path = test_program_folder() + name;
     std::vector<unsigned char> pixels(static_cast<size_t>(w) * static_cast<size_t>(h) * 3);
     glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
     std::ofstream out(path, std::ios::binary);

@@ -109,24 +109,41 @@ bool e2e_session::running()
     return !ended;
 }
 
-bool e2e_session::wait_for(int seconds, const std::function<bool()>& cond)
+namespace {
+
+std::string how_it_ended(int status)
 {
-    for (int i = 0; i < seconds * 50; ++i) {
-        if (cond()) return true;
-        if (!running()) return false;
-        usleep(20000);
-    }
-    return false;
+    if (WIFEXITED(status)) return "the program ended with status " + std::to_string(WEXITSTATUS(status));
+    if (WIFSIGNALED(status)) return "the program was ended by signal " + std::to_string(WTERMSIG(status));
+    return "the program ended";
 }
 
-bool e2e_session::wait_end(int seconds)
+} // namespace
+
+::testing::AssertionResult e2e_session::wait_for(int seconds, const std::function<bool()>& cond,
+                                                 const std::string& what, at_end end)
+{
+    const std::string name = "waiting for " + (what.empty() ? std::string("a condition") : what) + ": ";
+    for (int i = 0; i < seconds * 50; ++i) {
+        if (cond()) return ::testing::AssertionSuccess() << name << "met";
+        if (!running()) {
+            // The end may have come between the look and the check: one last look.
+            if (end == at_end::succeeds || cond()) return ::testing::AssertionSuccess() << name << "met by the end";
+            return ::testing::AssertionFailure() << name << how_it_ended(status) << " first";
+        }
+        usleep(20000);
+    }
+    return ::testing::AssertionFailure() << name << "timed out after " << seconds << " s";
+}
+
+::testing::AssertionResult e2e_session::wait_end(int seconds)
 {
     for (int i = 0; i < seconds * 50; ++i) {
-        if (!running()) return true;
+        if (!running()) return ::testing::AssertionSuccess() << how_it_ended(status);
         usleep(20000);
     }
     kill_now();
-    return false;
+    return ::testing::AssertionFailure() << "the program was still running after " << seconds << " s (killed)";
 }
 
 void e2e_session::kill_now()

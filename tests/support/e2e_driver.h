@@ -8,6 +8,8 @@
 
 #include <sys/types.h>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -58,10 +60,17 @@ public:
     void start(const std::string& cwd, const std::string& home, const std::vector<std::string>& argv,
                bool with_display = true);
     bool running();
-    // Polls cond every 20 ms while the program runs; false once it ended or after `seconds`.
-    bool wait_for(int seconds, const std::function<bool()>& cond);
+    // What a wait makes of the program ending before its condition held.
+    enum class at_end {
+        fails,    // the program should still be there
+        succeeds, // the end is one way the awaited thing happens (a fatal alert closed)
+    };
+    // Polls cond every 20 ms for at most `seconds`. A failure names the wait
+    // (`what`) and says whether it timed out or the program ended, and how.
+    ::testing::AssertionResult wait_for(int seconds, const std::function<bool()>& cond, const std::string& what = "",
+                                        at_end end = at_end::fails);
     // Waits for the end; a program still running then is killed and counts as hung.
-    bool wait_end(int seconds);
+    ::testing::AssertionResult wait_end(int seconds);
     void kill_now();                 // SIGKILL, waited for
     int exit_status() const;         // the status of a normal end, -1 after a signal
     pid_t pid() const { return child; }

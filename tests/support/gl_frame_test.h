@@ -3,7 +3,7 @@
 // as the program's context set-up leaves it, the interface textures loaded,
 // the 2D projection over the whole window, alerts recorded and the colour
 // table kept. Each test's frame is left as "<prefix><test>.png" in the
-// working folder (the build folder) to look at. Header-only; include it
+// test program's build folder to look at. Header-only; include it
 // after gtest, like gl_window.h.
 #pragma once
 

@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ostream>
+#include <unistd.h>
 #include <vector>
 
 // ---- state as start-up leaves it -----------------------------------------------------------
@@ -121,13 +122,25 @@ rgb pixel_at(int x, int y)
     return {p[0], p[1], p[2]};
 }
 
+std::string test_program_folder()
+{
+    char exe[4096];
+    const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    if (n <= 0) return "";
+    const std::string path(exe, static_cast<std::size_t>(n));
+    return path.substr(0, path.rfind('/') + 1);
+}
+
 int save_frame_png(const std::string& file)
 {
     const std::string kept = app_path;
     app_path.clear(); // the name as given, whatever folder the test used
     OGL_screenshot(0);
     const TEX_image_desc desc = {GL_RGB, 1024, 768, 0, 0};
-    const int written = TEX_save_png(file, desc, scratch_array);
+    // Not the current folder: a test program started from the source root
+    // would leave its pictures in the repository.
+    const std::string where = !file.empty() && file[0] == '/' ? file : test_program_folder() + file;
+    const int written = TEX_save_png(where, desc, scratch_array);
     app_path = kept;
     return written;
 }

@@ -54,9 +54,10 @@ std::ostream& operator<<(std::ostream& os, const rgb& c); // "(r, g, b)"
 rgb pixel_at(int x, int y); // one pixel of the current buffer, GL's coordinates
 
 // The 1024 x 768 back buffer through the screenshot's reader and PNG writer
-// into `file`, in the working folder (the build folder) when relative;
-// app_path is kept. 1 when written.
+// into `file`, in the test program's own build folder when relative, whatever
+// the current folder; app_path is kept. 1 when written.
 int save_frame_png(const std::string& file);
+std::string test_program_folder(); // the running program's folder, ending in '/
 // Pixels of a window rectangle that differ from the colour at (bx, by) by
 // more than 40 in some channel; GL's coordinates, y upwards.
 int differing_pixels(int x, int y, int w, int h, int bx, int by);

@@ -11,6 +11,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/select.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,7 +19,9 @@
 // Starts the server on the first call and points DISPLAY at it (and Mesa at
 // its software renderer); later calls return the same display. Returns the
 // display name (":3"), or "" with the reason in *why when no server could be
-// started: a window test then fails, it never skips.
+// started: a window test then fails, it never skips. The server lives no
+// longer than the thread that started it (call it from the main thread): a
+// test program that crashes, or is killed, takes its server with it.
 inline std::string xvfb_display(std::string* why = nullptr);
 
 namespace xvfb_detail {
@@ -69,12 +72,16 @@ inline std::string start(std::string* why)
         *why = std::string("pipe: ") + std::strerror(errno);
         return "";
     }
+    const pid_t parent = getpid();
     const pid_t pid = fork();
     if (pid < 0) {
         *why = std::string("fork: ") + std::strerror(errno);
         return "";
     }
     if (pid == 0) {
+        // The atexit stop never runs after a crash or SIGKILL: the kernel
+        // ends the server with its test program instead.
+        if (prctl(PR_SET_PDEATHSIG, SIGTERM) != 0 || getppid() != parent) _exit(126);
         close(fds[0]);
         const int quiet = open("/dev/null", O_WRONLY);
         if (quiet >= 0) {

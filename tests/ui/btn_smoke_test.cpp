@@ -1,7 +1,7 @@
 // btn_smoke_test.cpp - widgets on a real frame buffer (Xvfb with Mesa's
 // software GL): a dialog panel with a push button, a check box and a text
 // field drawn from the interface atlas, read back pixel by pixel and left as
-// "widgets_<test>.png" in the working folder (the build folder) to look at.
+// "widgets_<test>.png" in the test program's build folder to look at.
 #include "foundation/cmnd.h"
 #include "foundation/hl_types.h"
 #include "graphics/gl_calls.h"

@@ -2,7 +2,7 @@
 // (Xvfb with Mesa's software GL), read back pixel by pixel: primitives, the
 // glyphs of the interface atlas the right way up, the backdrop tiles, and a
 // screenshot read back with the program's own PNG reader. Each test leaves a
-// PNG of its frame in the working folder (the build folder) to look at.
+// PNG of its frame in its build folder to look at.
 #include "ui/ogl_draw.h"
 #include "ui/ogl_sbuff.h"
 #include "ui/ogl_text.h"
@@ -21,6 +21,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <cstdio>
+#include <filesystem>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -208,6 +211,23 @@ TEST_F(DrawnFrame, ScreenshotReadsBackThroughThePngReader)
     EXPECT_EQ(off, 0u);
     EXPECT_EQ(pixels[0], 255); // bottom-left is the red fill: rows bottom-up both ways
     free(pixels);
+}
+
+// A test program started from another folder (the source root) still leaves
+// its pictures in its build folder.
+TEST_F(DrawnFrame, SavedFramesGoToTheBuildFolderWhateverTheCurrentFolder)
+{
+    temp_dir elsewhere;
+    char* const started_in = getcwd(nullptr, 0);
+    ASSERT_EQ(chdir(elsewhere.path().c_str()), 0);
+    const std::string name = "frame_saved_from_elsewhere.png";
+    std::remove((test_program_folder() + name).c_str());
+    const int written = save_frame_png(name);
+    EXPECT_EQ(chdir(started_in), 0);
+    free(started_in);
+    EXPECT_EQ(written, 1);
+    EXPECT_EQ(read_file(test_program_folder() + name).substr(1, 3), "PNG");
+    EXPECT_FALSE(std::filesystem::exists(elsewhere / name)) << "written into the current folder";
 }
 
 // A picture of 1024 x 768 before the first frame fills the window from its
