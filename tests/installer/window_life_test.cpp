@@ -15,7 +15,6 @@
 #include <X11/Xlib.h>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -32,28 +31,7 @@ namespace {
 class own_xvfb {
 public:
     ~own_xvfb() { kill_now(); }
-    std::string start(std::string* why)
-    {
-        int fds[2];
-        if (pipe(fds) != 0) return *why = "pipe failed", "";
-        pid = fork();
-        if (pid < 0) return *why = "fork failed", "";
-        if (pid == 0) {
-            prctl(PR_SET_PDEATHSIG, SIGKILL); // never outlives a crashed test
-            close(fds[0]);
-            const int quiet = open("/dev/null", O_WRONLY);
-            dup2(quiet, 1);
-            dup2(quiet, 2);
-            const std::string fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                   "-noreset", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        const std::string number = xvfb_detail::read_display_number(fds[0], why);
-        close(fds[0]);
-        return number.empty() ? "" : ":" + number;
-    }
+    std::string start(std::string* why) { return xvfb_detail::spawn(&pid, why); }
     void kill_now()
     {
         if (pid <= 0) return;

@@ -65,7 +65,10 @@ inline std::string read_display_number(int fd, std::string* why)
     }
 }
 
-inline std::string start(std::string* why)
+// Starts one Xvfb that dies with the thread that started it, even after a
+// crash or SIGKILL (the kernel ends it). Its display name (":3") with *pid set,
+// or "" with the reason in *why and nothing left running.
+inline std::string spawn(pid_t* pid, std::string* why)
 {
     int fds[2];
     if (pipe(fds) != 0) {
@@ -73,14 +76,12 @@ inline std::string start(std::string* why)
         return "";
     }
     const pid_t parent = getpid();
-    const pid_t pid = fork();
-    if (pid < 0) {
+    *pid = fork();
+    if (*pid < 0) {
         *why = std::string("fork: ") + std::strerror(errno);
         return "";
     }
-    if (pid == 0) {
-        // The atexit stop never runs after a crash or SIGKILL: the kernel
-        // ends the server with its test program instead.
+    if (*pid == 0) {
         if (prctl(PR_SET_PDEATHSIG, SIGTERM) != 0 || getppid() != parent) _exit(126);
         close(fds[0]);
         const int quiet = open("/dev/null", O_WRONLY);
@@ -94,16 +95,27 @@ inline std::string start(std::string* why)
         _exit(127);
     }
     close(fds[1]);
-    server_pid = pid;
-    owner_pid = getpid();
-    std::atexit(stop_server);
     const std::string number = read_display_number(fds[0], why);
     close(fds[0]);
     if (number.empty()) {
-        stop_server();
+        kill(*pid, SIGTERM);
+        waitpid(*pid, nullptr, 0);
+        *pid = -1;
         return "";
     }
     return ":" + number;
+}
+
+// The tests' shared server: stopped at the program's normal end as well.
+inline std::string start(std::string* why)
+{
+    pid_t pid = -1;
+    const std::string name = spawn(&pid, why);
+    if (name.empty()) return "";
+    server_pid = pid;
+    owner_pid = getpid();
+    std::atexit(stop_server);
+    return name;
 }
 
 // Mesa loads its software driver with dlopen and unloads it when the display
