@@ -9,7 +9,6 @@
 #include "foundation/hooks.h"
 #include "engine/install_records.h"
 #include "files/io_utils.h"
-#include "files/io_paths.h"
 #include "files/md5.h"
 #include "files/md5_pool.h"
 #include "engine/stg.h"

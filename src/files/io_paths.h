@@ -7,13 +7,13 @@
 #include <cstddef>
 #include <string>
 
+#include "files/io_utils.h"
+
 #include <sys/stat.h>
 
 // Longest full path (program folder prefix included) the file layer takes, in bytes.
 constexpr std::size_t io_max_path = 499;
 
-// Writes one line to the log xer when it is open. Main thread only.
-void IO_log(const std::string& line);
 
 // 1 when full is at most io_max_path bytes; else logs "<who>: path too long: <full>" and 0.
 // Both refusals log a path cut to a few hundred bytes, and each <who> logs only
@@ -35,10 +35,8 @@ std::string IO_case_resolved(std::string full);
 int IO_open_regular(const std::string& path, struct stat& st, const char* who);
 
 // IO_open_regular in two halves, for a caller that opens on another thread
-// but keeps the log lines in its own order. The first checks path (logging a
-// refusal as who; with who null it logs nothing) and gives app_path + path, or
-// "" when refused; the second, on any
-// thread, resolves the letter case and opens it, logging nothing: -1 with
-// *not_regular set when something other than a regular file stands there.
-std::string IO_checked_full_path(const std::string& path, const char* who);
+// but keeps the log lines in its own order: IO_checked_full_path (io_utils.h)
+// checks the path; this, on any thread, resolves the letter case and opens
+// it, logging nothing: -1 with *not_regular set when something other than a
+// regular file stands there.
 int IO_open_regular_quietly(const std::string& full, struct stat& st, bool* not_regular);

@@ -27,6 +27,13 @@ int path_usable(const std::string& path, const char* who);
 // The longest full path the file calls take, in bytes (io_max_path).
 std::size_t path_limit();
 
+// Writes one line to the log xer when it is open. Main thread only.
+void IO_log(const std::string& line);
+// The path check of the file calls, for a caller that opens the file on
+// another thread but keeps the log lines in its own order: logs a refusal as
+// who (nothing with who null) and gives app_path + path, or "" when refused.
+std::string IO_checked_full_path(const std::string& path, const char* who);
+
 // ---- programs -------------------------------------------------------------
 // Starts app_path + program (one trailing '/' dropped) with the arguments
 // "-path" argument (none when argument is empty). Once the new program runs,
