@@ -5,6 +5,7 @@
 //   stream control and the server switch
 #include "engine/streams.h"
 
+#include "engine/files_in_flight.h"
 #include "engine/finish.h"
 #include "foundation/hl_types.h"
 #include "foundation/hooks.h"
@@ -15,12 +16,14 @@
 #include "engine/leftovers.h"
 #include "engine/stg.h"
 #include "foundation/xtim.h"
+#include "files/md5_pool.h"
 #include "files/zip_io.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 
 #include <unistd.h>
 
@@ -146,13 +149,67 @@ void control_streams(int s)
     }
 }
 
-// Returns true when the file is finished in this step.
+// ---- files in flight ------------------------------------------------------------------
+
+// A disc install extracts the next files on workers while earlier ones are
+// put in place here, in install order, each when its turn comes.
+std::unique_ptr<files_in_flight> flight;
+pid_t flight_owner = 0; // the process whose threads work for `flight`
+int handed_upto = 0;    // the next install step to consider for handing out
+files_in_flight* parents_flight = nullptr; // in a forked child: the parent's pool, never touched
+
+// A child forked after the workers started has none of their threads: it
+// leaves the parent's pool alone (its lock may be held) and makes its own.
+files_in_flight& the_flight()
+{
+    if (flight && flight_owner != getpid()) {
+        parents_flight = flight.release();
+        handed_upto = 0;
+    }
+    if (!flight) {
+        flight = std::make_unique<files_in_flight>(md5_pool::default_workers());
+        flight_owner = getpid();
+    }
+    return *flight;
+}
+
+std::size_t flight_depth() { return 2 * std::size_t(flight->workers()); }
+
+void hand_out(int history)
+{
+    const file_version_struct& v = ENG_current_version(history);
+    zip_listed_file listed = ENG_listed_file(v);
+    listed.root = app_path + listed.root;
+    flight->hand_out(history, app_path + paths_of(history).source, std::move(listed));
+}
+
+// Hands out the files to install from `from` on, as many as the workers can
+// keep busy with; `from` itself always.
+void hand_out_ahead(int from)
+{
+    if (!the_flight().holds(from)) hand_out(from);
+    handed_upto = std::max(handed_upto, from + 1);
+    while (handed_upto < history_count() && flight->held() < flight_depth()) {
+        const int h = handed_upto++;
+        const file_version_struct& v = ENG_current_version(h);
+        if (v.want_install && !v.want_delete) hand_out(h);
+    }
+}
+
+// Returns true when the file is finished in this step; false while it is
+// still being extracted.
 bool install_from_disc(int s, file_version_struct& v, const file_paths& p)
 {
     if (s != 0)
         __MACIBM_alert(0, "Trying to do a DVD install with multiple streams!",
                        "The shark with the laser on his head is getting very dizzy!", "", "", t_exit, "utils", 498);
-    extract_and_delete_file(p.source, p.dest, v);
+    const int history = next.stream_file[s];
+    hand_out_ahead(history);
+    zip_ready_file ready;
+    if (!flight->collect(history, next.file_wait, ready)) return false;
+    hand_out_ahead(history + 1 < history_count() ? history + 1 : history);
+    xer << ready.log;
+    ENG_report_extraction(zip_put_in_place(ready), p.source, p.dest);
     stg.done_ratio = 1.0f;
     count_installed(v);
     return true;
@@ -236,6 +293,8 @@ bool every_stream_past_the_end()
 void next_class::reset_all_streams()
 {
     for (int s = 0; s < max_streams; ++s) cancel_download(s);
+    if (flight && flight_owner == getpid()) flight->drop_all();
+    handed_upto = 0;
     next_file = 0;
     for (int s = 0; s < max_streams; ++s) {
         stream_on[s] = s == 0;
@@ -287,13 +346,22 @@ unsigned long long listed_bytes(float disk_kb)
 }
 } // namespace
 
-void extract_and_delete_file(std::string archive, std::string dest_file, const file_version_struct& v)
+zip_listed_file ENG_listed_file(const file_version_struct& v)
 {
     // The archive may write only the listed file, within its listed size and
     // with its signature, and make links only inside the product folder.
     zip_listed_file listed{dest_dir_path, v.path, listed_bytes(v.disk_kb), v.sig_want};
     trim_dest_folder(listed.path);
-    const int r = zip_listed_to_file(archive, listed);
+    return listed;
+}
+
+void extract_and_delete_file(std::string archive, std::string dest_file, const file_version_struct& v)
+{
+    ENG_report_extraction(zip_listed_to_file(archive, ENG_listed_file(v)), archive, dest_file);
+}
+
+void ENG_report_extraction(int r, const std::string& archive, const std::string& dest_file)
+{
     if (r) {
         stg.install_error = 1;
         __MACIBM_alert(0, "The installer cannot extract a file.", "Error: " + error_str(r),

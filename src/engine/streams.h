@@ -29,6 +29,10 @@ public:
     int failed_servers[max_streams] = {};  // bit i: the file failed on server i since its last wait
     float retry_wait[max_streams] = {};    // the file's last wait, s; 0: none yet
     float retry_at[max_streams] = {};      // xtim.elapsed_time before which no new download starts, s
+    // How long one step may wait for a disc file still being extracted when its
+    // turn comes, s; negative: until it is ready. The window gives what is left
+    // of its slice, so that a frame is never late for a file.
+    double file_wait = -1;
 
     // Back to the start state: stream 0 running and wanting a file, counters 0.
     // Downloads still running are cancelled and their temporary archives deleted.
@@ -38,7 +42,10 @@ public:
 extern next_class next;
 
 // One install step. 1 when the run has finished; otherwise stg.install_error
-// (0 while the run goes on, non-zero once an extraction has failed).
+// (0 while the run goes on, non-zero once an extraction has failed). A disc
+// install extracts the files that come next on worker threads meanwhile; a
+// file is put in place only in its turn, and a step waits for it at most
+// next.file_wait.
 int grab_files();
 
 // Extracts archive, the archive of the listed file v, to dest_file (in the
@@ -48,6 +55,14 @@ int grab_files();
 // stg.install_error and is shown. With install_type 0 the archive is then deleted.
 struct file_version_struct;
 void extract_and_delete_file(std::string archive, std::string dest_file, const file_version_struct& v);
+
+// What the archive of v may write: v's own name below the product folder, its
+// listed size and signature.
+struct zip_listed_file;
+zip_listed_file ENG_listed_file(const file_version_struct& v);
+// An extraction's result r, as the install shows and logs it: a failure sets
+// stg.install_error and raises the alert; without install_type the archive is deleted.
+void ENG_report_extraction(int r, const std::string& archive, const std::string& dest_file);
 
 // The server a failed download moves to, for r in [0, 1): r^1.5 of the server
 // count, so lower indices come up more often; always a valid table index.

@@ -6,8 +6,8 @@
 #include <cerrno>
 #include <cstdio>
 
-const char* sErrFile;
-int sErrLine;
+thread_local const char* sErrFile;
+thread_local int sErrLine;
 
 namespace {
 

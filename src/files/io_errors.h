@@ -37,8 +37,8 @@ enum : int {
 
 // Where the last failing file call returned (set just before a non-zero result;
 // read by the zip failure log lines). Main thread only.
-extern const char* sErrFile;
-extern int sErrLine;
+extern thread_local const char* sErrFile; // per thread: extractions run on workers too
+extern thread_local int sErrLine;
 #define IO_SET_ERR_LOCATION() (sErrFile = "Files/io_utils", sErrLine = __LINE__)
 
 std::string error_str(int code);  // the message (also for the zip library's codes); "Unknown error occurred (%d)" without a row

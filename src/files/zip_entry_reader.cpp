@@ -111,11 +111,11 @@ int data_after_local_header(const zip_archive& za, ZPOS64_T at, ZPOS64_T& data_a
 {
     unsigned char h[local_header_size];
     if (at > za.size || za.size - at < sizeof h || !read_at(za.fd, h, sizeof h, at)) {
-        xer << "UNZIP local header at " << at << " lies past the end of the archive\n";
+        zip_log() << "UNZIP local header at " << at << " lies past the end of the archive\n";
         return err_zip_read;
     }
     if (load_le(h, 4) != local_signature) {
-        xer << "UNZIP no local header signature at " << at << "\n";
+        zip_log() << "UNZIP no local header signature at " << at << "\n";
         return err_zip_read;
     }
     data_at = at + sizeof h + load_le(h + 26, 2) + load_le(h + 28, 2);
@@ -135,7 +135,7 @@ int locate_data(const zip_archive& za, const zip_entry& entry, ZPOS64_T& data_at
         if (int err = unzCloseCurrentFile(za.uf)) return err;
     }
     if (data_at > za.size || entry.info.compressed_size > za.size - data_at) {
-        xer << "UNZIP entry data of " << entry.info.compressed_size << " bytes at " << data_at
+        zip_log() << "UNZIP entry data of " << entry.info.compressed_size << " bytes at " << data_at
             << " runs past the end of the archive\n";
         return err_zip_read;
     }
@@ -164,7 +164,7 @@ long next_raw(entry_stream& s, char* buf, std::size_t room)
     const std::size_t want = s.left < room ? std::size_t(s.left) : room;
     if (want == 0) return 0;
     if (!read_at(s.fd, buf, want, s.at)) {
-        xer << "UNZIP cannot read " << want << " bytes of entry data at " << s.at << "\n";
+        zip_log() << "UNZIP cannot read " << want << " bytes of entry data at " << s.at << "\n";
         return -1;
     }
     s.at += want;
@@ -184,7 +184,7 @@ int deliver(entry_stream& s, const char* data, std::size_t size)
 int copy_stored(entry_stream& s)
 {
     if (s.info.compressed_size != s.info.uncompressed_size) {
-        xer << "UNZIP stored entry declares " << s.info.compressed_size << " bytes packed and "
+        zip_log() << "UNZIP stored entry declares " << s.info.compressed_size << " bytes packed and "
             << s.info.uncompressed_size << " unpacked\n";
         return err_zip_read;
     }
@@ -217,14 +217,14 @@ int inflate_loop(entry_stream& s, inflate_state& st)
         if (produced > 0)
             if (int err = deliver(s, s.out, produced)) return err;
         if (z != ISAL_DECOMP_OK) {
-            xer << "UNZIP inflate stopped with ISA-L err=" << z << "\n";
+            zip_log() << "UNZIP inflate stopped with ISA-L err=" << z << "\n";
             return err_zip_read;
         }
         if (st.block_state == ISAL_BLOCK_FINISH) return 0;
         // With room for output, a call that takes no input and gives no
         // output can only be at the end of the data: the stream is cut short.
         if (produced == 0 && st.avail_in == fed) {
-            xer << "UNZIP entry data end inside the deflate stream\n";
+            zip_log() << "UNZIP entry data end inside the deflate stream\n";
             return err_zip_read;
         }
     }
@@ -249,7 +249,7 @@ int claim_data(zip_archive& za, ZPOS64_T at, ZPOS64_T size)
     const bool hits_next = next != za.claimed.end() && next->first < end;
     const bool hits_prev = next != za.claimed.begin() && std::prev(next)->second > at;
     if (hits_next || hits_prev) {
-        xer << "UNZIP entry data at " << at << " (" << size << " bytes) overlap another entry's\n";
+        zip_log() << "UNZIP entry data at " << at << " (" << size << " bytes) overlap another entry's\n";
         return err_zip_overlap;
     }
     za.claimed.emplace_hint(next, at, end);
@@ -389,7 +389,7 @@ int zip_fetch_entry_info(unzFile uf, zip_entry& entry, char* work)
     const unz_file_info64& info = entry.info;
     std::size_t extra_length = info.size_file_extra < zip_extra_size ? info.size_file_extra : zip_extra_size;
     if (apply_zip64(entry, extra, extra_length)) return 0;
-    xer << "UNZIP entry sizes are escaped to zip64 but its extra field holds no value for them\n";
+    zip_log() << "UNZIP entry sizes are escaped to zip64 but its extra field holds no value for them\n";
     return err_zip_read;
 }
 
@@ -403,7 +403,7 @@ int zip_read_entry(zip_archive& za, const zip_entry& entry, char* work, zip_sink
     const uLong method = info.compression_method;
     int err = method == Z_DEFLATED ? inflate_deflated(s) : method == 0 ? copy_stored(s) : UNZ_BADZIPFILE;
     if (!err && s.total != info.uncompressed_size) {
-        xer << "UNZIP entry gave " << s.total << " of " << info.uncompressed_size << " bytes\n";
+        zip_log() << "UNZIP entry gave " << s.total << " of " << info.uncompressed_size << " bytes\n";
         err = err_zip_read;
     }
     if (!err && s.crc != info.crc) err = UNZ_CRCERROR;

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <map>
+#include <ostream>
 #include <string>
 
 constexpr std::size_t zip_name_size = 256;            // an entry name must be shorter
@@ -18,6 +19,10 @@ constexpr std::size_t zip_out_chunk = 256 * 1024;     // inflated bytes per sink
 constexpr std::size_t zip_in_chunk = 64 * 1024;       // raw bytes per read
 constexpr std::size_t zip_extra_size = 65536;         // the largest extra field
 constexpr std::size_t zip_work_size = zip_out_chunk + zip_in_chunk + zip_extra_size;
+
+// Where an extraction's lines go: the log, or, while an extraction runs on a
+// worker, the text that the caller writes to the log when the file's turn comes.
+std::ostream& zip_log();
 
 // Marks an entry whose local header minizip finds by itself (no zip64 offset).
 constexpr ZPOS64_T zip_header_by_minizip = ~ZPOS64_T(0);

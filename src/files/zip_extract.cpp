@@ -3,8 +3,8 @@
 //      every link made, inside the output folder (or the confinement root)
 //   2. folders below the output folder, walked without following links
 //   3. one entry: a file through a temporary name, checked against the listed
-//      size and signature, or a symbolic link
-//   4. the walk over the archive, and the two calls
+//      size and signature, or a symbolic link; made ready, then put in place
+//   4. the walk over the archive, and the calls
 // Every byte of an archive is hostile: it may come damaged from a disc or a
 // plain-HTTP download, or be made to climb out of the output folder.
 #include "files/zip_io.h"
@@ -14,14 +14,22 @@
 #include "files/md5.h"
 #include "zip_entry_reader.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <new>
+#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
+
+namespace {
+thread_local std::ostream* log_target = nullptr; // set while a ready file's lines are kept
+}
+
+std::ostream& zip_log() { return log_target ? *log_target : xer; }
 
 namespace {
 
@@ -141,7 +149,7 @@ int open_parent(int root_fd, const std::string& rel, int& parent_fd, std::string
 template <typename Maker>
 int make_under_temp_name(int dir_fd, std::string& temp_name, Maker make)
 {
-    static unsigned counter;
+    static std::atomic<unsigned> counter; // extractions on several threads share it
     int result = -1;
     for (int attempt = 0; attempt < 100; ++attempt) {
         temp_name = ".sky-unzip-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
@@ -225,7 +233,7 @@ int set_entry_time(int fd, const tm_unz& date)
     timespec times[2] = {{std::mktime(&t), 0}, {0, 0}};
     times[1] = times[0];
     if (futimens(fd, times) == 0) return 0;
-    xer << "UNZIP cannot set the file time: " << std::strerror(errno) << "\n";
+    zip_log() << "UNZIP cannot set the file time: " << std::strerror(errno) << "\n";
     return -1;
 }
 
@@ -245,7 +253,7 @@ bool signature_matches(const entry_rules& rules, MD5Stream& md5, const std::stri
     for (std::size_t i = 0; same && i < 32; ++i)
         same = (want[i] >= 'A' && want[i] <= 'F' ? char(want[i] - 'A' + 'a') : want[i]) == hex[i];
     if (!same)
-        xer << "UNZIP " << out_path << ": its MD5 " << hex << " differs from the listed signature \"" << want
+        zip_log() << "UNZIP " << out_path << ": its MD5 " << hex << " differs from the listed signature \"" << want
             << "\"; the old file is kept\n";
     return same;
 }
@@ -269,7 +277,7 @@ int fill_temp_file(zip_archive& za, int fd, const zip_entry& entry, char* work, 
 
 void log_entry_failure(const char* what, int err, const std::string& out_path)
 {
-    xer << what << err << ". file = " << sErrFile << " line = " << sErrLine << ". inFile=" << out_path
+    zip_log() << what << err << ". file = " << sErrFile << " line = " << sErrLine << ". inFile=" << out_path
         << ".\n";
 }
 
@@ -304,27 +312,66 @@ int name_unnamed_file(int dir_fd, int fd, const std::string& leaf, std::string& 
     return make_under_temp_name(dir_fd, temp_name, link_as) == 0 ? 0 : errno;
 }
 
-// A regular file, put in place over any old one only once it is complete and
-// closed: a close that fails (a write the kernel could not finish) leaves the
-// old file, and a new file it had named is taken away again.
-int unzip_file(zip_archive& za, int dir_fd, const std::string& leaf, const zip_entry& entry, char* work,
-               const entry_rules& rules, const std::string& out_path)
+// A file's bytes out of sight until they are put in place: in an unnamed file
+// (fd open) or, where none can be made, closed under a temporary name.
+struct staged_file {
+    int fd = -1;
+    std::string temp_name;
+};
+
+void drop_staged(int dir_fd, staged_file& f)
 {
-    std::string temp_name; // the name the file is renamed from, if any
-    bool as_leaf = false;  // named straight as leaf, where no old entry stood
-    int fd = open_unnamed_file(dir_fd);
-    const bool unnamed = fd >= 0;
-    if (!unnamed) fd = create_temp_file(dir_fd, temp_name);
-    int err = fd < 0 ? errno : fill_temp_file(za, fd, entry, work, rules, out_path);
-    if (!err && unnamed) err = name_unnamed_file(dir_fd, fd, leaf, temp_name, &as_leaf);
-    if (fd >= 0 && close(fd) != 0 && !err) err = errno;
-    if (err && as_leaf) unlinkat(dir_fd, leaf.c_str(), 0);
-    if (!err && !temp_name.empty() && renameat(dir_fd, temp_name.c_str(), dir_fd, leaf.c_str()) != 0) err = errno;
-    if (!err) return 0;
-    if (!temp_name.empty()) unlinkat(dir_fd, temp_name.c_str(), 0);
+    if (f.fd >= 0) close(f.fd);
+    if (!f.temp_name.empty()) unlinkat(dir_fd, f.temp_name.c_str(), 0);
+    f.fd = -1;
+    f.temp_name.clear();
+}
+
+int failed_entry(const char* what, int err, const std::string& out_path)
+{
     IO_SET_ERR_LOCATION();
-    log_entry_failure("Zip to file failed with error ", err, out_path);
+    log_entry_failure(what, err, out_path);
     return err;
+}
+
+// The entry's bytes, checked, into a staged file; a failure leaves nothing.
+int stage_file(zip_archive& za, int dir_fd, const zip_entry& entry, char* work, const entry_rules& rules,
+               const std::string& out_path, staged_file& f)
+{
+    f.fd = open_unnamed_file(dir_fd);
+    const bool unnamed = f.fd >= 0;
+    if (!unnamed) f.fd = create_temp_file(dir_fd, f.temp_name);
+    int err = f.fd < 0 ? errno : fill_temp_file(za, f.fd, entry, work, rules, out_path);
+    if (!err && !unnamed) {
+        // A close that fails is a write the kernel could not finish.
+        if (close(f.fd) != 0) err = errno;
+        f.fd = -1;
+    }
+    if (!err) return 0;
+    drop_staged(dir_fd, f);
+    return failed_entry("Zip to file failed with error ", err, out_path);
+}
+
+// The staged file in place of any old entry named leaf. A close that fails
+// leaves the old file, and a new file already named is taken away again.
+int place_file(int dir_fd, const std::string& leaf, staged_file& f, const std::string& out_path)
+{
+    int err = 0;
+    bool as_leaf = false; // named straight as leaf, where no old entry stood
+    if (f.fd >= 0) {
+        err = name_unnamed_file(dir_fd, f.fd, leaf, f.temp_name, &as_leaf);
+        if (close(f.fd) != 0 && !err) err = errno;
+        f.fd = -1;
+    }
+    if (err && as_leaf) unlinkat(dir_fd, leaf.c_str(), 0);
+    if (!err && !f.temp_name.empty() && renameat(dir_fd, f.temp_name.c_str(), dir_fd, leaf.c_str()) != 0)
+        err = errno;
+    if (!err) {
+        f.temp_name.clear();
+        return 0;
+    }
+    drop_staged(dir_fd, f);
+    return failed_entry("Zip to file failed with error ", err, out_path);
 }
 
 // Reads the whole link target (its real length, terminated); err_zip_refused
@@ -333,44 +380,48 @@ int unzip_file(zip_archive& za, int dir_fd, const std::string& leaf, const zip_e
 int read_link_target(zip_archive& za, const zip_entry& entry, char* work, char* target, int depth)
 {
     if (entry.info.uncompressed_size >= link_target_max) {
-        xer << "UNZIP refused a link target of " << entry.info.uncompressed_size << " bytes\n";
+        zip_log() << "UNZIP refused a link target of " << entry.info.uncompressed_size << " bytes\n";
         return err_zip_refused;
     }
     link_text link{target, 0};
     if (int err = zip_read_entry(za, entry, work, link_sink, &link)) return err;
     target[link.length] = '\0';
     if (std::strlen(target) != link.length) {
-        xer << "UNZIP refused a link target holding a NUL byte\n";
+        zip_log() << "UNZIP refused a link target holding a NUL byte\n";
         return err_zip_refused;
     }
     if (const char* reason = refused_link_reason(target, depth)) {
-        xer << "UNZIP refused the link target \"" << target << "\": it " << reason << "\n";
+        zip_log() << "UNZIP refused the link target \"" << target << "\": it " << reason << "\n";
         return err_zip_refused;
     }
     return 0;
 }
 
 // A symbolic link, made under a temporary name and renamed over any old entry.
-int unzip_symlink(zip_archive& za, int dir_fd, const std::string& leaf, const zip_entry& entry, char* work,
-                  int depth, const std::string& out_path)
+int place_link(int dir_fd, const std::string& leaf, const char* target, const std::string& out_path)
 {
-    char target[link_target_max];
-    int err = read_link_target(za, entry, work, target, depth);
-    if (!err) {
-        std::string temp_name;
-        if (create_temp_link(dir_fd, target, temp_name) != 0) {
-            xer << "UNZIP cannot make the link: " << std::strerror(errno) << "\n";
-            err = -1;
-        } else if (renameat(dir_fd, temp_name.c_str(), dir_fd, leaf.c_str()) != 0) {
-            xer << "UNZIP cannot put the link in place: " << std::strerror(errno) << "\n";
-            unlinkat(dir_fd, temp_name.c_str(), 0);
-            err = -1;
-        }
+    std::string temp_name;
+    int err = 0;
+    if (create_temp_link(dir_fd, target, temp_name) != 0) {
+        zip_log() << "UNZIP cannot make the link: " << std::strerror(errno) << "\n";
+        err = -1;
+    } else if (renameat(dir_fd, temp_name.c_str(), dir_fd, leaf.c_str()) != 0) {
+        zip_log() << "UNZIP cannot put the link in place: " << std::strerror(errno) << "\n";
+        unlinkat(dir_fd, temp_name.c_str(), 0);
+        err = -1;
     }
-    if (!err) return 0;
-    IO_SET_ERR_LOCATION();
-    log_entry_failure("Zip to symlink failed with error ", err, out_path);
-    return err;
+    return err ? failed_entry("Zip to symlink failed with error ", err, out_path) : 0;
+}
+
+// What a ready file holds until it is put in place. dir_fd stays the caller's.
+int keep_ready(zip_ready_file& ready, int dir_fd, const std::string& leaf, const std::string& out_path)
+{
+    ready.drop(); // an earlier entry of the same name: the last one counts, as when each is put in place
+    ready.dir_fd_ = fcntl(dir_fd, F_DUPFD_CLOEXEC, 0);
+    if (ready.dir_fd_ < 0) return failed_entry("Zip to file failed with error ", errno, out_path);
+    ready.leaf_ = leaf;
+    ready.out_path_ = out_path;
+    return 0;
 }
 
 // ---- 4. the walk over the archive --------------------------------------------------
@@ -382,8 +433,40 @@ struct extraction {
     std::string out_dir;      // app_path + out_directory
     std::string first_target; // name for the first entry when flag is set
     entry_rules rules;
-    bool listed_done = false; // the listed file was made
+    bool listed_done = false;        // the listed file was made
+    zip_ready_file* ready = nullptr; // set: the listed file is kept ready, not put in place
 };
+
+// A regular file: staged, then put in place over any old one, or kept ready.
+int unzip_file(extraction& x, int dir_fd, const std::string& leaf, const zip_entry& entry,
+               const std::string& out_path)
+{
+    staged_file f;
+    if (int err = stage_file(x.za, dir_fd, entry, x.work, x.rules, out_path, f)) return err;
+    if (!x.ready) return place_file(dir_fd, leaf, f, out_path);
+    if (int err = keep_ready(*x.ready, dir_fd, leaf, out_path)) {
+        drop_staged(dir_fd, f);
+        return err;
+    }
+    x.ready->fd_ = f.fd;
+    x.ready->temp_name_ = std::move(f.temp_name);
+    return 0;
+}
+
+// A symbolic link whose target stays inside the confinement root, from a link
+// `depth` folders below it: made now, or kept ready.
+int unzip_symlink(extraction& x, int dir_fd, const std::string& leaf, const zip_entry& entry, int depth,
+                  const std::string& out_path)
+{
+    char target[link_target_max];
+    if (int err = read_link_target(x.za, entry, x.work, target, depth))
+        return failed_entry("Zip to symlink failed with error ", err, out_path);
+    if (!x.ready) return place_link(dir_fd, leaf, target, out_path);
+    if (int err = keep_ready(*x.ready, dir_fd, leaf, out_path)) return err;
+    x.ready->is_link_ = true;
+    x.ready->link_target_ = target;
+    return 0;
+}
 
 // Mac OS X resource forks. The prefix is tested on the name as read, before the
 // name checks, so that a long or odd name in that tree skips like any other.
@@ -397,12 +480,12 @@ int check_listed_entry(const extraction& x, const std::string& rel, const zip_en
 {
     const zip_listed_file& listed = *x.rules.listed;
     if (rel != x.rules.leaf) {
-        xer << "UNZIP refused entry \"" << rel << "\": the archive is listed for \"" << listed.path << "\" only\n";
+        zip_log() << "UNZIP refused entry \"" << rel << "\": the archive is listed for \"" << listed.path << "\" only\n";
         return err_zip_foreign;
     }
     const ZPOS64_T declared = entry.info.uncompressed_size;
     if (!is_link && listed.max_size != 0 && declared > listed.max_size) {
-        xer << "UNZIP refused entry \"" << rel << "\": it declares " << declared << " bytes, more than the "
+        zip_log() << "UNZIP refused entry \"" << rel << "\": it declares " << declared << " bytes, more than the "
             << listed.max_size << " listed\n";
         return err_zip_too_large;
     }
@@ -414,7 +497,7 @@ int check_listed_entry(const extraction& x, const std::string& rel, const zip_en
 int extract_entry(extraction& x, const std::string& rel, unsigned long stored_length, const zip_entry& entry)
 {
     if (const char* reason = refused_name_reason(rel.c_str(), stored_length)) {
-        xer << "UNZIP refused entry \"" << rel << "\": its name " << reason << "\n";
+        zip_log() << "UNZIP refused entry \"" << rel << "\": its name " << reason << "\n";
         IO_SET_ERR_LOCATION();
         return err_zip_refused;
     }
@@ -430,11 +513,11 @@ int extract_entry(extraction& x, const std::string& rel, unsigned long stored_le
     if (err == 0 && !leaf.empty() && leaf != ".") {
         const std::string out_path = x.out_dir + rel;
         const int link_depth = x.rules.out_depth + folder_depth(rel); // the link's folder below the root
-        err = is_link ? unzip_symlink(x.za, dir_fd, leaf, entry, x.work, link_depth, out_path)
-                      : unzip_file(x.za, dir_fd, leaf, entry, x.work, x.rules, out_path);
+        err = is_link ? unzip_symlink(x, dir_fd, leaf, entry, link_depth, out_path)
+                      : unzip_file(x, dir_fd, leaf, entry, out_path);
         x.listed_done = x.listed_done || err == 0;
     } else if (err == ENOTDIR) {
-        xer << "UNZIP refused entry \"" << rel << "\": a symbolic link or a file lies on its way\n";
+        zip_log() << "UNZIP refused entry \"" << rel << "\": a symbolic link or a file lies on its way\n";
     }
     if (dir_fd >= 0) close(dir_fd);
     if (err) IO_SET_ERR_LOCATION();
@@ -449,7 +532,7 @@ int walk_entries(extraction& x, std::string* first_name)
         zip_entry entry;
         int err = zip_fetch_entry_info(x.za.uf, entry, x.work);
         if (err != UNZ_OK) {
-            xer << "unzGetCurrentFileInfo err != UNZ_OK! err=" << err << "\n";
+            zip_log() << "unzGetCurrentFileInfo err != UNZ_OK! err=" << err << "\n";
             IO_SET_ERR_LOCATION();
             return err;
         }
@@ -460,7 +543,7 @@ int walk_entries(extraction& x, std::string* first_name)
         else if (renamed) err = extract_entry(x, x.first_target, x.first_target.size(), entry);
         else err = extract_entry(x, entry.name, stored_length, entry);
         if (err) {
-            xer << "UNZIP zip_to_file failed with err=" << err << "\n";
+            zip_log() << "UNZIP zip_to_file failed with err=" << err << "\n";
             return err;
         }
         err = unzGoToNextFile(x.za.uf);
@@ -472,23 +555,32 @@ int walk_entries(extraction& x, std::string* first_name)
     }
 }
 
-// Opens the archive and the output folder (both with app_path in front) and
-// walks the entries under the rules.
-int extract_archive(std::string zip_file, std::string out_directory, std::string* first_name, int flag,
-                    const entry_rules& rules)
+void log_extraction_failure(int err, const std::string& zip_file, const std::string& out_directory)
 {
-    zip_file = app_path + zip_file;
-    out_directory = app_path + out_directory;
+    zip_log() << "Zip to file failed with error err = " << err << ". file = " << sErrFile << " line = " << sErrLine
+              << ". zip_file=" << zip_file << ", out_directory=" << out_directory << ".\n";
+}
+
+// Opens the archive and the output folder (both with prefix in front) and
+// walks the entries under the rules. With `ready`, the listed file is kept
+// ready in it instead of being put in place; it stays kept when a later entry
+// fails, as it would have been in place by then.
+int extract_archive(const std::string& prefix, std::string zip_file, std::string out_directory,
+                    std::string* first_name, int flag, const entry_rules& rules, zip_ready_file* ready = nullptr)
+{
+    zip_file = prefix + zip_file;
+    out_directory = prefix + out_directory;
     extraction x;
     x.out_dir = out_directory;
     x.first_target = flag && first_name ? *first_name : std::string();
     x.rules = rules;
+    x.ready = ready;
     int err = zip_open_archive(zip_file, x.za);
     if (err) {
-        xer << "OK I am about to report that I could not open a zip file for extraction!\n"
-            << "That incoming file is " << zip_file << "\n"
-            << "In c-form, it is " << zip_file.c_str() << "\n"
-            << "The size is " << zip_file.size() << "\n";
+        zip_log() << "OK I am about to report that I could not open a zip file for extraction!\n"
+                  << "That incoming file is " << zip_file << "\n"
+                  << "In c-form, it is " << zip_file.c_str() << "\n"
+                  << "The size is " << zip_file.size() << "\n";
         IO_SET_ERR_LOCATION();
     } else {
         x.root_fd = open(out_directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -498,7 +590,7 @@ int extract_archive(std::string zip_file, std::string out_directory, std::string
         if (err) IO_SET_ERR_LOCATION();
         else err = walk_entries(x, first_name);
         if (!err && rules.listed && !x.listed_done) {
-            xer << "UNZIP the archive holds no entry named \"" << rules.leaf << "\"\n";
+            zip_log() << "UNZIP the archive holds no entry named \"" << rules.leaf << "\"\n";
             IO_SET_ERR_LOCATION();
             err = err_zip_foreign;
         }
@@ -506,9 +598,12 @@ int extract_archive(std::string zip_file, std::string out_directory, std::string
         if (x.root_fd >= 0) close(x.root_fd);
         zip_close_archive(x.za);
     }
-    if (err)
-        xer << "Zip to file failed with error err = " << err << ". file = " << sErrFile << " line = " << sErrLine
-            << ". zip_file=" << zip_file << ", out_directory=" << out_directory << ".\n";
+    if (ready) {
+        ready->zip_file_ = zip_file;
+        ready->out_dir_ = out_directory;
+        if (err && !x.listed_done) ready->drop();
+    }
+    if (err) log_extraction_failure(err, zip_file, out_directory);
     return err;
 }
 
@@ -527,11 +622,15 @@ const char* refused_listed_reason(const zip_listed_file& listed, const std::stri
 
 int zip_to_file(std::string zip_file, std::string out_directory, std::string* first_name, int flag)
 {
-    return extract_archive(std::move(zip_file), std::move(out_directory), first_name, flag, entry_rules{});
+    return extract_archive(app_path, std::move(zip_file), std::move(out_directory), first_name, flag, entry_rules{});
 }
 
-int zip_listed_to_file(const std::string& zip_file, const zip_listed_file& listed)
+namespace {
+// The listed file, with prefix in front of the archive and the root, kept ready.
+int ready_listed(const std::string& prefix, const std::string& zip_file, const zip_listed_file& listed,
+                 zip_ready_file& ready)
 {
+    ready.drop();
     const std::size_t slash = listed.path.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : listed.path.substr(0, slash + 1);
     entry_rules rules;
@@ -539,11 +638,82 @@ int zip_listed_to_file(const std::string& zip_file, const zip_listed_file& liste
     rules.listed = &listed;
     rules.leaf = listed.path.substr(folder.size());
     if (const char* reason = refused_listed_reason(listed, rules.leaf)) {
-        xer << "UNZIP refused to extract " << zip_file << " for \"" << listed.path << "\": " << reason << "\n";
+        zip_log() << "UNZIP refused to extract " << zip_file << " for \"" << listed.path << "\": " << reason << "\n";
         IO_SET_ERR_LOCATION();
-        return err_zip_refused;
+        return ready.err = err_zip_refused;
     }
-    return extract_archive(zip_file, listed.root + folder, nullptr, 0, rules);
+    return ready.err = extract_archive(prefix, zip_file, listed.root + folder, nullptr, 0, rules, &ready);
+}
+} // namespace
+
+int zip_listed_to_file(const std::string& zip_file, const zip_listed_file& listed)
+{
+    zip_ready_file ready;
+    ready_listed(app_path, zip_file, listed, ready);
+    return zip_put_in_place(ready);
+}
+
+int zip_ready_listed(const std::string& zip_file, const zip_listed_file& listed, zip_ready_file& ready)
+{
+    std::ostringstream lines;
+    log_target = &lines;
+    ready_listed("", zip_file, listed, ready);
+    log_target = nullptr;
+    ready.log = lines.str();
+    return ready.err;
+}
+
+int zip_put_in_place(zip_ready_file& ready)
+{
+    if (ready.dir_fd_ < 0) return ready.err ? ready.err : (ready.err = err_zip_foreign); // nothing was kept
+    if (ready.err) {
+        // The listed file came before the entry that failed: it goes in place, the failure stands.
+        const int failed = ready.err;
+        ready.err = 0;
+        zip_put_in_place(ready);
+        return ready.err = failed;
+    }
+    staged_file f{ready.fd_, std::move(ready.temp_name_)};
+    ready.fd_ = -1;
+    ready.temp_name_.clear();
+    int err = ready.is_link_ ? place_link(ready.dir_fd_, ready.leaf_, ready.link_target_.c_str(), ready.out_path_)
+                             : place_file(ready.dir_fd_, ready.leaf_, f, ready.out_path_);
+    ready.drop();
+    if (err) {
+        zip_log() << "UNZIP zip_to_file failed with err=" << err << "\n";
+        log_extraction_failure(err, ready.zip_file_, ready.out_dir_);
+    }
+    return ready.err = err;
+}
+
+zip_ready_file& zip_ready_file::operator=(zip_ready_file&& other) noexcept
+{
+    if (this == &other) return *this;
+    drop();
+    err = other.err;
+    log = std::move(other.log);
+    dir_fd_ = std::exchange(other.dir_fd_, -1);
+    fd_ = std::exchange(other.fd_, -1);
+    temp_name_ = std::move(other.temp_name_);
+    other.temp_name_.clear();
+    leaf_ = std::move(other.leaf_);
+    is_link_ = other.is_link_;
+    link_target_ = std::move(other.link_target_);
+    out_path_ = std::move(other.out_path_);
+    zip_file_ = std::move(other.zip_file_);
+    out_dir_ = std::move(other.out_dir_);
+    return *this;
+}
+
+void zip_ready_file::drop()
+{
+    if (fd_ >= 0) close(fd_);
+    if (!temp_name_.empty() && dir_fd_ >= 0) unlinkat(dir_fd_, temp_name_.c_str(), 0);
+    if (dir_fd_ >= 0) close(dir_fd_);
+    fd_ = dir_fd_ = -1;
+    temp_name_.clear();
+    is_link_ = false;
+    link_target_.clear();
 }
 
 void zip_use_unnamed_files(bool on) { unnamed_files_wanted = on; }

@@ -1,11 +1,12 @@
 // zip_io.h - zip archives (PKZIP) over minizip: extracting an archive into a
 // folder, or the archive of one listed file into the product folder, and
 // packing one file into a new archive. Main thread only (an extraction may run
-// a helper thread of its own for the MD5). Each call puts app_path in front of
-// every path it receives.
+// a helper thread of its own for the MD5), except zip_ready_listed. Each call
+// but that one puts app_path in front of every path it receives.
 #pragma once
 
 #include <string>
+#include <utility>
 
 // ---- extraction ------------------------------------------------------------------
 // Unpacks every entry of app_path + zip_file into app_path + out_directory (which
@@ -50,6 +51,45 @@ struct zip_listed_file {
 // entry of another name, or none of the listed name), err_zip_too_large,
 // err_zip_signature; err_zip_refused for a path or root that cannot be used.
 int zip_listed_to_file(const std::string& zip_file, const zip_listed_file& listed);
+
+// zip_listed_to_file in two steps, so that the slow one may run on a worker
+// thread while the caller puts earlier files in place in their order.
+// zip_ready_listed (any thread; the paths are taken as they are, without
+// app_path) extracts and checks the listed file but leaves it out of sight: in
+// a file without a name, or under a temporary name, with any folders on its way
+// made. What it would have logged is kept in `log`. zip_put_in_place (the
+// caller's thread) puts a ready file in place of the old one and returns the
+// code zip_listed_to_file would have returned: a failed extraction changes
+// nothing, unless the listed file came before the entry that failed (then it
+// goes in place). Dropping a ready file that was never put in place leaves the
+// old file and nothing else.
+class zip_ready_file {
+public:
+    zip_ready_file() = default;
+    ~zip_ready_file() { drop(); }
+    zip_ready_file(zip_ready_file&& other) noexcept { *this = std::move(other); }
+    zip_ready_file& operator=(zip_ready_file&& other) noexcept;
+    zip_ready_file(const zip_ready_file&) = delete;
+    zip_ready_file& operator=(const zip_ready_file&) = delete;
+
+    int err = 0;     // the extraction's code; 0: ready to be put in place
+    std::string log; // the lines the extraction logged, in order
+
+    void drop(); // closes and removes what is not in place yet
+
+    // Kept by the files layer between the two steps.
+    int dir_fd_ = -1;         // the folder the file goes into
+    int fd_ = -1;             // the unnamed file, still open
+    std::string temp_name_;   // or the closed file's temporary name
+    std::string leaf_;        // its own name in dir_fd_
+    bool is_link_ = false;    // a link: link_target_ is made at put-in-place time
+    std::string link_target_;
+    std::string out_path_;    // for the log lines
+    std::string zip_file_;
+    std::string out_dir_;
+};
+int zip_ready_listed(const std::string& zip_file, const zip_listed_file& listed, zip_ready_file& ready);
+int zip_put_in_place(zip_ready_file& ready);
 
 // For tests: false makes every file under a temporary name and renames it into
 // place, as where the file system cannot make a file without a name; true

@@ -144,8 +144,10 @@ void INS_install_slice()
 {
     const double deadline = slice_deadline(now_seconds());
     // Once the run is over nothing is left to do in the slice: the frame goes on at once.
-    while (stg.run_phase == run_installing && now_seconds() < deadline)
+    while (stg.run_phase == run_installing && now_seconds() < deadline) {
+        next.file_wait = std::max(0.0, deadline - now_seconds()); // a file still in flight waits for the next frame
         if (ops.grab_files()) end_of_run();
+    }
     last_slice_end = now_seconds();
 }
 

@@ -101,13 +101,18 @@ void disc_install_fixture::TearDown()
     engine_fixture::TearDown();
 }
 
-int disc_install_fixture::run_install(int max_steps)
+bool disc_install_fixture::prepare_install()
 {
     EXPECT_EQ(zip_to_file(dvd_path + install_name + "/directory.txt.zip", temp_path, nullptr, 0), 0);
     EXPECT_EQ(read_directory(temp_path + "directory.txt", "Scanning"), dir_ready);
     next.reset_all_streams();
     make_dirs();
-    if (!choose_files()) return -1;
+    return choose_files() != 0;
+}
+
+int disc_install_fixture::run_install(int max_steps)
+{
+    if (!prepare_install()) return -1;
     for (int i = 0; i < max_steps; ++i)
         if (const int r = grab_files()) return r;
     ADD_FAILURE() << "the install did not end within " << max_steps << " steps";

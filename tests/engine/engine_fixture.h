@@ -57,6 +57,8 @@ protected:
     // step's result (1 finished or failed: stg.install_error tells), -1 when
     // the files could not be chosen, 0 when the steps ran out.
     int run_install(int max_steps = 1000);
+    // Its first part, up to INSTALL: false when the files could not be chosen.
+    bool prepare_install();
 
     std::string disc; // the disc's root, ending in '/'
     const std::string set = "Skylume 9";

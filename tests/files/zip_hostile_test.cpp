@@ -105,6 +105,22 @@ struct listed_site : zip_site {
         EXPECT_TRUE(make_zip(dir / "a.zip", entries));
         return zip_listed_to_file("a.zip", {"out/", path, max_size, signature});
     }
+    // The same in two steps, as a worker and the install step split it: the
+    // old file stands until the ready one is put in place; kept_log receives
+    // what the first step logged.
+    int extract_listed_in_two_steps(const std::vector<zip_entry_spec>& entries, unsigned long long max_size,
+                                    const std::string& signature, std::string& kept_log)
+    {
+        EXPECT_TRUE(make_zip(dir / "a.zip", entries));
+        zip_ready_file ready;
+        const std::string root = app_path + "out/";
+        const int first = zip_ready_listed(app_path + "a.zip", {root, "Resources/a.txt", max_size, signature}, ready);
+        EXPECT_EQ(read_file(out("Resources/a.txt")), "old") << "changed before its turn";
+        EXPECT_EQ(ready.err, first);
+        kept_log = ready.log;
+        zip_ready_file moved = std::move(ready); // as it leaves the worker
+        return zip_put_in_place(moved);
+    }
 };
 
 TEST(ZipListedToFile, WritesOnlyTheListedFileWithinItsSizeAndSignature)
@@ -152,19 +168,51 @@ TEST(ZipListedToFile, WritesOnlyTheListedFileWithinItsSizeAndSignature)
         {"an absolute link", {{"a.txt", "/tmp/sky-listed-escape", sym_link | 0777}}, 1024, sig_new,
          err_zip_refused, "old", "is absolute"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        listed_site site;
-        xer_capture log;
-        EXPECT_EQ(site.extract_listed(c.entries, c.max_size, c.signature), c.code);
-        EXPECT_EQ(read_file(site.out("Resources/a.txt")), c.a_txt);
-        EXPECT_EQ(read_file(site.out("Resources/mine.txt")), user_file);
-        EXPECT_EQ(list_dir(site.out("")).size(), 2u); // Resources and Data, nothing else
-        EXPECT_TRUE(list_dir(site.dir / "outside").empty());
-        site.expect_no_temporaries();
-        if (c.log) {
-            EXPECT_NE(log.text().find(c.log), std::string::npos) << log.text();
+    for (const auto& c : cases)
+        for (const bool in_two_steps : {false, true}) {
+            SCOPED_TRACE(std::string(c.what) + (in_two_steps ? ", in two steps" : ""));
+            listed_site site;
+            xer_capture log;
+            std::string kept_log;
+            const int code = in_two_steps ? site.extract_listed_in_two_steps(c.entries, c.max_size, c.signature, kept_log)
+                                          : site.extract_listed(c.entries, c.max_size, c.signature);
+            EXPECT_EQ(code, c.code);
+            EXPECT_EQ(read_file(site.out("Resources/a.txt")), c.a_txt);
+            EXPECT_EQ(read_file(site.out("Resources/mine.txt")), user_file);
+            EXPECT_EQ(list_dir(site.out("")).size(), 2u); // Resources and Data, nothing else
+            EXPECT_TRUE(list_dir(site.dir / "outside").empty());
+            site.expect_no_temporaries();
+            if (c.log) {
+                // Off the main thread the lines wait for their turn instead of reaching the log.
+                const std::string& where = in_two_steps ? kept_log : log.text();
+                EXPECT_NE(where.find(c.log), std::string::npos) << where;
+            }
+            if (in_two_steps) {
+                EXPECT_EQ(log.text().find("UNZIP"), std::string::npos) << log.text();
+            }
         }
+}
+
+// A ready file that is dropped, as when the user cancels with files in
+// flight, leaves the old file and nothing else, with or without unnamed files.
+TEST(ZipListedToFile, ADroppedReadyFileLeavesTheOldOne)
+{
+    for (const bool unnamed : {true, false}) {
+        SCOPED_TRACE(unnamed ? "unnamed file" : "temporary name");
+        zip_use_unnamed_files(unnamed);
+        listed_site site;
+        ASSERT_TRUE(make_zip(site.dir / "a.zip", {{"a.txt", "new"}}));
+        {
+            zip_ready_file ready;
+            const zip_listed_file listed{app_path + "out/", "Resources/a.txt", 1024, md5_of("new")};
+            ASSERT_EQ(zip_ready_listed(app_path + "a.zip", listed, ready), 0);
+            // Where no unnamed file can be made, the bytes wait under a temporary name.
+            EXPECT_EQ(list_dir(site.out("Resources")).size(), unnamed ? 2u : 3u);
+        }
+        EXPECT_EQ(read_file(site.out("Resources/a.txt")), "old");
+        EXPECT_EQ(list_dir(site.out("Resources")).size(), 2u);
+        site.expect_no_temporaries();
+        zip_use_unnamed_files(true);
     }
 }
 

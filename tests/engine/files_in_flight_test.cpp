@@ -1,0 +1,168 @@
+// A disc install with its next files extracted on workers: each file of the
+// product changes only in its own turn, the log keeps install order, a failure
+// stops the run with every later file as it was, and a cancelled run leaves
+// nothing behind for the next one. The steps are taken as the window takes
+// them, never waiting for a file still in flight.
+#include "engine/files_in_flight.h"
+#include "engine/install_records.h"
+#include "engine/manifest.h"
+#include "engine/stg.h"
+#include "engine/streams.h"
+#include "engine_fixture.h"
+#include "foundation/hl_types.h"
+#include "support/disc_fixture.h"
+#include "support/zip_builder.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int file_count = 24;
+
+std::string name_of(int i) { return "Resources/f" + std::to_string(100 + i) + ".txt"; }
+std::string old_bytes(int i) { return "old " + std::to_string(i) + "\n"; }
+// Some files large enough to take a while, so that later ones finish first.
+std::string new_bytes(int i) { return std::string(i % 5 == 0 ? 400000 + 1000 * i : 10 + i, char('a' + i % 26)); }
+
+class FilesInFlight : public disc_install_fixture {
+protected:
+    void SetUp() override
+    {
+        disc_install_fixture::SetUp();
+        stg.log_actions = 1;
+        std::vector<disc_file> files;
+        for (int i = 0; i < file_count; ++i) {
+            files.push_back({name_of(i), new_bytes(i), 0100644, 0, {md5_of(old_bytes(i))}, false, 0});
+            put_file(name_of(i), old_bytes(i));
+        }
+        make_disc(disc, set, files);
+    }
+    void TearDown() override
+    {
+        next.file_wait = -1;
+        disc_install_fixture::TearDown();
+    }
+    std::string log() { xer.flush(); return read_file(log_path); }
+    std::string expanding(int i) { return "EXPANDING file " + product + name_of(i) + ", with result="; }
+
+    // Install steps that never wait for a file, until the run ends or `until`
+    // holds; after each one, a file the engine has not yet counted as
+    // installed still holds its old bytes. The last step's result.
+    template <class Until>
+    int step_without_waiting(Until until)
+    {
+        next.file_wait = 0;
+        for (long step = 0; step < 10000000; ++step) {
+            const int r = grab_files();
+            for (int h = 0; h < static_cast<int>(sim_info.size()); ++h) {
+                const file_version_struct& v = ENG_current_version(h);
+                if (v.up_to_date || !v.want_install) continue;
+                const int i = std::stoi(v.path.substr(v.path.rfind('f') + 1)) - 100;
+                if (read_file(product + name_of(i)) != old_bytes(i)) {
+                    ADD_FAILURE() << name_of(i) << " changed before its turn";
+                    return -1;
+                }
+            }
+            if (r || until()) return r;
+        }
+        ADD_FAILURE() << "the run never ended";
+        return -1;
+    }
+    void expect_no_leftovers()
+    {
+        for (const auto& entry : fs::recursive_directory_iterator(dest_dir_path))
+            EXPECT_EQ(entry.path().filename().string().find(".sky"), std::string::npos) << entry.path();
+    }
+};
+
+TEST_F(FilesInFlight, EachFileChangesInItsTurnAndTheLogKeepsInstallOrder)
+{
+    ASSERT_TRUE(prepare_install());
+    EXPECT_EQ(step_without_waiting([] { return false; }), 1);
+    EXPECT_EQ(stg.install_error, 0);
+    EXPECT_TRUE(alerts.alerts().empty());
+    const std::string text = log();
+    std::size_t last = 0;
+    for (int i = 0; i < file_count; ++i) {
+        SCOPED_TRACE(name_of(i));
+        const std::size_t at = text.find(expanding(i) + "0.\n");
+        ASSERT_NE(at, std::string::npos);
+        EXPECT_TRUE(i == 0 || at > last) << "out of install order";
+        EXPECT_EQ(text.find(expanding(i), at + 1), std::string::npos) << "expanded twice";
+        last = at;
+        EXPECT_EQ(read_file(dest_dir_path + name_of(i)), new_bytes(i));
+    }
+    expect_no_leftovers();
+}
+
+TEST_F(FilesInFlight, AFailureStopsTheRunAndLaterFilesKeepTheirOldBytes)
+{
+    constexpr int bad = 11;
+    const std::string leaf = name_of(bad).substr(name_of(bad).rfind('/') + 1);
+    ASSERT_TRUE(make_zip(disc + set + "/Top/" + name_of(bad) + ".zip", {{leaf, "tampered"}}));
+    ASSERT_TRUE(prepare_install());
+    EXPECT_NE(step_without_waiting([] { return false; }), 0);
+    EXPECT_EQ(stg.install_error, 1);
+    ASSERT_EQ(alerts.alerts().size(), 1u);
+    EXPECT_EQ(alerts.alerts()[0].lines.l1, "The installer cannot extract a file.");
+    const std::string text = log();
+    EXPECT_NE(text.find("differs from the listed signature"), std::string::npos);
+    for (int i = 0; i < file_count; ++i) {
+        SCOPED_TRACE(name_of(i));
+        EXPECT_EQ(read_file(product + name_of(i)), i < bad ? new_bytes(i) : old_bytes(i));
+        EXPECT_EQ(text.find(expanding(i)) != std::string::npos, i <= bad);
+    }
+    next.reset_all_streams(); // as the window does when the run ends
+    expect_no_leftovers();
+}
+
+TEST_F(FilesInFlight, ACancelledRunLeavesNothingAndTheNextRunInstallsEverything)
+{
+    ASSERT_TRUE(prepare_install());
+    EXPECT_EQ(step_without_waiting([] { return next.disk_kb_done > 0; }), 0);
+    next.reset_all_streams(); // the user's cancel, with files in flight
+    const std::size_t first_run = log().size();
+    EXPECT_EQ(run_install(), 1);
+    EXPECT_EQ(stg.install_error, 0);
+    const std::string second_run = log().substr(first_run);
+    for (int i = 0; i < file_count; ++i) {
+        SCOPED_TRACE(name_of(i));
+        EXPECT_EQ(read_file(dest_dir_path + name_of(i)), new_bytes(i));
+        const std::size_t at = second_run.find(expanding(i));
+        // A file the first run put in place is current now; the others are expanded once.
+        if (at != std::string::npos) {
+            EXPECT_EQ(second_run.find(expanding(i), at + 1), std::string::npos);
+        }
+    }
+    expect_no_leftovers();
+}
+
+// Without a worker thread the collector extracts the files itself, in order.
+TEST_F(FilesInFlight, WithoutWorkersTheCollectorExtractsInOrder)
+{
+    ASSERT_TRUE(prepare_install());
+    files_in_flight flight(0);
+    const std::string root = app_path + dest_dir_path;
+    for (int h = 0; h < 3; ++h) {
+        const file_version_struct& v = ENG_current_version(h);
+        zip_listed_file listed = ENG_listed_file(v);
+        listed.root = app_path + listed.root;
+        flight.hand_out(h, app_path + disc + set + "/" + v.path + ".zip", listed);
+    }
+    EXPECT_EQ(flight.held(), 3u);
+    for (int h = 0; h < 3; ++h) {
+        zip_ready_file ready;
+        ASSERT_TRUE(flight.collect(h, 0, ready));
+        EXPECT_EQ(ready.err, 0) << ready.log;
+        EXPECT_EQ(zip_put_in_place(ready), 0);
+    }
+    EXPECT_EQ(flight.held(), 0u);
+    zip_ready_file none;
+    EXPECT_FALSE(flight.collect(3, 0, none)); // never handed out
+}
+
+} // namespace
