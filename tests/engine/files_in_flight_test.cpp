@@ -6,6 +6,7 @@
 #include "engine/files_in_flight.h"
 #include "engine/install_records.h"
 #include "engine/manifest.h"
+#include "engine/product_lock.h"
 #include "engine/stg.h"
 #include "engine/streams.h"
 #include "engine_fixture.h"
@@ -26,7 +27,12 @@ constexpr int file_count = 24;
 std::string name_of(int i) { return "Resources/f" + std::to_string(100 + i) + ".txt"; }
 std::string old_bytes(int i) { return "old " + std::to_string(i) + "\n"; }
 // Some files large enough to take a while, so that later ones finish first.
-std::string new_bytes(int i) { return std::string(i % 5 == 0 ? 400000 + 1000 * i : 10 + i, char('a' + i % 26)); }
+// The first is so large that no worker has it ready on the step that hands it out.
+std::string new_bytes(int i)
+{
+    if (i == 0) return std::string(8 << 20, 'a');
+    return std::string(i % 5 == 0 ? 400000 + 1000 * i : 10 + i, char('a' + i % 26));
+}
 
 class FilesInFlight : public disc_install_fixture {
 protected:
@@ -82,6 +88,9 @@ protected:
 TEST_F(FilesInFlight, EachFileChangesInItsTurnAndTheLogKeepsInstallOrder)
 {
     ASSERT_TRUE(prepare_install());
+    next.file_wait = 0;
+    EXPECT_EQ(grab_files(), 0);
+    EXPECT_EQ(next.disk_kb_done, 0) << "the step waited for a file in flight";
     EXPECT_EQ(step_without_waiting([] { return false; }), 1);
     EXPECT_EQ(stg.install_error, 0);
     EXPECT_TRUE(alerts.alerts().empty());
@@ -120,11 +129,21 @@ TEST_F(FilesInFlight, AFailureStopsTheRunAndLaterFilesKeepTheirOldBytes)
     expect_no_leftovers();
 }
 
+// The user cancels with files in flight, picks another folder and installs
+// again: nothing of the first run lands anywhere after the cancel, and the
+// second run installs every file once, into the new folder.
 TEST_F(FilesInFlight, ACancelledRunLeavesNothingAndTheNextRunInstallsEverything)
 {
     ASSERT_TRUE(prepare_install());
-    EXPECT_EQ(step_without_waiting([] { return next.disk_kb_done > 0; }), 0);
+    // One step: the large first file and those after it are still being extracted.
+    EXPECT_EQ(step_without_waiting([] { return true; }), 0);
     next.reset_all_streams(); // the user's cancel, with files in flight
+    std::vector<std::string> at_cancel;
+    for (int i = 0; i < file_count; ++i) at_cancel.push_back(read_file(product + name_of(i)));
+    ENG_unlock_product_folder();
+    const std::string other = tmp / "Other/";
+    fs::create_directories(other);
+    dest_dir_path = other;
     const std::size_t first_run = log().size();
     EXPECT_EQ(run_install(), 1);
     EXPECT_EQ(stg.install_error, 0);
@@ -132,11 +151,11 @@ TEST_F(FilesInFlight, ACancelledRunLeavesNothingAndTheNextRunInstallsEverything)
     for (int i = 0; i < file_count; ++i) {
         SCOPED_TRACE(name_of(i));
         EXPECT_EQ(read_file(dest_dir_path + name_of(i)), new_bytes(i));
-        const std::size_t at = second_run.find(expanding(i));
-        // A file the first run put in place is current now; the others are expanded once.
-        if (at != std::string::npos) {
-            EXPECT_EQ(second_run.find(expanding(i), at + 1), std::string::npos);
-        }
+        EXPECT_EQ(read_file(product + name_of(i)), at_cancel[i]) << "changed after the cancel";
+        const std::string line = "EXPANDING file " + other + name_of(i) + ", with result=0.\n";
+        const std::size_t at = second_run.find(line);
+        ASSERT_NE(at, std::string::npos);
+        EXPECT_EQ(second_run.find(line, at + 1), std::string::npos);
     }
     expect_no_leftovers();
 }
