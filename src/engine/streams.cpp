@@ -183,16 +183,20 @@ void hand_out(int history)
     flight->hand_out(history, app_path + paths_of(history).source, std::move(listed));
 }
 
-// Hands out the files to install from `from` on, as many as the workers can
-// keep busy with; `from` itself always.
+bool installed_from_disc(int history)
+{
+    const file_version_struct& v = ENG_current_version(history);
+    return v.want_install && !v.want_delete;
+}
+
+// Keeps the workers busy: hands out the files to install after `from`, as
+// many as they can work on; files that are kept or deleted are passed over.
 void hand_out_ahead(int from)
 {
-    if (!the_flight().holds(from)) hand_out(from);
-    handed_upto = std::max(handed_upto, from + 1);
-    while (handed_upto < history_count() && flight->held() < flight_depth()) {
+    handed_upto = std::max(handed_upto, from);
+    while (handed_upto < history_count() && the_flight().held() < flight_depth()) {
         const int h = handed_upto++;
-        const file_version_struct& v = ENG_current_version(h);
-        if (v.want_install && !v.want_delete) hand_out(h);
+        if (installed_from_disc(h)) hand_out(h);
     }
 }
 
@@ -204,10 +208,14 @@ bool install_from_disc(int s, file_version_struct& v, const file_paths& p)
         __MACIBM_alert(0, "Trying to do a DVD install with multiple streams!",
                        "The shark with the laser on his head is getting very dizzy!", "", "", t_exit, "utils", 498);
     const int history = next.stream_file[s];
-    hand_out_ahead(history);
+    if (!the_flight().holds(history)) {
+        hand_out(history);
+        handed_upto = std::max(handed_upto, history + 1);
+    }
+    hand_out_ahead(history + 1);
     zip_ready_file ready;
     if (!flight->collect(history, next.file_wait, ready)) return false;
-    hand_out_ahead(history + 1 < history_count() ? history + 1 : history);
+    hand_out_ahead(history + 1);
     xer << ready.log;
     ENG_report_extraction(zip_put_in_place(ready), p.source, p.dest);
     stg.done_ratio = 1.0f;
