@@ -4,6 +4,7 @@
 //   read_directory: header, body, disk examination
 #include "engine/manifest.h"
 
+#include "engine/dest_state.h"
 #include "engine/folders.h"
 #include "foundation/hl_types.h"
 #include "foundation/hooks.h"
@@ -157,9 +158,11 @@ void count_absent(size_t i, size_t count, size_t step, const std::string& title)
 void examine_disk(const std::string& title)
 {
     remember_examined_folder();
-    // A destination that is not there holds none of the files: looking each one
-    // up would list the same parent folders once a file (tens of thousands).
-    const bool nothing_there = !dest_dir_path.empty() && file_is_absent(dest_dir_path);
+    // A destination that is not there, or an empty folder (a new one the user
+    // just made), holds none of the files: looking each one up would list the
+    // same parent folders once a file (tens of thousands).
+    const bool nothing_there = !dest_dir_path.empty() && (file_is_absent(dest_dir_path) ||
+                                                          ENG_dest_state(app_path + dest_dir_path) == dest_empty);
     const size_t count = sim_info.size();
     const size_t step = count / 200 > 0 ? count / 200 : 1;
     md5_pool pool(md5_pool::default_workers());

@@ -13,10 +13,12 @@
 
 #include <climits>
 #include <filesystem>
+#include <functional>
 
 namespace {
 
 using namespace std::string_literals;
+namespace fs = std::filesystem;
 
 class Manifest : public engine_fixture {
 protected:
@@ -182,6 +184,35 @@ TEST_F(Manifest, ExaminationSetsSignaturesFlagsAndTotals)
     stg.download_os = os_linux;
     ASSERT_EQ(read_directory(m, "title"), dir_ready);
     EXPECT_EQ(this_install_has_exes, 1); // a later reading never clears it
+}
+
+// A missing or empty destination is taken to hold none of the files without
+// looking each one up; a folder with anything in it, however deep, is examined.
+TEST_F(Manifest, OnlyAMissingOrEmptyDestinationSkipsTheExamination)
+{
+    const std::string m = write_manifest(std::string("DIR Top/\n") + "FILE 0 0 0 1 10 " + md5_empty + " a.txt\n" +
+                                         "FILE 0 0 0 2 20 " + md5_empty + " Deep/b.txt\n");
+    struct dest_case {
+        const char* name;
+        std::function<void()> make;
+        const char* sig_b;
+        double download_kb;
+    };
+    const dest_case cases[] = {
+        {"missing", [&] { fs::remove_all(product); }, "NONE", 3},
+        {"empty", [&] { fs::remove_all(product); fs::create_directories(product); }, "NONE", 3},
+        {"only a nested file", [&] { fs::remove_all(product); put_file("Deep/b.txt", "abc"); }, md5_abc, 3},
+        {"only the nested file, current", [&] { fs::remove_all(product); put_file("Deep/b.txt", ""); }, md5_empty, 1},
+    };
+    for (const dest_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.make();
+        ASSERT_EQ(read_directory(m, "title"), dir_ready);
+        ASSERT_EQ(sim_info.size(), 2u);
+        EXPECT_EQ(version(0, 0).sig_have, "NONE");
+        EXPECT_EQ(version(1, 0).sig_have, c.sig_b);
+        EXPECT_EQ(stg.download_kb, c.download_kb);
+    }
 }
 
 // A file that is there but cannot be examined is the user's until they say
