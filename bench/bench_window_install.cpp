@@ -10,7 +10,7 @@
 //    of the window's time over the engine's. The window's time runs from the
 //    AGREE press to the product folder's rename, the last act of a run (the
 //    engine's from its decisions to its last step); the file system is polled
-//    every 20 ms. Frame intervals while the window installs are seen from a
+//    every millisecond. Frame intervals while the window installs are seen from a
 //    second X client through XDamage: p50, p95 and the worst.
 // 2. Start to a usable INSTALL on a fresh destination, for discs of 20,000
 //    and 100,000 files, alternated, beside the engine's own manifest reading.
@@ -185,6 +185,21 @@ void end_program(e2e_session& x)
     x.wait_end(60);
 }
 
+// Looks for the product folder's rename every millisecond (a run lasts a
+// fraction of a second: a coarser look would add its half-period to every
+// window time), taking the frames' damage meanwhile.
+bool wait_for_rename(e2e_session& x, damage_watch& frames, const std::string& renamed)
+{
+    const auto give_up = clock_type::now() + std::chrono::seconds(900);
+    while (clock_type::now() < give_up) {
+        if (fs::exists(renamed)) return true;
+        if (!x.running()) return false;
+        frames.drain();
+        usleep(1000);
+    }
+    return false;
+}
+
 window_run window_install(e2e_session& x, damage_watch& frames, const sample_disc& s, const std::string& work,
                           bool max_cpu)
 {
@@ -192,15 +207,13 @@ window_run window_install(e2e_session& x, damage_watch& frames, const sample_dis
     if (r.ready < 0) return r;
     x.press(at_install);
     if (!x.wait_for(60, [&] { return x.sub_window_open(); })) return r;
+    // The frames are counted from the click on AGREE: the licence rests while
+    // the hand hovers over it, and that pause is no frame interval of the install.
+    x.hover(at_agree);
     frames.start();
-    x.press(at_agree);
+    x.click();
     const auto agreed = clock_type::now();
-    const std::string renamed = work + "/" + s.set_name;
-    if (!x.wait_for(900, [&] {
-            frames.drain();
-            return fs::exists(renamed);
-        }))
-        return r;
+    if (!wait_for_rename(x, frames, work + "/" + s.set_name)) return r;
     r.install = since(agreed);
     frames.stop();
     r.intervals = frames.intervals();
@@ -383,17 +396,20 @@ int main(int argc, char** argv)
         char label[64];
         std::snprintf(label, sizeof label, "%d-file sample disc", small_files);
         if (part_install) print_times(label, ready3k, ready3k);
-        print_times("20,000 files", ready20k, scan20k);
-        print_times("100,000 files", ready100k, scan100k);
-        print_times("engine scan, 20,000 files", scan20k, scan20k);
-        print_times("engine scan, 100,000 files", scan100k, scan100k);
-        std::printf("  first frame (median of the default runs): %.2f s; peak memory %ld KiB\n",
-                    median_of([&] {
-                        std::vector<double> v;
-                        for (const window_run& r : off) v.push_back(r.first_frame);
-                        return v;
-                    }()),
-                    off.empty() ? -1L : off.back().peak_kb);
+        if (part_ready) {
+            print_times("20,000 files", ready20k, scan20k);
+            print_times("100,000 files", ready100k, scan100k);
+            print_times("engine scan, 20,000 files", scan20k, scan20k);
+            print_times("engine scan, 100,000 files", scan100k, scan100k);
+        }
+        if (part_install)
+            std::printf("  first frame (median of the default runs): %.2f s; peak memory %ld KiB\n",
+                        median_of([&] {
+                            std::vector<double> v;
+                            for (const window_run& r : off) v.push_back(r.first_frame);
+                            return v;
+                        }()),
+                        off.empty() ? -1L : off.back().peak_kb);
     }
     if (part_idle) {
         std::printf("\nan idle window, %d s from 11 s after the last input (limit 5 %% of one core)\n", idle_seconds);

@@ -156,11 +156,21 @@ void e2e_session::kill_now()
 
 int e2e_session::exit_status() const { return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
 
-void e2e_session::press(screen_point p)
+void e2e_session::hover(screen_point p)
 {
     XTestFakeMotionEvent(display, DefaultScreen(display), p.x, screen_h - p.y, CurrentTime);
     XFlush(display);
     usleep(100000); // the hover frame first, as a hand would
+}
+
+void e2e_session::press(screen_point p)
+{
+    hover(p);
+    click();
+}
+
+void e2e_session::click()
+{
     XTestFakeButtonEvent(display, 1, True, CurrentTime);
     XTestFakeButtonEvent(display, 1, False, CurrentTime);
     XFlush(display);

@@ -75,7 +75,9 @@ public:
     int exit_status() const;         // the status of a normal end, -1 after a signal
     pid_t pid() const { return child; }
 
-    void press(screen_point p);      // move there, left button down and up
+    void hover(screen_point p);      // move there and wait for the hover frame
+    void press(screen_point p);      // hover there, then click()
+    void click();                    // left button down and up where the pointer is
     void key_return();
     void type(const std::string& text); // lower-case letters, digits and blanks, one key each
     e2e_screen grab();
