@@ -40,7 +40,10 @@ void INS_exit_command();
 
 // ---- the install slice ------------------------------------------------------------------------
 constexpr double install_slice_seconds = 0.01;
-constexpr double progress_frame_seconds = 1.0 / 30; // progress frames come this often, by time
+// Progress frames come this often, by time: a little more often than 30 a
+// second, so that with a step that ends late and a drawing that takes longer,
+// the intervals a user sees still stay within a thirtieth of a second.
+constexpr double progress_frame_seconds = 1.0 / 35;
 // Calls grab_files back to back for at least 10 ms on the monotonic clock,
 // and on until the next progress frame is due less what drawing the last
 // one took (a step is never cut short), or until the run is over; the end of
