@@ -17,24 +17,6 @@ namespace {
 const char* const marker_folders[] = {"Airfoils", "Instructions", "Output", "Resources"};
 constexpr int marker_count = 4;
 
-// Every entry counts, hidden ones too: a folder holding only a user's
-// dotfiles is theirs, not empty.
-bool is_empty_folder(const std::string& folder)
-{
-    DIR* dir = opendir(folder.c_str());
-    if (!dir) return false;
-    bool empty = true;
-    while (dirent* e = readdir(dir)) {
-        const std::string name = e->d_name;
-        if (name != "." && name != "..") {
-            empty = false;
-            break;
-        }
-    }
-    closedir(dir);
-    return empty;
-}
-
 // The product's own folder, not a link to somewhere else.
 bool has_own_resources(const std::string& folder)
 {
@@ -43,6 +25,24 @@ bool has_own_resources(const std::string& folder)
 }
 
 } // namespace
+
+// Every entry counts, hidden ones too: a folder holding only a user's
+// dotfiles is theirs, not empty.
+int ENG_is_empty_folder(const std::string& folder)
+{
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return 0;
+    int empty = 1;
+    while (dirent* e = readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name != "." && name != "..") {
+            empty = 0;
+            break;
+        }
+    }
+    closedir(dir);
+    return empty;
+}
 
 int ENG_holds_marker_folders(const std::string& folder)
 {
@@ -65,7 +65,7 @@ dest_state ENG_dest_state(const std::string& folder)
     struct stat st;
     if (stat(folder.c_str(), &st) != 0) return errno == ENOENT ? dest_new : dest_foreign;
     if (!S_ISDIR(st.st_mode)) return dest_foreign;
-    if (is_empty_folder(folder)) return dest_empty;
+    if (ENG_is_empty_folder(folder)) return dest_empty;
     if (has_own_resources(folder) || ENG_holds_marker_folders(folder)) return dest_product;
     return dest_foreign;
 }

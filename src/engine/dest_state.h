@@ -20,6 +20,8 @@ enum dest_state : int {
 // 1 when folder (ending in '/') holds folders whose names contain "Airfoils",
 // "Instructions", "Output" and "Resources" (case-sensitive, anywhere in a name).
 int ENG_holds_marker_folders(const std::string& folder);
+// 1 when folder is there and holds no entry at all, hidden ones included.
+int ENG_is_empty_folder(const std::string& folder);
 // The state of folder (ending in '/') as it is now; reads only.
 dest_state ENG_dest_state(const std::string& folder);
 // Why a folder in state s may not take a new name; nullptr when it may.

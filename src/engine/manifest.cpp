@@ -162,7 +162,7 @@ void examine_disk(const std::string& title)
     // just made), holds none of the files: looking each one up would list the
     // same parent folders once a file (tens of thousands).
     const bool nothing_there = !dest_dir_path.empty() && (file_is_absent(dest_dir_path) ||
-                                                          ENG_dest_state(app_path + dest_dir_path) == dest_empty);
+                                                          ENG_is_empty_folder(app_path + dest_dir_path));
     const size_t count = sim_info.size();
     const size_t step = count / 200 > 0 ? count / 200 : 1;
     md5_pool pool(md5_pool::default_workers());
