@@ -191,10 +191,12 @@ bool installed_from_disc(int history)
 
 // Keeps the workers busy: hands out the files to install after `from`, as
 // many as they can work on; files that are kept or deleted are passed over.
+// The step has made the pool (the_flight) already: its fork check costs a
+// system call, once a step is enough.
 void hand_out_ahead(int from)
 {
     handed_upto = std::max(handed_upto, from);
-    while (handed_upto < history_count() && the_flight().held() < flight_depth()) {
+    while (handed_upto < history_count() && flight->held() < flight_depth()) {
         const int h = handed_upto++;
         if (installed_from_disc(h)) hand_out(h);
     }
