@@ -3,83 +3,60 @@
 #include "engine/files_in_flight.h"
 
 #include <chrono>
-#include <system_error>
 
-files_in_flight::files_in_flight(unsigned workers) : wanted_(workers) {}
-
-files_in_flight::~files_in_flight()
+files_in_flight::files_in_flight(unsigned workers)
+    : workers_(workers, [this](job& j, std::unique_lock<std::mutex>& held) { run(j, held); })
 {
-    {
-        std::lock_guard<std::mutex> held(lock_);
-        stop_ = true;
-        queue_.clear();
-    }
-    jobs_ready_.notify_all();
-    for (std::thread& t : threads_) t.join();
 }
 
-void files_in_flight::start_workers()
-{
-    started_ = true;
-    try {
-        for (unsigned i = 0; i < wanted_; ++i) threads_.emplace_back(&files_in_flight::work, this);
-    } catch (const std::system_error&) { // fewer threads, or none: the collector extracts
-    }
-}
+files_in_flight::~files_in_flight() = default; // the workers end first, dropping what was not started
 
-void files_in_flight::work()
+void files_in_flight::run(job& j, std::unique_lock<std::mutex>& held)
 {
-    std::unique_lock<std::mutex> held(lock_);
-    for (;;) {
-        jobs_ready_.wait(held, [this] { return stop_ || !queue_.empty(); });
-        if (queue_.empty()) return; // stopping, nothing left
-        job j = std::move(queue_.front());
-        queue_.pop_front();
-        held.unlock();
-        zip_ready_file ready;
-        zip_ready_listed(j.zip_file, j.listed, ready);
-        held.lock();
-        auto r = results_.find(j.history);
-        // Dropped while it ran: `ready` leaves with this scope, and the old file stays.
-        if (j.generation != generation_ || r == results_.end()) continue;
-        r->second.ready = std::move(ready);
-        r->second.done = true;
-        results_ready_.notify_all();
-    }
+    held.unlock();
+    zip_ready_file ready;
+    zip_ready_listed(j.zip_file, j.listed, ready);
+    held.lock();
+    auto r = results_.find(j.history);
+    // Dropped while it ran: `ready` leaves with this scope, and the old file stays.
+    if (j.generation != generation_ || r == results_.end()) return;
+    r->second.ready = std::move(ready);
+    r->second.done = true;
+    results_ready_.notify_all();
 }
 
 void files_in_flight::hand_out(int history, std::string zip_file, zip_listed_file listed)
 {
-    if (!started_) start_workers();
-    std::lock_guard<std::mutex> held(lock_);
+    workers_.start();
+    std::lock_guard<std::mutex> held(workers_.lock);
     results_[history] = result{};
     // With no worker the file waits in the queue until it is collected.
-    queue_.push_back({history, generation_, std::move(zip_file), std::move(listed)});
-    jobs_ready_.notify_one();
+    workers_.push({history, generation_, std::move(zip_file), std::move(listed)});
 }
 
 bool files_in_flight::holds(int history) const
 {
-    std::lock_guard<std::mutex> held(lock_);
+    std::lock_guard<std::mutex> held(workers_.lock);
     return results_.count(history) != 0;
 }
 
 std::size_t files_in_flight::held() const
 {
-    std::lock_guard<std::mutex> held(lock_);
+    std::lock_guard<std::mutex> held(workers_.lock);
     return results_.size();
 }
 
 bool files_in_flight::collect(int history, double wait, zip_ready_file& ready)
 {
-    std::unique_lock<std::mutex> held(lock_);
+    std::unique_lock<std::mutex> held(workers_.lock);
     auto r = results_.find(history);
     if (r == results_.end()) return false;
-    if (threads_.empty() && !r->second.done) {
+    std::deque<job>& queue = workers_.queue;
+    if (!workers_.working() && !r->second.done) {
         // Without workers the collector extracts the waiting files itself, in order.
-        while (!queue_.empty() && !r->second.done) {
-            job j = std::move(queue_.front());
-            queue_.pop_front();
+        while (!queue.empty() && !r->second.done) {
+            job j = std::move(queue.front());
+            queue.pop_front();
             zip_ready_listed(j.zip_file, j.listed, results_[j.history].ready);
             results_[j.history].done = true;
         }
@@ -94,8 +71,8 @@ bool files_in_flight::collect(int history, double wait, zip_ready_file& ready)
 
 void files_in_flight::drop_all()
 {
-    std::lock_guard<std::mutex> held(lock_);
+    std::lock_guard<std::mutex> held(workers_.lock);
     ++generation_;
-    queue_.clear();
+    workers_.queue.clear();
     results_.clear(); // the ready files close and take their unnamed bytes with them
 }

@@ -4,17 +4,15 @@
 // only the collector puts a file in place, so files change in install order.
 #pragma once
 
+#include "files/job_workers.h"
 #include "files/zip_io.h"
 
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <map>
 #include <mutex>
 #include <string>
-#include <thread>
-#include <vector>
 
 class files_in_flight {
 public:
@@ -30,7 +28,7 @@ public:
     void hand_out(int history, std::string zip_file, zip_listed_file listed);
     bool holds(int history) const;
     std::size_t held() const; // handed out and not yet collected
-    unsigned workers() const { return wanted_; }
+    unsigned workers() const { return workers_.wanted(); }
 
     // The held file of `history` once it is ready: true with `ready` set. Waits
     // at most `wait` seconds for it (negative: as long as it takes).
@@ -52,16 +50,10 @@ private:
         zip_ready_file ready;
     };
 
-    void start_workers();
-    void work();
+    void run(job& j, std::unique_lock<std::mutex>& held);
 
-    unsigned wanted_;
-    bool started_ = false;
-    mutable std::mutex lock_;
-    std::condition_variable jobs_ready_, results_ready_;
-    std::deque<job> queue_;           // in hand-out order
+    std::condition_variable results_ready_;
     std::map<int, result> results_;   // by history
     std::uint64_t generation_ = 0;    // raised by drop_all
-    bool stop_ = false;
-    std::vector<std::thread> threads_;
+    job_workers<job> workers_;        // last: its workers end before the results they fill
 };

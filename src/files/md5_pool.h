@@ -4,13 +4,13 @@
 // progress) on its own thread and learns in order what each file turned out to be.
 #pragma once
 
+#include "files/job_workers.h"
+
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
 #include <mutex>
 #include <string>
-#include <thread>
-#include <vector>
 
 class md5_pool {
 public:
@@ -47,16 +47,9 @@ private:
         result* slot;
     };
     static void digest(const std::string& full, result& r);
+    void run(job& j, std::unique_lock<std::mutex>& held);
 
-    void start_workers();
-    void work();
-
-    unsigned wanted_;
-    bool started_ = false;
-    std::mutex lock_;
-    std::condition_variable jobs_ready_, results_ready_;
-    std::deque<job> jobs_;
+    std::condition_variable results_ready_;
     std::deque<result> results_; // in submission order; stable addresses at both ends
-    bool stop_ = false;
-    std::vector<std::thread> threads_;
+    job_workers<job> workers_;   // last: its workers end before the results they fill
 };

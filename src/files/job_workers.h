@@ -1,0 +1,82 @@
+// job_workers.h - a fixed set of worker threads over one queue of jobs, for
+// the pools whose results wait, under the queue's own lock, until the thread
+// that handed the jobs out takes them.
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
+
+template <class Job>
+class job_workers {
+public:
+    // `run` does one job on a worker. It is called with `held` locked and the
+    // job already off the queue; it unlocks for the work and locks again to
+    // leave its result for the owner.
+    using runner = std::function<void(Job&, std::unique_lock<std::mutex>&)>;
+
+    job_workers(unsigned wanted, runner run) : wanted_(wanted), run_(std::move(run)) {}
+    // Drops the jobs not started and joins the workers. Declared as the last
+    // member of its owner, the workers end before the results they write to.
+    ~job_workers()
+    {
+        {
+            std::lock_guard<std::mutex> held(lock);
+            stop_ = true;
+            queue.clear();
+        }
+        jobs_ready_.notify_all();
+        for (std::thread& t : threads_) t.join();
+    }
+    job_workers(const job_workers&) = delete;
+    job_workers& operator=(const job_workers&) = delete;
+
+    mutable std::mutex lock; // the queue's, and the owner's results'
+    std::deque<Job> queue; // under lock, in hand-out order
+
+    // The workers, started once, without the lock held; fewer or none when
+    // no thread can be had, and then the owner does the jobs itself.
+    void start()
+    {
+        if (started_) return;
+        started_ = true;
+        try {
+            for (unsigned i = 0; i < wanted_; ++i) threads_.emplace_back(&job_workers::work, this);
+        } catch (const std::system_error&) {
+        }
+    }
+    bool working() const { return !threads_.empty(); }
+    unsigned wanted() const { return wanted_; }
+
+    // With lock held: the job goes to the back of the queue, for a worker.
+    void push(Job j)
+    {
+        queue.push_back(std::move(j));
+        jobs_ready_.notify_one();
+    }
+
+private:
+    void work()
+    {
+        std::unique_lock<std::mutex> held(lock);
+        for (;;) {
+            jobs_ready_.wait(held, [this] { return stop_ || !queue.empty(); });
+            if (queue.empty()) return; // stopping, nothing left
+            Job j = std::move(queue.front());
+            queue.pop_front();
+            run_(j, held);
+        }
+    }
+
+    unsigned wanted_;
+    runner run_;
+    bool started_ = false;
+    bool stop_ = false;
+    std::condition_variable jobs_ready_;
+    std::vector<std::thread> threads_;
+};
