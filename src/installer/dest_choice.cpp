@@ -7,7 +7,6 @@
 #include "foundation/hooks.h"
 #include "shell/folder_chooser.h"
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -46,18 +45,17 @@ const char* const product_folder_name = "Skylume";
 
 bool INS_refuse_dest(const std::string& dest, const char* from)
 {
-    const std::string why = ENG_dest_refusal(dest);
+    const std::string why = dest.empty() ? "Its path is empty." : ENG_dest_refusal(dest);
     if (why.empty()) return false;
     std::string shown = cut_short(dest);
     for (char& c : shown)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?'; // one line in the log
     xer << "The destination from the " << from << " is refused: " << why << " '" << shown << "'\n";
-    const std::string keeps = "The destination stays " + cut_short(dest_dir_path) + ".";
-    if (std::strcmp(from, "command line") == 0)
-        std::fprintf(stderr, "The folder after -path cannot be used. %s %s\n", why.c_str(), keeps.c_str());
-    else
-        MACIBM_alert(0, std::string("I cannot use the destination from the ") + from + ".", why, shown, keeps,
-                     t_alert);
+    // Start-up has the window up before the destination is read: the user
+    // sees why the folder they named is not the one shown, before INSTALL can
+    // be pressed into the one kept.
+    MACIBM_alert(0, std::string("I cannot use the destination from the ") + from + ".", why, shown,
+                 "The destination stays " + cut_short(dest_dir_path) + ".", t_alert);
     return true;
 }
 

@@ -20,10 +20,10 @@ folder_chooser_fn INS_set_folder_chooser(folder_chooser_fn fn);
 constexpr std::size_t dest_answer_size = 2048; // bytes of the chooser's answer, NUL included
 extern const char* const product_folder_name;  // "Skylume"
 
-// Empty when dest can be the destination; else refuses it where it was typed,
-// stored or chosen (from: "-path", "preference file", "folder chooser"): one
-// log line with the path cut short, and the reason as an alert in the window or,
-// for the command line before the window is up, one console line.
+// False when dest can be the destination; else refuses it where it was typed,
+// stored or chosen (from: "command line", "preference file", "folder
+// chooser"; an empty path is refused too): one log line with the path cut
+// short, and one alert naming the folder, the reason and the destination kept.
 bool INS_refuse_dest(const std::string& dest, const char* from);
 
 // Runs the chooser on dest_dir_path. 1: dest_dir_path is the chosen folder,

@@ -20,7 +20,6 @@
 #include "shell/frame.h"
 #include "shell/window.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -70,13 +69,6 @@ const char* INS_path_argument(int argc, const char* const* argv)
 void INS_take_destination(int argc, const char* const* argv)
 {
     if (const char* typed = INS_path_argument(argc, argv)) {
-        if (!*typed) {
-            const std::string line = "The folder after -path is empty; the installer keeps the destination " +
-                                     dest_dir_path;
-            std::fprintf(stderr, "%s\n", line.c_str());
-            xer << line << "\n";
-            return;
-        }
         if (INS_refuse_dest(typed, "command line")) return;
         dest_dir_path = typed;
         ENG_normalise_dest_dir();
@@ -110,7 +102,8 @@ void INS_load_settings()
     }
     const std::string stored = dest_dir_path;
     dest_dir_path = fallback; // what the refusal says the destination stays
-    if (!INS_refuse_dest(stored, "preference file")) dest_dir_path = stored;
+    // Without a stored destination the default stays: it is not the file's to refuse.
+    if (stored == fallback || !INS_refuse_dest(stored, "preference file")) dest_dir_path = stored;
     ENG_normalise_dest_dir();
 }
 

@@ -24,8 +24,8 @@ void INS_load_settings();
 // follows; else null.
 const char* INS_path_argument(int argc, const char* const* argv);
 // The destination of this run: the "-path" folder (made absolute with one
-// final '/'; an empty one is refused with a message on standard error and in
-// the log, and the destination stays), else the folder chooser when the
+// final '/'; one that cannot be used, an empty one included, is refused with
+// its alert and the destination stays), else the folder chooser when the
 // always-ask setting is on.
 void INS_take_destination(int argc, const char* const* argv);
 

@@ -397,6 +397,48 @@ TEST_F(EndToEnd, DisagreeInstallsNothing)
     expect_files_untouched(sample.update_product, dest);
 }
 
+// The 300 folders after -path, or stored by an earlier run, name a path
+// longer than the installer can use: the window says so, naming the folder
+// and the reason, before it offers INSTALL into the folder it keeps; once.
+TEST_F(EndToEnd, ARefusedDestinationIsToldInTheWindowBeforeInstallIsOffered)
+{
+    std::string deep = tmp / "deep";
+    for (int i = 0; i < 300; ++i) deep += "/f";
+    deep += "/";
+    struct refused_case {
+        const char* tag;
+        bool typed; // -path; else the preference file
+        const char* from;
+    } cases[] = {{"path_", true, "command line"}, {"stored_", false, "preference file"}};
+    for (const refused_case& c : cases) {
+        SCOPED_TRACE(c.tag);
+        fs::remove_all(home);
+        fs::create_directories(home + "/.skylume");
+        if (c.typed) {
+            x.start(sample.root, home, {e2e_installer_exe(), "-path", deep, "--pref:_log_actions=1"});
+        } else {
+            write_file(home + "/.skylume/Skylume Installer.prf", "I\n9001 version\n_dest_dir_path " + deep + "\n");
+            x.start(sample.root, home, {e2e_installer_exe(), "--pref:_log_actions=1"});
+        }
+        ASSERT_TRUE(x.wait_for(180, [&] { return x.alert_open() || x.main_screen_ready(); })) << said();
+        ASSERT_TRUE(x.alert_open()) << "INSTALL was offered with no word about the refused folder\n" << said();
+        answer_alert(std::string(c.tag) + "refused_alert");
+        ASSERT_TRUE(x.wait_for(180, [&] { return x.main_screen_ready(); }, "the ready screen")) << said();
+        EXPECT_FALSE(x.wait_for(2, [&] { return x.sub_window_open(); })) << "a second window after the refusal";
+        x.shoot(std::string(c.tag) + "ready");
+        const std::string text = log();
+        const std::string said_once = std::string("I cannot use the destination from the ") + c.from + ".\n";
+        ASSERT_NE(text.find(said_once), std::string::npos) << text;
+        EXPECT_EQ(text.find(said_once, text.find(said_once) + 1), std::string::npos) << "told twice";
+        EXPECT_NE(text.find(said_once + "Its path is " + std::to_string(deep.size()) + " characters long"),
+                  std::string::npos);
+        EXPECT_NE(text.find(deep.substr(0, 60)), std::string::npos) << "the folder is not named";
+        x.press(at_exit);
+        ASSERT_TRUE(x.wait_end(60));
+        EXPECT_FALSE(fs::exists(tmp / "deep")) << "the refused folder was made";
+    }
+}
+
 TEST_F(EndToEnd, FullDestinationRefusesTheInstallAndSaysSo)
 {
     if (geteuid() != 0 || std::system("unshare -m --propagation private true 2>/dev/null") != 0)

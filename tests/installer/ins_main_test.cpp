@@ -269,36 +269,56 @@ int counting_chooser(int, const char*, const char*, int, const char*, char* out,
     return 1;
 }
 
+// A "-path" folder the installer cannot take is refused in an alert, before
+// the first frame: the user who typed it learns why the screen shows another
+// folder before INSTALL can be pressed into that one.
 TEST_F(InstallerEntry, DestinationOfTheRun)
 {
     const folder_chooser_fn previous = INS_set_folder_chooser(counting_chooser);
+    std::string nested = "/data";
+    for (int i = 0; i < 300; ++i) nested += "/f";
+    nested += "/";
     struct take_case {
         std::vector<const char*> argv;
         int always_ask;
         std::string dest;
         int chooser_calls;
+        const char* reason; // the refusal's alert; nullptr: none
     };
     const take_case cases[] = {
-        {{"inst"}, 0, "/stored/", 0},
-        {{"inst"}, 1, "/chosen/Skylume/", 1},
-        {{"inst", "-path"}, 1, "/chosen/Skylume/", 1}, // ignored: always-ask applies
-        {{"inst", "-path", "/data/sim/"}, 1, "/data/sim/", 0},
-        {{"inst", "-path", "/data/sim"}, 0, "/data/sim/", 0},
-        {{"inst", "-path", "sim"}, 0, cwd_folder() + "sim/", 0},
-        {{"inst", "-path", ""}, 1, "/stored/", 0}, // refused: the destination stays
-        {{"inst", "-path", "/data/sim \n"}, 0, "/stored/", 0},
-        {{"inst", "-path", "/data/sim /"}, 0, "/stored/", 0},
+        {{"inst"}, 0, "/stored/", 0, nullptr},
+        {{"inst"}, 1, "/chosen/Skylume/", 1, nullptr},
+        {{"inst", "-path"}, 1, "/chosen/Skylume/", 1, nullptr}, // ignored: always-ask applies
+        {{"inst", "-path", "/data/sim/"}, 1, "/data/sim/", 0, nullptr},
+        {{"inst", "-path", "/data/sim"}, 0, "/data/sim/", 0, nullptr},
+        {{"inst", "-path", "sim"}, 0, cwd_folder() + "sim/", 0, nullptr},
+        {{"inst", "-path", ""}, 1, "/stored/", 0, "Its path is empty."}, // refused: the destination stays
+        {{"inst", "-path", "/data/sim \n"}, 0, "/stored/", 0, "Its path holds a control character"},
+        {{"inst", "-path", "/data/sim /"}, 0, "/stored/", 0, "A folder name in its path ends in a blank."},
+        {{"inst", "-path", nested.c_str()}, 0, "/stored/", 0, "Its path is 606 characters long; at most 499"},
     };
     for (const take_case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.argv.size()) + " arguments, always ask " + std::to_string(c.always_ask));
+        SCOPED_TRACE(std::to_string(c.argv.size()) + " arguments, always ask " + std::to_string(c.always_ask) +
+                     (c.argv.size() > 2 ? std::string(", ") + c.argv[2] : ""));
+        alerts.alerts().clear();
         dest_dir_path = "/stored/";
         stg.always_ask_dir = c.always_ask;
         chooser_calls = 0;
         INS_take_destination(static_cast<int>(c.argv.size()), c.argv.data());
         EXPECT_EQ(dest_dir_path, c.dest);
         EXPECT_EQ(chooser_calls, c.chooser_calls);
+        if (!c.reason) {
+            EXPECT_TRUE(alerts.alerts().empty());
+            continue;
+        }
+        ASSERT_EQ(alerts.alerts().size(), 1u);
+        const alert_lines& said = alerts.alerts()[0].lines;
+        EXPECT_EQ(alerts.alerts()[0].type, t_alert);
+        EXPECT_EQ(said.l1, "I cannot use the destination from the command line.");
+        EXPECT_EQ(said.l2.rfind(c.reason, 0), 0u) << said.l2;
+        EXPECT_EQ(said.l3.rfind(std::string(c.argv[2]).substr(0, 9), 0), 0u) << said.l3; // the folder, cut short
+        EXPECT_EQ(said.l4, "The destination stays /stored/.");
     }
-    EXPECT_NE(log.text().find("The folder after -path is empty"), std::string::npos);
     EXPECT_NE(log.text().find("The destination from the command line is refused"), std::string::npos);
     INS_set_folder_chooser(previous);
 }
