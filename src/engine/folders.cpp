@@ -12,6 +12,7 @@
 #include "files/io_errors.h"
 #include "files/io_utils.h"
 #include "engine/leftovers.h"
+#include "engine/made_folders.h"
 #include "engine/product_lock.h"
 #include "engine/stg.h"
 
@@ -57,6 +58,7 @@ void alert_refused(const std::string& why, const std::string& what_now)
 bool make_noted(const std::string& path, folder_failures& failures)
 {
     const int err = make_folder(path);
+    if (err == 0) ENG_note_made_folder(path, AT_FDCWD, path.c_str());
     if (!show_make_dir_err(err)) return true;
     failures.note(path, err);
     return false;
@@ -93,6 +95,15 @@ std::set<std::string> wanted_folders()
     return folders;
 }
 
+// Makes the folder name in parent (full: its whole path) unless it is there,
+// and opens it. A descriptor, or -1 with errno.
+int make_and_open(int parent, const std::string& name, const std::string& full)
+{
+    if (mkdirat(parent, name.c_str(), 0755) == 0) ENG_note_made_folder(full, parent, name.c_str());
+    else if (errno != EEXIST) return -1;
+    return openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
 // Opens the folder rel below root_fd, making each missing component, one
 // component at a time from the descriptor of the one before: the work is
 // linear in the length of rel however deep it goes. A descriptor, or -1 with *err.
@@ -112,8 +123,7 @@ int open_made(int root_fd, const std::string& rel, int* err)
             errno = EINVAL; // never leave the product folder, whatever the caller filled in
         } else {
             fd = openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            if (fd < 0 && errno == ENOENT && (mkdirat(parent, name.c_str(), 0755) == 0 || errno == EEXIST))
-                fd = openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (fd < 0 && errno == ENOENT) fd = make_and_open(parent, name, dest_dir_path + rel.substr(0, slash));
         }
         const int saved = errno;
         if (parent != root_fd) close(parent);
@@ -187,6 +197,7 @@ bool lock_for_the_run()
 
 int make_dirs()
 {
+    ENG_forget_made_folders(); // what an earlier INSTALL made is no longer this one's to take back
     ENG_normalise_dest_dir();
     if (!destination_accepted()) return 0;
     ENG_record_dest(dest_dir_path); // before the run makes anything in it
@@ -199,7 +210,9 @@ int make_dirs()
     make_wanted_folders(ENG_locked_folder_fd(), failures);
     for (const char* f : fixed_folders) make_noted(dest_dir_path + f, failures);
     failures.report();
-    return 1;
+    // A file whose folder is missing could only fail to extract, long after
+    // the licence and the questions: the run does not start.
+    return failures.count == 0;
 }
 
 void make_dir_error(std::string path, int err)

@@ -12,9 +12,10 @@
 // destination chain; locks the folder for the run (product_lock.h); creates the
 // folders of every wanted entry and the fixed folders, removing the partial
 // files a killed run left in them. A folder that cannot be made is logged and
-// the walk goes on; the first is shown in one alert at the end. 1 when the run
-// may go on; 0 (after an alert) when it must not: nothing was touched then but
-// missing folders of the destination chain.
+// the walk goes on; the first is shown in one alert at the end. Every folder
+// made is noted (made_folders.h), so that an INSTALL that goes no further can
+// take the empty ones back. 1 when every folder is there and the run may go
+// on; 0 (after one alert) when it must not, the folder perhaps still locked.
 int make_dirs();
 void make_dir_error(std::string path, int err); // the folder alert; returns when dismissed
 

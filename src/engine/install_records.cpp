@@ -2,6 +2,7 @@
 #include "engine/install_records.h"
 
 #include "engine/dest_state.h"
+#include "engine/made_folders.h"
 #include "files/io_utils.h"
 #include "foundation/program_folder.h"
 
@@ -139,4 +140,5 @@ void ENG_reset_records()
     deleted_files.clear();
     examined_folder = examined_folder_struct{};
     dest_at_install = dest_record_struct{};
+    ENG_forget_made_folders();
 }

@@ -4,6 +4,7 @@
 #include "engine/decisions.h"
 #include "engine/folders.h"
 #include "engine/install_records.h"
+#include "engine/made_folders.h"
 #include "engine/manifest.h"
 #include "engine/product_lock.h"
 #include "engine/stg.h"
@@ -95,12 +96,15 @@ void INS_install_command()
     ops.reset_streams();
     stg.install_error = 0;
     ins_screen.run_complete = 0; // informed stays: the completion alert comes once a run of the program
-    // A destination the engine refuses (after its own alert) gets nothing of this run.
-    if (!ops.make_dirs()) return;
-    if (ops.handle_EULA()) stg.run_phase = run_installing;
-    if (!ops.choose_files()) stg.run_phase = run_idle;
-    // A run that does not start leaves the folder to other installers again.
-    if (stg.run_phase != run_installing) ENG_unlock_product_folder();
+    // Each step ends the command when it says no: a destination whose folders
+    // cannot all be made (after the engine's one alert), a declined licence,
+    // a cancelled question. Nothing is asked after a no.
+    if (ops.make_dirs() && ops.handle_EULA() && ops.choose_files()) stg.run_phase = run_installing;
+    if (stg.run_phase == run_installing) return;
+    // A run that does not start takes back the empty folders it made and
+    // leaves the folder to other installers again.
+    ENG_remove_made_folders();
+    ENG_unlock_product_folder();
 }
 
 void INS_exit_command()

@@ -31,9 +31,11 @@ void INS_reset_screen(); // back to the start of a run; for tests
 // DESTINATION: the folder chooser; a chosen folder resets the streams and the
 // error, returns to run_idle and has a ready manifest examined again.
 void INS_destination_command();
-// INSTALL: streams reset, error cleared, folders made (a refused destination
-// ends the command there), the licence, the file choice; run_installing when
-// the licence was accepted and no question was cancelled.
+// INSTALL: streams reset, error cleared, folders made, the licence, the file
+// choice, each only after the one before said yes; run_installing when all
+// did. A command that ends earlier (folders that cannot be made, the licence
+// declined, a question cancelled) removes the empty folders it made and
+// releases the product folder.
 void INS_install_command();
 // EXIT: streams reset, run_done, and the frame loop ends after this frame.
 void INS_exit_command();

@@ -3,6 +3,7 @@
 #include "engine/folders.h"
 #include "foundation/hl_types.h"
 #include "engine/install_records.h"
+#include "engine/made_folders.h"
 #include "engine/stg.h"
 
 #include <sys/resource.h>
@@ -55,21 +56,23 @@ TEST_F(Folders, CreatesTheChainTheWantedFoldersAndTheFixedOnes)
     EXPECT_TRUE(alerts.alerts().empty());
 }
 
-TEST_F(Folders, OneAlertForAllTheFoldersThatCannotBeMadeAndTheWalkGoesOn)
+// Files whose folders are missing could only fail to extract, after the
+// licence and the questions: the run does not start, with one alert.
+TEST_F(Folders, OneAlertForAllTheFoldersThatCannotBeMadeAndTheRunDoesNotStart)
 {
     write_file(product + "Output", "a file where a folder belongs");
     write_file(product + "blocker", "");
     add("Top/blocker/a/x.txt");
     add("Top/blocker/b/x.txt");
     add("Top/fine/x.txt");
-    EXPECT_EQ(make_dirs(), 1); // the run goes on; its extractions into those folders fail
+    EXPECT_EQ(make_dirs(), 0);
     ASSERT_EQ(alerts.alerts().size(), 1u);
     const auto& a = alerts.alerts()[0];
     EXPECT_EQ(a.type, t_alert);
     EXPECT_EQ(a.lines.l2, "Error: Not a directory");
     EXPECT_EQ(a.lines.l3, "Install Location: " + product);
     EXPECT_EQ(a.lines.l4, "Install Path:" + product + "blocker/a"); // the first of six
-    EXPECT_TRUE(is_dir(product + "fine"));
+    EXPECT_TRUE(is_dir(product + "fine")); // the walk went on, to log every failure
     EXPECT_TRUE(is_dir(product + "Resources/preferences"));
     xer.flush();
     const std::string logged = read_file(log_path);
@@ -114,7 +117,7 @@ TEST_F(Folders, DeepFoldersAreMadeAndTooDeepOnesRefused)
     std::string too_deep;
     for (int i = 0; i < 2100; ++i) too_deep += "e/";
     add("Top/" + too_deep + "f.txt");
-    EXPECT_EQ(make_dirs(), 1);
+    EXPECT_EQ(make_dirs(), 0);
     EXPECT_TRUE(is_dir(product + deep));
     ASSERT_EQ(alerts.alerts().size(), 1u);
     EXPECT_EQ(alerts.alerts()[0].lines.l2, "Error: File name too long");
@@ -138,12 +141,47 @@ TEST_F(Folders, ALongFolderLineCostsMemoryInProportionToItsLength)
         getrusage(RUSAGE_SELF, &after);
         const long grown_kb = after.ru_maxrss - before.ru_maxrss;
         const bool one_alert = alerts.alerts().size() == 1u;
-        _exit(r == 1 && one_alert && grown_kb < 32 * 1024 ? 0 : 1);
+        _exit(r == 0 && one_alert && grown_kb < 32 * 1024 ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// What an INSTALL made it takes back when it goes no further: the folders
+// that stayed empty, innermost first; never a folder that was there before
+// it, one that something went into, or one put in the place of a made one.
+TEST_F(Folders, TheEmptyFoldersAnInstallMadeAreTakenBackAndNoOthers)
+{
+    std::filesystem::create_directories(product + "Aircraft"); // the user's, empty
+    add("Top/Aircraft/Trainer/readme.txt");
+    add("Top/Scenery/a/x.txt");
+    add("Top/Scenery/b/x.txt");
+    ASSERT_EQ(make_dirs(), 1);
+    write_file(product + "Output/logbooks/mine.txt", "a flight\n");
+    ASSERT_EQ(rename((product + "Scenery/a").c_str(), (tmp / "moved").c_str()), 0);
+    std::filesystem::create_directories(product + "Scenery/a"); // another folder under the made one's name
+    EXPECT_EQ(ENG_remove_made_folders(), 7);
+    for (const char* kept : {"Aircraft", "Output/logbooks", "Scenery/a"}) EXPECT_TRUE(is_dir(product + kept)) << kept;
+    EXPECT_TRUE(is_dir(tmp / "moved"));
+    for (const char* gone : {"Aircraft/Trainer", "Scenery/b", "Output/movies", "Resources"})
+        EXPECT_FALSE(std::filesystem::exists(product + gone)) << gone;
+    EXPECT_EQ(ENG_remove_made_folders(), 0); // forgotten once taken back
+
+    // A second INSTALL found everything there: it made nothing, so it takes nothing back.
+    ASSERT_EQ(make_dirs(), 1);
+    ASSERT_EQ(make_dirs(), 1);
+    EXPECT_EQ(ENG_remove_made_folders(), 0);
+    EXPECT_TRUE(is_dir(product + "Resources/preferences"));
+
+    // A fresh destination: the chain goes too, up to the folder that was there.
+    dest_dir_path = tmp / "new/deeper/Product/";
+    ASSERT_EQ(make_dirs(), 1);
+    EXPECT_EQ(ENG_remove_made_folders(), 15);
+    EXPECT_FALSE(std::filesystem::exists(tmp / "new"));
+    EXPECT_TRUE(is_dir(tmp.path()));
+    EXPECT_TRUE(alerts.alerts().empty());
 }
 
 // The examination found one folder; another installer's run renamed it away

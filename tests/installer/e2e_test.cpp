@@ -377,24 +377,39 @@ TEST_F(EndToEnd, NoDiscAtStartThenTheDiscAppears)
     expect_tree(sample.fresh_expected, renamed);
 }
 
-TEST_F(EndToEnd, DisagreeInstallsNothing)
+// DISAGREE ends the INSTALL there: nothing is asked, and the folders it made
+// before the licence, still empty, go again. An installed product is left as
+// it was, to the folder; a fresh folder is not there afterwards.
+TEST_F(EndToEnd, DisagreeAsksNothingAndLeavesTheFolderAsItWas)
 {
-    ASSERT_TRUE(copy_tree(sample.update_product, dest));
-    start(sample.root);
-    ASSERT_TRUE(x.wait_for(180, [&] { return x.main_screen_ready(); })) << said();
-    x.press(at_install);
-    ASSERT_TRUE(x.wait_for(60, [&] { return x.sub_window_open(); }));
-    x.shoot("licence");
-    x.press(at_disagree);
-    // The screen still asks about the modified file after a refusal: cancelled
-    // here, so that the refusal alone is what this test holds to.
-    if (x.wait_for(5, [&] { return question_open(); })) {
-        x.shoot("question_after_disagree");
-        x.press(at_cancel_all);
+    struct decline_case {
+        const char* tag;
+        bool installed; // the older version is there to update
+    } cases[] = {{"update_", true}, {"fresh_", false}};
+    for (const decline_case& c : cases) {
+        SCOPED_TRACE(c.tag);
+        fs::remove_all(dest);
+        if (c.installed) {
+            ASSERT_TRUE(copy_tree(sample.update_product, dest));
+        }
+        start(sample.root);
+        ASSERT_TRUE(x.wait_for(180, [&] { return x.main_screen_ready(); }, "the ready screen")) << said();
+        x.press(at_install);
+        ASSERT_TRUE(x.wait_for(60, [&] { return x.sub_window_open(); }, "the licence window"));
+        x.shoot(std::string(c.tag) + "licence");
+        x.press(at_disagree);
+        ASSERT_TRUE(x.wait_for(30, [&] { return x.main_screen_ready(); }, "the ready screen after DISAGREE"));
+        const bool asked = x.wait_for(3, [&] { return x.sub_window_open(); });
+        x.shoot(std::string(c.tag) + "declined");
+        ASSERT_FALSE(asked) << "a window opened after DISAGREE";
+        exit_with_status_zero(std::string(c.tag) + "exit");
+        if (c.installed) {
+            expect_tree(sample.update_product, dest);
+        } else {
+            EXPECT_FALSE(fs::exists(dest)) << "the folders made for the declined install stayed";
+        }
+        EXPECT_EQ(log().find("File: "), std::string::npos) << "a modified file was asked about";
     }
-    ASSERT_TRUE(x.wait_for(60, [&] { return !x.sub_window_open(); }));
-    exit_with_status_zero("declined");
-    expect_files_untouched(sample.update_product, dest);
 }
 
 // The 300 folders after -path, or stored by an earlier run, name a path
@@ -476,6 +491,39 @@ TEST_F(EndToEnd, FullDestinationRefusesTheInstallAndSaysSo)
     ASSERT_TRUE(x.wait_end(60));
     EXPECT_EQ(x.exit_status(), 0);
     expect_files_untouched(sample.update_product, out + "/Skylume");
+}
+
+// An installed product on a read-only file system: the folders the new
+// version needs cannot be made. INSTALL ends there with one alert that says
+// why, no licence, and the ready screen back; nothing changes.
+TEST_F(EndToEnd, ADestinationWhoseFoldersCannotBeMadeEndsInstallWithOneAlert)
+{
+    if (geteuid() != 0 || std::system("unshare -m --propagation private true 2>/dev/null") != 0)
+        GTEST_SKIP() << "needs root and mount namespaces for a read-only bind mount";
+    const std::string frozen = tmp / "frozen/";
+    ASSERT_TRUE(copy_tree(sample.update_product, frozen));
+    // The read-only mount lives in the installer's own mount namespace and ends with it.
+    const std::string script = "mount --bind \"$1\" \"$1\" && mount -o remount,bind,ro \"$1\" && "
+                               "exec \"$2\" -path \"$1\" --pref:_log_actions=1";
+    x.start(sample.root, home, {"unshare", "-m", "--propagation", "private", "sh", "-c", script, "sh", frozen,
+                                e2e_installer_exe()});
+    ASSERT_TRUE(x.wait_for(180, [&] { return x.main_screen_ready(); }, "the ready screen")) << said();
+    x.shoot("ready");
+    x.press(at_install);
+    answer_alert("folder_alert");
+    const bool licence = x.wait_for(3, [&] { return x.sub_window_open(); });
+    x.shoot("after_the_alert");
+    ASSERT_FALSE(licence) << "the install went on after its folders could not be made";
+    ASSERT_TRUE(x.wait_for(30, [&] { return x.main_screen_ready(); }, "the ready screen after the alert"));
+    x.press(at_exit);
+    ASSERT_TRUE(x.wait_end(60));
+    EXPECT_EQ(x.exit_status(), 0);
+    const std::string text = log();
+    const std::string alert = "An error occurred while creating new folders.";
+    ASSERT_NE(text.find(alert), std::string::npos) << text;
+    EXPECT_EQ(text.find(alert, text.find(alert) + 1), std::string::npos) << "more than one alert";
+    EXPECT_NE(text.find("Error: The destination file system is read-only"), std::string::npos);
+    expect_tree(sample.update_product, frozen);
 }
 
 } // namespace

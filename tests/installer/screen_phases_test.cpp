@@ -3,10 +3,13 @@
 // the install slice on a stepped clock.
 #include "installer/screen_phases.h"
 
+#include "engine/install_records.h"
+#include "engine/product_lock.h"
 #include "engine/stg.h"
 #include "foundation/hl_types.h"
 #include "screen_fakes.h"
 
+#include <filesystem>
 #include <sstream>
 
 namespace {
@@ -41,8 +44,8 @@ TEST_F(ScreenPhases, TransitionTable)
          "pick_dest_path, reset_streams", dir_missing, run_idle, 0, 0},
         {"install accepted", dir_ready, run_idle, 1, INS_install_command, 1, 1, 1, 1, {},
          "reset_streams, make_dirs, handle_EULA, choose_files", dir_ready, run_installing, 0, 0},
-        {"install, licence declined: the files are still chosen", dir_ready, run_idle, 0, INS_install_command, 1, 1,
-         0, 1, {}, "reset_streams, make_dirs, handle_EULA, choose_files", dir_ready, run_idle, 0, 0},
+        {"install, licence declined: nothing more is asked", dir_ready, run_idle, 0, INS_install_command, 1, 1, 0,
+         1, {}, "reset_streams, make_dirs, handle_EULA", dir_ready, run_idle, 0, 0},
         {"install, a question cancelled", dir_ready, run_idle, 0, INS_install_command, 1, 1, 1, 0, {},
          "reset_streams, make_dirs, handle_EULA, choose_files", dir_ready, run_idle, 0, 0},
         {"install into a refused destination", dir_ready, run_idle, 1, INS_install_command, 1, 0, 1, 1, {},
@@ -77,6 +80,65 @@ TEST_F(ScreenPhases, TransitionTable)
         EXPECT_EQ(stg.run_phase, r.run_after);
         EXPECT_EQ(stg.install_error, r.error_after);
         EXPECT_EQ(app_done, r.done_after);
+    }
+}
+
+// An INSTALL that ends before its run, at any of its noes, leaves the disc as
+// it found it: the empty folders it made go again, innermost first, while a
+// folder that was there before stays; the product folder is left to other
+// installers; nothing is asked after the no. The folders are made for real,
+// in an installed product (with an empty folder of its own) and in a fresh chain.
+TEST_F(ScreenPhases, AnInstallThatEndsBeforeItsRunTakesBackTheEmptyFoldersItMade)
+{
+    struct end_case {
+        const char* name;
+        const char* dest; // below the games folder
+        bool too_deep;    // one wanted folder is deeper than the system can name
+        int eula, choose;
+        const char* calls; // of the fakes: make_dirs is the engine's own
+    } cases[] = {
+        {"installed: a folder cannot be made", "Skylume/", true, 1, 1, "reset_streams"},
+        {"installed: the licence declined", "Skylume/", false, 0, 1, "reset_streams, handle_EULA"},
+        {"installed: a question cancelled", "Skylume/", false, 1, 0, "reset_streams, handle_EULA, choose_files"},
+        {"fresh: a folder cannot be made", "new/deeper/Skylume/", true, 1, 1, "reset_streams"},
+        {"fresh: the licence declined", "new/deeper/Skylume/", false, 0, 1, "reset_streams, handle_EULA"},
+    };
+    std::string too_deep = "Top/";
+    for (int i = 0; i < 2100; ++i) too_deep += "e/";
+    for (const end_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string games = home / "games/";
+        std::filesystem::remove_all(games);
+        std::filesystem::create_directories(games + "Skylume/Aircraft"); // the user's, empty
+        sim_info.clear();
+        for (const std::string& path : {std::string("Top/Aircraft/Trainer/readme.txt"), std::string("Top/top.txt"),
+                                        c.too_deep ? too_deep + "x.txt" : std::string("Top/Scenery/tile/x.txt")}) {
+            file_history_struct h;
+            h.versions.resize(1);
+            h.versions[0].path = path;
+            h.versions[0].sig_want = "A";
+            sim_info.push_back(h);
+        }
+        fresh_screen();
+        screen_ready();
+        dest_dir_path = games + c.dest;
+        script.log.clear();
+        script.eula = c.eula;
+        script.choose = c.choose;
+        screen_fakes fakes(script);
+        screen_ops with_real_folders = INS_screen_ops();
+        with_real_folders.make_dirs = nullptr;
+        INS_set_screen_ops(with_real_folders);
+        alerts.alerts().clear();
+        INS_install_command();
+        EXPECT_EQ(joined(script.log), c.calls);
+        EXPECT_EQ(alerts.alerts().size(), c.too_deep ? 1u : 0u);
+        EXPECT_EQ(stg.run_phase, run_idle);
+        EXPECT_EQ(ENG_locked_folder_fd(), -1) << "the product folder is still locked";
+        EXPECT_TRUE(std::filesystem::is_directory(games + "Skylume/Aircraft"));
+        for (const char* made : {"Skylume/Aircraft/Trainer", "Skylume/Output", "Skylume/Resources", "Skylume/Scenery",
+                                 "new"})
+            EXPECT_FALSE(std::filesystem::exists(games + made)) << made << " was made and stayed";
     }
 }
 
