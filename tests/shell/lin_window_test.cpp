@@ -166,6 +166,14 @@ TEST_F(MainWindow, AsAWindowManagerSeesIt)
               (std::vector<std::string>{"_NET_WM_ACTION_CLOSE", "_NET_WM_ACTION_FULLSCREEN", "_NET_WM_ACTION_MOVE"}));
     // The screen is exactly 1024 x 768: the window asks to be full-screen.
     EXPECT_EQ(atom_property("_NET_WM_STATE"), std::vector<std::string>{"_NET_WM_STATE_FULLSCREEN"});
+    // Its process and machine, as a window manager ties a hung window to what it may end.
+    EXPECT_EQ(property("_NET_WM_PID", &type, &format), std::vector<unsigned long>{static_cast<unsigned long>(getpid())});
+    EXPECT_EQ(type, "CARDINAL");
+    EXPECT_EQ(format, 32);
+    char host[256] = "";
+    ASSERT_EQ(gethostname(host, sizeof host - 1), 0);
+    EXPECT_EQ(text_property("WM_CLIENT_MACHINE", &type), host);
+    EXPECT_EQ(type, "STRING");
 
     XWindowAttributes attrs;
     ASSERT_NE(XGetWindowAttributes(peer, main_window(), &attrs), 0);
