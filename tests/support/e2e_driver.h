@@ -90,6 +90,7 @@ public:
     // ---- screens as the installer shows them
     bool sub_window_open();          // licence, question or alert
     bool alert_open();               // the alert window: its white panel below a dark title band
+    bool question_open();            // the modified-file question: wider than the licence window
     bool main_screen_ready();        // the main screen offering INSTALL: the disc read, the folder examined
     bool exit_offered();             // the main screen with its EXIT button
     std::vector<std::string> temp_folders(); // /tmp/skylume-<pid>-*, this run's private ones
