@@ -11,6 +11,8 @@
 // is open), the overlay, the buffer swap. While the picture on screen holds
 // still (fpace) and nothing changed, the frame draws and swaps nothing; a
 // drawn frame is swapped no sooner than one screen refresh after the last.
+// A main-screen pass that showed frames of its own is drawn again whole on
+// the next frame.
 void MACIBM_event_proc();
 
 // For a dialog that draws its pass before calling MACIBM_event_proc: 1 when

@@ -377,6 +377,37 @@ TEST_F(EndToEnd, NoDiscAtStartThenTheDiscAppears)
     expect_tree(sample.fresh_expected, renamed);
 }
 
+// The reading of the manifest shows pictures of its own. With no input at
+// all, the ready screen must replace the last of them at once, DESTINATION
+// and the path field with it, whether the disc was put in while the program
+// ran or was there at its start. An update: every file is examined, so the
+// reading lasts long enough to show its pictures.
+TEST_F(EndToEnd, TheReadyScreenReplacesTheReadingWithoutInput)
+{
+    const std::string drive = tmp / "drive/";
+    fs::create_directories(drive);
+    for (const bool put_in_later : {true, false}) {
+        const std::string tag = put_in_later ? "disc_put_in_" : "disc_at_start_";
+        SCOPED_TRACE(tag);
+        fs::remove_all(dest);
+        ASSERT_TRUE(copy_tree(sample.update_product, dest));
+        start(drive);
+        if (put_in_later) {
+            ASSERT_TRUE(x.wait_for(60, [&] { return x.exit_offered(); }, "the main screen")) << said();
+            usleep(1500000); // a few one-second ticks without a disc
+            fs::rename(sample.root + sample.set_name, drive + sample.set_name);
+            fs::rename(sample.root + "dvd_version.txt", drive + "dvd_version.txt");
+        }
+        // INSTALL turns green in the frame of the reading, over its last picture.
+        ASSERT_TRUE(x.wait_for(180, [&] { return x.install_offered(); }, "INSTALL offered")) << said();
+        const bool whole = x.wait_for(1, [&] { return x.main_screen_ready(); }, "the whole ready screen");
+        x.shoot(tag + "ready");
+        EXPECT_TRUE(whole) << "a second after the reading, DESTINATION and the path field are still not drawn";
+        x.press(at_exit);
+        ASSERT_TRUE(x.wait_end(60));
+    }
+}
+
 TEST_F(EndToEnd, DisagreeInstallsNothing)
 {
     ASSERT_TRUE(copy_tree(sample.update_product, dest));

@@ -38,7 +38,12 @@ void fake_prefs()
     if (s->on_prefs) s->on_prefs();
 }
 void fake_url(const std::string& address) { note("go_to_URL " + address); }
-int fake_read(const std::string& manifest, std::string) { return note("read_directory " + manifest), s->read_result; }
+int fake_read(const std::string& manifest, std::string)
+{
+    note("read_directory " + manifest);
+    if (s->on_read) s->on_read();
+    return s->read_result;
+}
 void fake_alert() { note("completion_alert"); }
 double fake_free(const std::string&) { return s->free; }
 

@@ -87,7 +87,11 @@ public:
     // ---- screens as the installer shows them
     bool sub_window_open();          // licence, question or alert
     bool alert_open();               // the alert window: its white panel below a dark title band
-    bool main_screen_ready();        // the main screen offering INSTALL: the disc read, the folder examined
+    bool install_offered();          // the title band drawn and INSTALL offered (tinted green)
+    // The main screen offering INSTALL, drawn whole: also DESTINATION and the
+    // path field, which the manifest's reading pictures cover; the disc read,
+    // the folder examined.
+    bool main_screen_ready();
     bool exit_offered();             // the main screen with its EXIT button
     std::vector<std::string> temp_folders(); // /tmp/skylume-<pid>-*, this run's private ones
 
