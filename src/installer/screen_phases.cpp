@@ -146,7 +146,9 @@ void INS_install_slice()
     // Once the run is over nothing is left to do in the slice: the frame goes on at once.
     while (stg.run_phase == run_installing && now_seconds() < deadline) {
         next.file_wait = std::max(0.0, deadline - now_seconds()); // a file still in flight waits for the next frame
-        if (ops.grab_files()) end_of_run();
+        const int over = ops.grab_files();
+        ins_screen.figures = {next.disk_kb_done, next.stream_file[0], next.start_time};
+        if (over) end_of_run();
     }
     last_slice_end = now_seconds();
 }
