@@ -16,6 +16,11 @@
 // may go on; 0 (after an alert) when it must not: nothing was touched then but
 // missing folders of the destination chain.
 int make_dirs();
+// The folders every run makes in the product folder, parents first.
+constexpr const char* fixed_folders[] = {
+    "Output", "Output/FMS plans", "Output/logbooks", "Output/movies", "Output/situations",
+    "Resources", "Resources/preferences",
+};
 void make_dir_error(std::string path, int err); // the folder alert; returns when dismissed
 
 // Geometry and texts of one progress picture for a window of x_res x y_res pixels.

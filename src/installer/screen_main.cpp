@@ -24,6 +24,8 @@
 #include "ui/text_layout.h"
 #include "ui/ogl_state.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int t_ins_back = 390; // the background picture, 1024 x 768 in a 1024 x 1024 texture
@@ -114,16 +116,19 @@ void install_button()
 void size_summary()
 {
     ins_screen.tot_disk_req = stg.disk_kb;
+    ins_screen.tot_disk_room = std::max(stg.disk_need_kb, stg.disk_kb); // never less than the content
     ins_screen.totl_inst_rat = 0;
     ins_screen.tot_availabl = INS_screen_ops().free_kb(dest_dir_path);
     if (stg.dir_phase != dir_fetch && ins_screen.tot_disk_req != 0)
         set_size_str(static_cast<float>(ins_screen.tot_disk_req), &ins_screen.tot_disk_req_str);
-    ins_screen.block = INS_size_summary({stg.dir_phase, ins_screen.tot_disk_req, ins_screen.tot_availabl,
-                                        ins_screen.tot_disk_req_str, install_name});
+    ins_screen.block = INS_size_summary({stg.dir_phase, ins_screen.tot_disk_req, ins_screen.tot_disk_room,
+                                        ins_screen.tot_availabl, ins_screen.tot_disk_req_str, install_name});
     if (stg.dir_phase == dir_ready)
-        ins_screen.disk_space_avail = INS_space_is_there(ins_screen.tot_disk_req, ins_screen.tot_availabl);
+        ins_screen.disk_space_avail = INS_space_is_there(ins_screen.tot_disk_room, ins_screen.tot_availabl);
 }
 
+// The figures are the slice's own: on the frame whose slice ended the run,
+// the streams are reset already, and the run's last figures are shown.
 void installing()
 {
     INS_install_slice();
@@ -175,8 +180,8 @@ int free_space_unchanged()
     std::string now_str, shown_str;
     set_size_str(static_cast<float>(now_kb), &now_str);
     set_size_str(static_cast<float>(ins_screen.tot_availabl), &shown_str);
-    return now_str == shown_str && INS_space_is_there(ins_screen.tot_disk_req, now_kb) ==
-                                       INS_space_is_there(ins_screen.tot_disk_req, ins_screen.tot_availabl);
+    return now_str == shown_str && INS_space_is_there(ins_screen.tot_disk_room, now_kb) ==
+                                       INS_space_is_there(ins_screen.tot_disk_room, ins_screen.tot_availabl);
 }
 
 // A running installation keeps the frame busy; the disc road keeps its

@@ -8,6 +8,7 @@
 #include "engine/product_lock.h"
 #include "engine/stg.h"
 #include "engine/streams.h"
+#include "files/io_utils.h"
 #include "foundation/frame_pace.h"
 #include "foundation/hl_types.h"
 #include "foundation/hooks.h"
@@ -157,16 +158,7 @@ void INS_install_slice()
 
 double INS_free_kb(const std::string& folder)
 {
-    std::string probe = folder;
-    while (!probe.empty()) {
-        struct statvfs fs;
-        if (statvfs(probe.c_str(), &fs) == 0)
-            return static_cast<double>(fs.f_bavail) * static_cast<double>(fs.f_frsize) / 1024.0;
-        if (probe == "/") break;
-        std::string parent;
-        get_path_with_path(parent, probe);
-        if (parent == probe) break;
-        probe = parent;
-    }
-    return -1;
+    struct statvfs fs;
+    if (IO_statvfs_nearest(folder, &fs) != 0) return -1;
+    return static_cast<double>(fs.f_bavail) * static_cast<double>(fs.f_frsize) / 1024.0;
 }

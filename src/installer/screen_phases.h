@@ -22,6 +22,8 @@ struct run_figures {
 struct ins_screen_struct {
     double tot_disk_req = 0;       // kB the pending installation needs (stg.disk_kb of the last idle frame)
     std::string tot_disk_req_str;  // its size text, kept while installing
+    double tot_disk_room = 0;      // kB it takes on the destination's file system, at least tot_disk_req;
+                                   // what the free space is compared with
     double tot_availabl = -1;      // kB free on the destination's file system; -1 not measured
     float totl_inst_rat = 0;       // installed fraction of the running installation, 0..1
     run_figures figures;           // the run's counters after the last install step, taken before

@@ -428,43 +428,102 @@ TEST_F(EndToEnd, DisagreeInstallsNothing)
     expect_files_untouched(sample.update_product, dest);
 }
 
-TEST_F(EndToEnd, FullDestinationRefusesTheInstallAndSaysSo)
+// ---- a destination with too little room -------------------------------------------------
+
+bool small_tmpfs_allowed()
 {
-    if (geteuid() != 0 || std::system("unshare -m --propagation private true 2>/dev/null") != 0)
-        GTEST_SKIP() << "needs root and mount namespaces for a small tmpfs";
-    // Room for the old product and one more MiB, not for the new version's large files.
-    std::uintmax_t pages = 0;
-    for (const auto& e : fs::recursive_directory_iterator(sample.update_product))
-        if (!e.is_symlink() && e.is_regular_file()) pages += (e.file_size() + 4095) / 4096;
-    const std::string full = tmp / "full", out = tmp / "out";
-    fs::create_directories(full);
-    fs::create_directories(out);
-    const std::string kb = std::to_string(pages * 4 + 1024);
-    // The tmpfs lives in the installer's own mount namespace: its tree is copied out at the end.
-    const std::string script = "mount -t tmpfs -o size=" + kb + "k sky-full \"$1\" && cp -a \"$2/.\" \"$1/Skylume/\" && "
-                               "\"$3\" -path \"$1/Skylume/\" --pref:_log_actions=1; s=$?; cp -a \"$1/.\" \"$4/\"; exit $s";
-    x.start(sample.root, home, {"unshare", "-m", "--propagation", "private", "sh", "-c", script, "sh", full,
-                                sample.update_product, e2e_installer_exe(), out});
-    // The size summary's verdict, in red below the buttons.
-    auto verdict_shown = [&] {
+    return geteuid() == 0 && std::system("unshare -m --propagation private true 2>/dev/null") == 0;
+}
+
+// kB the regular files below folder take listed (whole kB, rounded up, as
+// the disc lists them) and on a tmpfs (whole 4 KiB pages).
+struct tree_sizes {
+    std::uintmax_t listed_kb = 0, pages_kb = 0;
+};
+tree_sizes sizes_of(const std::string& folder)
+{
+    tree_sizes t;
+    for (const auto& e : fs::recursive_directory_iterator(folder)) {
+        if (e.is_symlink() || !e.is_regular_file()) continue;
+        t.listed_kb += (e.file_size() + 1023) / 1024;
+        t.pages_kb += (e.file_size() + 4095) / 4096 * 4;
+    }
+    return t;
+}
+
+class SmallDestination : public EndToEnd {
+protected:
+    std::string full, out;
+    void SetUp() override
+    {
+        EndToEnd::SetUp();
+        full = tmp / "full";
+        out = tmp / "out";
+        fs::create_directories(full);
+        fs::create_directories(out);
+    }
+    // The installer with its product folder on a tmpfs of kb kB, holding a
+    // copy of `product` first (none: a fresh install). The tmpfs lives in the
+    // installer's own mount namespace: its tree is copied to `out` at the end.
+    void start_on_tmpfs(std::uintmax_t kb, const std::string& product)
+    {
+        const std::string script = "mount -t tmpfs -o size=" + std::to_string(kb) + "k sky-full \"$1\" && "
+                                   "{ [ -z \"$2\" ] || cp -a \"$2/.\" \"$1/Skylume/\"; } && "
+                                   "\"$3\" -path \"$1/Skylume/\" --pref:_log_actions=1; s=$?; cp -a \"$1/.\" \"$4/\"; exit $s";
+        x.start(sample.root, home, {"unshare", "-m", "--propagation", "private", "sh", "-c", script, "sh", full,
+                                    product, e2e_installer_exe(), out});
+    }
+    // The size summary's verdict below the buttons: 'r' for the red "not
+    // enough", 'g' for the green "install at will", 0 while neither shows.
+    char verdict()
+    {
         const e2e_screen s = x.grab();
-        int red = 0;
+        int red = 0, green = 0;
         for (int y = 30; y < 50; ++y)
             for (int px = 140; px < 700; ++px) {
-                const unsigned p = s.at(px, y);
-                red += int(p >> 16) > 150 && int(p >> 16) > int((p >> 8) & 0xFF) + 80;
+                const int r = int(s.at(px, y) >> 16), g = int((s.at(px, y) >> 8) & 0xFF), b = int(s.at(px, y) & 0xFF);
+                red += r > 150 && r > g + 80;
+                green += g > r + 40 && g > b + 40;
             }
-        return x.exit_offered() && red > 30;
-    };
-    ASSERT_TRUE(x.wait_for(180, verdict_shown)) << "no word about the missing space\n" << said();
-    x.shoot("not_enough_space");
-    x.press(at_install);
-    EXPECT_FALSE(x.wait_for(3, [&] { return x.sub_window_open(); })) << "INSTALL went on without the space";
-    x.shoot("install_refused");
-    x.press(at_exit);
-    ASSERT_TRUE(x.wait_end(60));
-    EXPECT_EQ(x.exit_status(), 0);
+        if (!x.exit_offered()) return 0;
+        return red > 30 ? 'r' : green > 30 ? 'g' : 0;
+    }
+    // The verdict is "not enough", and INSTALL does nothing; then EXIT.
+    void expect_refused()
+    {
+        char said_now = 0;
+        ASSERT_TRUE(x.wait_for(180, [&] { return (said_now = verdict()) != 0; }, "the space verdict")) << said();
+        x.shoot("space_verdict");
+        ASSERT_EQ(said_now, 'r') << "the ready screen let the installation start";
+        x.press(at_install);
+        EXPECT_FALSE(x.wait_for(3, [&] { return x.sub_window_open(); })) << "INSTALL went on without the space";
+        x.shoot("install_refused");
+        x.press(at_exit);
+        ASSERT_TRUE(x.wait_end(60));
+        EXPECT_EQ(x.exit_status(), 0);
+    }
+};
+
+TEST_F(SmallDestination, FullDestinationRefusesTheInstallAndSaysSo)
+{
+    if (!small_tmpfs_allowed()) GTEST_SKIP() << "needs root and mount namespaces for a small tmpfs";
+    // Room for the old product and one more MiB, not for the new version's large files.
+    start_on_tmpfs(sizes_of(sample.update_product).pages_kb + 1024, sample.update_product);
+    expect_refused();
     expect_files_untouched(sample.update_product, out + "/Skylume");
+}
+
+// Small files take whole pages: a tmpfs with room for the product's content
+// but not for the pages it takes must be refused before anything is written,
+// not fail part way.
+TEST_F(SmallDestination, RoomForTheContentButNotItsPagesRefusesTheInstall)
+{
+    if (!small_tmpfs_allowed()) GTEST_SKIP() << "needs root and mount namespaces for a small tmpfs";
+    const tree_sizes fresh = sizes_of(sample.fresh_expected);
+    ASSERT_GT(fresh.pages_kb, fresh.listed_kb * 5 / 4) << "the sample's small files take whole pages";
+    start_on_tmpfs((fresh.listed_kb + fresh.pages_kb) / 2 / 4 * 4, "");
+    expect_refused();
+    EXPECT_FALSE(fs::exists(out + "/Skylume")) << "the product folder was made";
 }
 
 } // namespace

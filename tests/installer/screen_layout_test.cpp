@@ -263,6 +263,22 @@ TEST_F(ScreenLayout, ARedInstallButtonDoesNothing)
     EXPECT_TRUE(script.log.empty());
 }
 
+// The free space is weighed against what the files take on the file system
+// (whole fragments, new folders), not against their content alone.
+TEST_F(ScreenLayout, FreeSpaceIsWeighedAgainstTheRoomTheFilesTake)
+{
+    screen_ready();             // 250 MB of content
+    stg.disk_need_kb = 400000;  // 400 MB on the disk
+    script.free = 300000;
+    const std::string drawn = frame();
+    EXPECT_NE(drawn.find("'You don't have enough disk space to install this!'"), std::string::npos) << drawn;
+    EXPECT_NE(drawn.find("'250.0 Meg'"), std::string::npos) << "the requirement shown is the content, as before";
+    EXPECT_EQ(ins_screen.disk_space_avail, 0);
+    script.free = 400001;
+    frame();
+    EXPECT_EQ(ins_screen.disk_space_avail, 1);
+}
+
 TEST_F(ScreenLayout, NoDiscAtStartKeepsLookingThenFindsOneInsertedLater)
 {
     temp_dir disc;
