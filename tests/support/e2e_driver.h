@@ -26,6 +26,9 @@ constexpr screen_point at_destination{73, 89};       // DESTINATION, main screen
 // The folder chooser, 561 x 474 units centred on the screen, its corner at (232, 147).
 constexpr screen_point at_chooser_list{332, 327};    // the list's middle row
 constexpr screen_point at_chooser_select{742, 175};  // Select
+constexpr screen_point at_chooser_levels{512, 587};  // the pop-up of the shown folder's levels
+// The pop-up's row of the level `up` levels above the shown folder, once open.
+constexpr screen_point chooser_level_row(int up) { return {514, 588 + 12 * up}; }
 constexpr screen_point at_agree{691, 255};           // AGREE, licence window
 constexpr screen_point at_disagree{604, 255};        // DISAGREE, licence window
 constexpr screen_point at_overwrite{258, 364};       // OVERWRITE THE OLD FILE, modified-file question
