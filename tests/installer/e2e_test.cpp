@@ -86,15 +86,9 @@ protected:
     // The modified-file question: saved, then answered with the button at `answer`.
     void answer_question(screen_point answer)
     {
-        ASSERT_TRUE(x.wait_for(120, [&] { return question_open(); }, "the modified-file question")) << said();
+        ASSERT_TRUE(x.wait_for(120, [&] { return x.question_open(); }, "the modified-file question")) << said();
         x.shoot("modified_file_question");
         x.press(answer);
-    }
-    bool question_open()
-    {
-        // The question window is wider than the licence window: its panel covers this point.
-        const e2e_screen s = x.grab();
-        return s.at(10, 758) == sub_window_backdrop && s.at(200, 380) != sub_window_backdrop;
     }
     void expect_tree(const std::string& expected, const std::string& actual)
     {
@@ -244,7 +238,7 @@ TEST_F(EndToEnd, UpdateThroughTheFolderChooserPickingTheProductOrTheFolderThatHo
         start_with_stored_destination(tmp.path() + "/");
         choose(c.tag, c.enter, dest);
         install_and_agree();
-        ASSERT_TRUE(x.wait_for(120, [&] { return question_open(); })) << "no question about the modified file";
+        ASSERT_TRUE(x.wait_for(120, [&] { return x.question_open(); })) << "no question about the modified file";
         x.shoot(std::string(c.tag) + "modified_file_question");
         x.press(at_overwrite);
         complete_and_exit();
@@ -492,7 +486,7 @@ TEST_F(EndToEnd, DisagreeInstallsNothing)
     x.press(at_disagree);
     // The screen still asks about the modified file after a refusal: cancelled
     // here, so that the refusal alone is what this test holds to.
-    if (x.wait_for(5, [&] { return question_open(); })) {
+    if (x.wait_for(5, [&] { return x.question_open(); })) {
         x.shoot("question_after_disagree");
         x.press(at_cancel_all);
     }

@@ -90,6 +90,7 @@ public:
     // ---- screens as the installer shows them
     bool sub_window_open();          // licence, question or alert
     bool alert_open();               // the alert window: its white panel below a dark title band
+    bool question_open();            // the modified-file question: wider than the licence window
     bool install_offered();          // the title band drawn and INSTALL offered (tinted green)
     // The main screen offering INSTALL, drawn whole: also DESTINATION and the
     // path field, which the manifest's reading pictures cover; the disc read,
