@@ -114,7 +114,7 @@ protected:
         return changed;
     }
     // DESTINATION, then in the chooser, opened in the stored folder: a click on
-    // the list, the name typed (the list goes to the first row it begins) and
+    // the list's first folder, the name typed (the list goes to the first row it begins) and
     // Return to go into that folder, unless enter is empty; then Select. The
     // chosen destination must be expected before anything else is pressed.
     void choose(const std::string& tag, const std::string& enter, const std::string& expected)

@@ -82,7 +82,7 @@ protected:
     {
         for (std::size_t i = 0; i < st.folder_names.size(); ++i)
             if (st.folder_names[i] == name)
-                return press_at(100, 180.0f - 10.0f * (static_cast<float>(i) - st.list_scroll));
+                return press_at(100, 180.0f - btn_list_row * (static_cast<float>(i) - st.list_scroll));
         ADD_FAILURE() << "no row " << name;
         return {};
     }

@@ -127,7 +127,7 @@ public:
     float row_y(const std::string& name) const
     {
         for (std::size_t i = 0; i < st.folder_names.size(); ++i)
-            if (st.folder_names[i] == name) return 180.0f - 10.0f * (static_cast<float>(i) - st.list_scroll);
+            if (st.folder_names[i] == name) return 180.0f - btn_list_row * (static_cast<float>(i) - st.list_scroll);
         return -100;
     }
 };
@@ -244,7 +244,7 @@ TEST_F(XChooser, OpenSaveDialogEntersAFolderAndSaves)
     ASSERT_GT(run([&] { return st.count == 2; }), 0); // flight.fdr and inner
     // A press within 0.25 s of the clock's start would count as a double click and open the file.
     ASSERT_GT(run([&] { return xtim.elapsed_time > 0.3f; }), 0);
-    click_at(100, 180.0f + 10.0f * static_cast<float>(st.scroll)); // the row of entry 0
+    click_at(100, 180.0f + btn_list_row * static_cast<float>(st.scroll)); // the row of entry 0
     ASSERT_GT(run([&] { return BTN_preview_state().comment == "first flight over the lake"; }), 0);
     save_frame("open_save_" + test_name());
     peer.tap(XK_BackSpace); // nothing has focus: up one level

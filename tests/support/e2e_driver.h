@@ -24,7 +24,7 @@ constexpr screen_point at_install{491, 89};          // INSTALL, main screen
 constexpr screen_point at_exit{985, 89};             // EXIT, main screen
 constexpr screen_point at_destination{73, 89};       // DESTINATION, main screen
 // The folder chooser, 561 x 474 units centred on the screen, its corner at (232, 147).
-constexpr screen_point at_chooser_list{332, 327};    // the list's middle row
+constexpr screen_point at_chooser_list{332, 423};    // the list's top row: its first folder
 constexpr screen_point at_chooser_select{742, 175};  // Select
 constexpr screen_point at_agree{691, 255};           // AGREE, licence window
 constexpr screen_point at_disagree{604, 255};        // DISAGREE, licence window
