@@ -156,13 +156,16 @@ TEST_F(XChooser, EnterAFolderGoUpAndMakeAFolder)
     save_frame("chooser_" + test_name());
 
     // The level pop-up: a press opens it over the button, a press on the row of
-    // the temporary folder goes up to it.
+    // the temporary folder goes up to it (where the rows stand once the list,
+    // kept below the title bar, has stopped moving).
     click_at(280, 440);
     ASSERT_GT(run.frames_until([] { return mnw.menu_open == menu_popup; }), 0);
-    for (int i = 0; i < 2; ++i) run.frame();
+    for (int i = 0; i < 6; ++i) run.frame();
     const auto& paths = run.st.level_paths;
-    const int target = static_cast<int>(std::find(paths.begin(), paths.end(), root()) - paths.begin());
-    click_at(282, 441.0f - 12.0f * static_cast<float>(target - plevel));
+    const std::size_t target = static_cast<std::size_t>(std::find(paths.begin(), paths.end(), root()) - paths.begin());
+    ASSERT_LT(target, menu[menu_popup].items.size());
+    const item_struct& row = menu[menu_popup].items[target];
+    click_at(282, (row.b + row.t) / 2.0f);
     ASSERT_GT(run.frames_until([&] { return run.st.cur_path == root(); }), 0);
 
     // Typing into the name field (it has the keyboard by itself) and "New Folder"
