@@ -258,12 +258,37 @@ TEST_F(chooser_test, SelectRefusesAFolderThatDoesNotFitAndStaysOpen)
     EXPECT_EQ(outcome, chooser_selected);
 }
 
-TEST_F(chooser_test, UnreadableFolderListsNothingAndTheLevelsStillWork)
+TEST_F(chooser_test, EmptyFolderListsNothingAndReturnStaysInIt)
 {
-    open((root() + "gone/").c_str());
+    open((root() + "Data/inner/").c_str());
     step();
     EXPECT_TRUE(st.folder_names.empty());
     step({}, 0, 1);
-    EXPECT_EQ(st.cur_path, root() + "gone/");
+    EXPECT_EQ(st.cur_path, root() + "Data/inner/");
     EXPECT_EQ(outcome, chooser_showing);
+}
+
+// A folder not made yet (the default destination before the first
+// installation) opens on the nearest folder above it, with its neighbours listed.
+TEST_F(chooser_test, MissingStartFolderOpensOnTheNearestFolderAbove)
+{
+    struct row {
+        std::string start, shown;
+    } rows[] = {{root() + "gone/", root()},
+                {root() + "Data/gone/deeper", root() + "Data/"},
+                {root() + "file.txt/", root()},
+                {"/sky_nowhere_8c1e/Skylume/", "/"}};
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.start);
+        open(r.start.c_str());
+        step();
+        EXPECT_EQ(st.cur_path, r.shown);
+        EXPECT_FALSE(st.folder_names.empty());
+    }
+    EXPECT_NE(log.text().find("does not exist; it opens on " + root() + "Data/"), std::string::npos);
+    open((root() + "gone/").c_str());
+    step();
+    step(press_at(510, 28)); // Select gives the folder shown, not the missing one
+    EXPECT_EQ(outcome, chooser_selected);
+    EXPECT_EQ(std::string(out), root());
 }
