@@ -102,6 +102,8 @@ int ENG_remove_partial_files(int dir_fd)
     return removed;
 }
 
+int ENG_is_partial_file_name(const std::string& name) { return partial_file_owner(name) != 0; }
+
 std::string ENG_temp_folder_template(const std::string& root)
 {
     return root + temp_prefix + std::to_string(getpid()) + "-XXXXXX";

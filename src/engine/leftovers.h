@@ -12,6 +12,9 @@
 // open folder dir_fd whose installer is gone. The number removed.
 int ENG_remove_partial_files(int dir_fd);
 
+// 1 when name has the pattern of a partial file, whoever's it is; else 0.
+int ENG_is_partial_file_name(const std::string& name);
+
 // The mkdtemp template of this process's temporary folder under root (ending in '/').
 std::string ENG_temp_folder_template(const std::string& root);
 

@@ -299,6 +299,7 @@ void down_class::handle_body()
     if (body_limit != 0 && content_length == down_length_unknown && bytes_written + recv_bytes.size() > body_limit) {
         xer << "HTTP reply body longer than the " << body_limit << " bytes allowed; transfer stopped.\n";
         stop(err_net_too_large);
+        remove_out_file();
         return;
     }
     const bool known = content_length != down_length_unknown;
@@ -318,6 +319,16 @@ void down_class::write_body()
         error = errno ? errno : EIO;
     bytes_written += count;
     recv_bytes.clear();
+}
+
+// The part of a body that was refused is no file anybody can use: it goes,
+// rather than stay behind as large as the limit let it grow.
+void down_class::remove_out_file()
+{
+    if (!out_file) return;
+    std::fclose(out_file);
+    out_file = nullptr;
+    unlink(dest_path.c_str());
 }
 
 void down_class::close_out_file()

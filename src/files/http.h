@@ -87,7 +87,8 @@ public:
     std::uint64_t content_length;      // announced body length; down_length_unknown while unknown
     std::uint64_t bytes_written;       // body bytes handed to the destination file
     float last_activity;               // xtim.elapsed_time at the start and at each body step, s
-    std::uint64_t body_limit;          // most body bytes the owner takes (set before the first step); 0: no bound
+    std::uint64_t body_limit;          // most body bytes the owner takes (set before the first step); 0: no bound.
+                                       // A body found longer is refused, and what was written of it removed
 
 private:
     std::size_t header_bytes;          // bytes consumed by header blocks so far
@@ -101,6 +102,7 @@ private:
     void handle_body();
     void write_body();
     void close_out_file();             // checked close: a failed flush is a failed transfer
+    void remove_out_file();            // closes and removes the destination this transfer began
 };
 
 // ---- download slots ------------------------------------------------------
@@ -128,8 +130,8 @@ public:
     // without body data). dest is created or truncated only for a 2xx reply whose
     // body may be taken: an error or redirect reply leaves it untouched. A body
     // longer than max_bytes (0: no bound; used only when the transfer starts)
-    // fails as soon as that shows. Bad slot, server ending in '/' or dir without
-    // a leading '/' are fatal alerts.
+    // fails as soon as that shows, and leaves no part of itself in dest. Bad
+    // slot, server ending in '/' or dir without a leading '/' are fatal alerts.
     int net_check(int slot, std::string server, std::string dir, const std::string& dest,
                   std::uint64_t max_bytes = 0);
     float percent_done(int slot) const; // 0 free; -1 length unknown; else percent written

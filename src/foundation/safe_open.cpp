@@ -1,6 +1,7 @@
 // safe_open.cpp - writes outside the product folder that follow no planted link.
 //   where a write may go: the link chain walked one link at a time
-//   opening: O_NOFOLLOW opens of the checked name, exclusive temporaries
+//   opening: O_NOFOLLOW opens of the checked name, emptied only once checked;
+//            exclusive temporaries
 #include "foundation/safe_open.h"
 
 #include <cerrno>
@@ -66,6 +67,27 @@ int UTL_write_target(const std::string& path, std::string& target)
 
 // ---- opening ----------------------------------------------------------------
 
+void (*UTL_safe_open_gap)(const std::string& name) = nullptr;
+
+namespace {
+
+void in_the_gap(const std::string& name)
+{
+    if (UTL_safe_open_gap) UTL_safe_open_gap(name);
+}
+
+int refuse(int fd)
+{
+    close(fd);
+    errno = EPERM;
+    return -1;
+}
+
+} // namespace
+
+// The open itself changes nothing: no O_TRUNC, so a file swapped in after the
+// check keeps its bytes when it is refused, and O_NONBLOCK, so a FIFO swapped in
+// cannot hold the program for ever. Only what passes the check is emptied.
 int UTL_open_for_writing(const std::string& path, int truncate)
 {
     std::string target;
@@ -73,13 +95,17 @@ int UTL_open_for_writing(const std::string& path, int truncate)
         errno = EPERM;
         return -1;
     }
-    const int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (truncate ? O_TRUNC : O_APPEND);
+    in_the_gap(target);
+    const int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | (truncate ? 0 : O_APPEND);
     const int fd = open(target.c_str(), flags, 0666);
     if (fd < 0) return -1;
     struct stat st;
-    if (fstat(fd, &st) != 0 || !plain_file_ok(st)) { // swapped for a device or a hard link meanwhile
+    if (fstat(fd, &st) != 0 || !plain_file_ok(st)) return refuse(fd); // swapped for a device or a hard link
+    const int status = fcntl(fd, F_GETFL);
+    if (status < 0 || fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0 || (truncate && ftruncate(fd, 0) != 0)) {
+        const int saved = errno;
         close(fd);
-        errno = EPERM;
+        errno = saved;
         return -1;
     }
     return fd;
@@ -89,6 +115,7 @@ int UTL_create_temp(const std::string& temp)
 {
     struct stat st;
     if (lstat(temp.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) unlink(temp.c_str()); // a leftover or a plant
+    in_the_gap(temp);
     return open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
 }
 

@@ -19,8 +19,11 @@ int UTL_write_target(const std::string& path, std::string& target);
 
 // Opens path for writing as UTL_write_target allows, emptied (truncate 1) or
 // appended to (truncate 0), made 0666 less the umask when absent. The open
-// itself follows no link, so a link planted after the check is refused too.
-// The descriptor (close-on-exec), or -1 with errno set (EPERM for a refused link).
+// itself follows no link and never blocks, so a link, a second name of another
+// user's file or a FIFO put there after the check is refused at once, and the
+// file is emptied only after what was opened has passed the check.
+// The descriptor (close-on-exec, blocking), or -1 with errno set (EPERM for a
+// refused file).
 int UTL_open_for_writing(const std::string& path, int truncate);
 
 // Makes temp anew and exclusively for a save that is renamed into place later:
@@ -32,3 +35,9 @@ int UTL_create_temp(const std::string& temp);
 // "/proc/self/fd/<fd>": a name under which a stream opens exactly the file fd
 // has open, whatever has happened to its own name since.
 std::string UTL_fd_path(int fd);
+
+// ---- for tests --------------------------------------------------------------
+
+// Called, when set, with the name about to be opened, after every check and
+// before the open: where a test swaps in what an attacker would. Tests only.
+extern void (*UTL_safe_open_gap)(const std::string& name);

@@ -4,7 +4,7 @@
 #include "engine/streams.h"
 #include "foundation/hooks.h"
 #include "installer/screen_phases.h"
-#include "shell/x_connection.h"
+#include "shell/close_request.h"
 
 namespace {
 

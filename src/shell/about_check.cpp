@@ -50,9 +50,10 @@ about_check_struct about_check;
 
 namespace {
 
-int real_net_check(int slot, const std::string& server, const std::string& path, const std::string& dest)
+int real_net_check(int slot, const std::string& server, const std::string& path, const std::string& dest,
+                   std::uint64_t max_bytes)
 {
-    return http.net_check(slot, server, path, dest);
+    return http.net_check(slot, server, path, dest, max_bytes);
 }
 
 bool real_progress(int slot, std::uint64_t& written, std::uint64_t& length)
@@ -204,7 +205,8 @@ void ABOUT_poll_list(float now, const about_ops& ops)
     about_check_struct& a = about_check;
     if (a.versions.version_str_found) return;
     if (!a.list_in_flight && now < a.list_next_time) return;
-    const int r = ops.net_check(slot_serverlist, about_download_host, about_list_url, about_list_file);
+    const int r =
+        ops.net_check(slot_serverlist, about_download_host, about_list_url, about_list_file, about_list_max_bytes);
     a.list_in_flight = r == net_running;
     if (r == net_running) return;
     // A failing or incomplete server is asked again only after a wait that
@@ -227,7 +229,8 @@ std::string ABOUT_state_work(const about_ops& ops)
     about_check_struct& a = about_check;
     switch (a.ins_state) {
     case ins_awaiting_download: {
-        const int r = ops.net_check(slot_installer, a.installer.server, a.installer.path, about_archive_file);
+        const int r = ops.net_check(slot_installer, a.installer.server, a.installer.path, about_archive_file,
+                                    about_archive_max_bytes);
         if (r == net_running) return progress_text(ops);
         if (r == net_done) unpack_downloaded(ops);
         else show_message("I was unable to download the installer from the net.");

@@ -27,6 +27,12 @@ extern const char* const about_list_file;        // the downloaded list, under a
 extern const char* const about_archive_file;     // the downloaded installer archive, under app_path
 extern const char* const about_unpack_prefix;    // private folders "<prefix>XXXXXX/", under app_path
 
+// The most either download may bring. A server that sends without end, with
+// or without announcing a length, is stopped there and not let fill the disk;
+// what it sent is removed.
+constexpr std::uint64_t about_list_max_bytes = 64 * 1024;      // the list is a few dozen short lines
+constexpr std::uint64_t about_archive_max_bytes = 512ull << 20; // many times the size of any installer
+
 // ---- the server list ---------------------------------------------------------------
 // Where one channel's installer lies, as one reading of the list gave it.
 struct about_location {
@@ -105,8 +111,10 @@ constexpr float about_max_delay = 300.0f;  // the back-off doubles up to this, s
 
 // The calls the check makes into the files layer; tests put fakes in.
 struct about_ops {
-    // One poll of a download slot (http_class::net_check): net_running, net_done, net_failed.
-    int (*net_check)(int slot, const std::string& server, const std::string& path, const std::string& dest);
+    // One poll of a download slot (http_class::net_check) that takes at most
+    // max_bytes: net_running, net_done, net_failed.
+    int (*net_check)(int slot, const std::string& server, const std::string& path, const std::string& dest,
+                     std::uint64_t max_bytes);
     // false when no download is in the slot; else its bytes written and announced length
     // (down_length_unknown while not known).
     bool (*progress)(int slot, std::uint64_t& written, std::uint64_t& length);

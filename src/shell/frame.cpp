@@ -3,7 +3,7 @@
 //   checks      worker errors and texture failures on the main screen
 //   hover       switching menus under the mouse
 //   wait/pace   how long a frame may wait for input; a dialog's question whether its pass is due
-//   frame       MACIBM_event_proc: which passes are drawn, one swap per refresh
+//   frame       MACIBM_event_proc: which passes are drawn, one swap per refresh, the close request's steps
 #include "shell/frame.h"
 
 #include "foundation/frame_pace.h"
@@ -12,6 +12,7 @@
 #include "foundation/hooks.h"
 #include "foundation/xtim.h"
 #include "shell/chrome.h"
+#include "shell/close_request.h"
 #include "shell/lin_events.h"
 #include "shell/menus.h"
 #include "shell/shell_calls.h"
@@ -25,6 +26,7 @@
 namespace {
 
 int win_started = 0; // the first frame opens the current sub-window once
+int frame_depth = 0; // frames under way: 1 in the main loop's frame, more inside a dialog it opened
 
 // What the dialog's pass before this frame did, by MACIBM_pass_due.
 enum pass_gate { gate_unasked, gate_drawn, gate_skipped };
@@ -121,6 +123,7 @@ void MACIBM_frame_forget()
     win_started = 0;
     gate = gate_unasked;
     fpace.reset();
+    MACIBM_close_forget();
 }
 
 int MACIBM_pass_due()
@@ -157,6 +160,14 @@ bool main_screen_pass(const shell_calls& calls)
     return true;
 }
 
+// Counts the frames under way; an exception from a test's alert leaves the count right.
+struct frame_depth_guard {
+    frame_depth_guard() { ++frame_depth; }
+    ~frame_depth_guard() { --frame_depth; }
+    frame_depth_guard(const frame_depth_guard&) = delete;
+    frame_depth_guard& operator=(const frame_depth_guard&) = delete;
+};
+
 // A dialog drew its pass before this frame, unless MACIBM_pass_due told it
 // not to; a dialog that never asks draws every pass. True when drawn.
 bool dialog_pass(const shell_calls& calls)
@@ -172,6 +183,7 @@ bool dialog_pass(const shell_calls& calls)
 
 void MACIBM_event_proc()
 {
+    const frame_depth_guard depth;
     xtim_class::profile_chart("init", 0);
     clear_frame_flags();
     if (mnw.cur_wind == -1) mnw.cur_wind = win_main;
@@ -186,6 +198,7 @@ void MACIBM_event_proc()
         fpace.redraw();
         fpace.last_input = fpace.now();
     }
+    if (MACIBM_close_after_events(frame_depth == 1)) clear_frame_flags(); // nothing pressed with the close acts
     xtim_class::profile_chart("event", 0);
     xtim_class::profile_chart("netlist", 0);
 
@@ -211,4 +224,5 @@ void MACIBM_event_proc()
     ++xtim.frame_count;
     xtim_class::profile_chart("oglwork", 0);
     xtim_class::profile_chart("finish", 1);
+    MACIBM_close_at_frame_end();
 }

@@ -11,6 +11,9 @@
 // is open), the overlay, the buffer swap. While the picture on screen holds
 // still (fpace) and nothing changed, the frame draws and swaps nothing; a
 // drawn frame is swapped no sooner than one screen refresh after the last.
+// A window manager's close request is acted on after the events and at the
+// end of the frame (close_request.h): the quit command runs in the outermost
+// frame on the main screen, and a dialog's frame ends its dialog.
 void MACIBM_event_proc();
 
 // For a dialog that draws its pass before calling MACIBM_event_proc: 1 when
@@ -28,5 +31,5 @@ long MACIBM_frame_wait_usec(int use_max_cpu);
 long MACIBM_paced_wait_usec(int use_max_cpu, double now);
 
 // The next frame counts as the first of the run again, with nothing on
-// screen yet; for tests.
+// screen yet and no close requested; for tests.
 void MACIBM_frame_forget();

@@ -21,6 +21,9 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <unistd.h>
+
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -163,9 +166,28 @@ void name_window(Window win)
     }
 }
 
+// The process and its machine, so that a window manager can offer to end a
+// program that hangs, and tools can find the window of a process.
+void name_process(Window win)
+{
+    char host[HOST_NAME_MAX + 1] = "";
+    if (gethostname(host, sizeof host) == 0) {
+        host[HOST_NAME_MAX] = '\0'; // a truncated name need not be terminated
+        char* list[] = {host};
+        XTextProperty prop;
+        std::memset(&prop, 0, sizeof prop);
+        if (XStringListToTextProperty(list, 1, &prop) != 0) XSetWMClientMachine(dpy(), win, &prop);
+        if (prop.value) XFree(prop.value);
+    }
+    const long pid = static_cast<long>(getpid()); // CARDINAL/32 items are longs to Xlib
+    XChangeProperty(dpy(), win, atom("_NET_WM_PID"), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&pid), 1);
+}
+
 void set_wm_properties(Window win, int w, int h)
 {
     name_window(win);
+    name_process(win);
     set_size_hints(win, w, h);
     if (const char* startup = std::getenv("DESKTOP_STARTUP_ID")) set_utf8_property(win, "_NET_STARTUP_ID", startup);
     set_utf8_property(win, "_NET_WM_NAME", "Skysuite");

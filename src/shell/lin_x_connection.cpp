@@ -1,12 +1,13 @@
 // lin_x_connection.cpp - Xlib's error handlers, the lost display and the close request.
 //   errors   the protocol error handler: logged, never fatal
 //   loss     the I/O error handler and the ordered end without X or GL
-//   close    WM_DELETE_WINDOW as the application's quit command
+//   close    WM_DELETE_WINDOW for one of the program's windows
 #include "shell/x_connection.h"
 
 #include "foundation/hl_types.h"
 #include "foundation/hooks.h"
 #include "foundation/log_budget.h"
+#include "shell/close_request.h"
 
 #include <X11/Xlib.h>
 #include <unistd.h>
@@ -47,10 +48,6 @@ int on_io_error(Display*)
 
 // ---- close -------------------------------------------------------------------------------
 
-void end_frame_loop() { app_done = 1; }
-
-close_request_fn close_request = end_frame_loop;
-
 Atom atom_named(const char* name) { return XInternAtom(dpy(), name, False); }
 
 } // namespace
@@ -78,13 +75,6 @@ void LIN_display_lost(const char* what)
     _exit(1);
 }
 
-close_request_fn MACIBM_set_close_request_hook(close_request_fn fn)
-{
-    const close_request_fn old = close_request;
-    close_request = fn ? fn : end_frame_loop;
-    return old;
-}
-
 void LIN_accept_close_requests(unsigned long win)
 {
     Atom del = atom_named("WM_DELETE_WINDOW");
@@ -97,7 +87,6 @@ int LIN_handle_client_message(const void* xclient_event)
     if (!dpy() || ev.format != 32 || ev.message_type != atom_named("WM_PROTOCOLS")) return 0;
     if (static_cast<Atom>(ev.data.l[0]) != atom_named("WM_DELETE_WINDOW")) return 0;
     if (ev.window != mnw.xwin[0] && ev.window != mnw.xwin[1]) return 0;
-    if (xer.is_open()) xer << "The window manager asks the window to close: the same as EXIT.\n";
-    close_request();
+    MACIBM_request_close();
     return 1;
 }

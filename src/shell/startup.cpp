@@ -92,6 +92,17 @@ const atlas_colour atlas_colours[] = {
     {col_iface_44, 395, 115},
 };
 
+// A run without its log says so once, where the user sees it: a log that
+// silently stays empty would send whoever reads it after a failure astray.
+void say_no_log(const std::string& path, int err)
+{
+    const std::string why = err == EPERM ? "a link or a second name that could lead to another user's file is "
+                                           "never written through"
+                                         : std::strerror(err);
+    std::fprintf(stderr, "Skysuite: the log file %s is not written (%s); this run keeps no log.\n", path.c_str(),
+                 why.c_str());
+}
+
 void open_log()
 {
     std::string folder;
@@ -103,13 +114,19 @@ void open_log()
         return;
     }
     // Emptied at every start, so never through a link somebody else planted.
-    const int fd = UTL_open_for_writing(folder + "Log.txt", 1);
+    const std::string path = folder + "Log.txt";
+    const int fd = UTL_open_for_writing(path, 1);
+    const int err = errno;
     if (fd >= 0) {
         xer.open(UTL_fd_path(fd), std::ios::out | std::ios::app);
         close(fd);
     }
-    if (xer.is_open()) xer.clear();
-    else xer.setstate(std::ios::failbit); // every later write is dropped
+    if (xer.is_open()) {
+        xer.clear();
+        return;
+    }
+    xer.setstate(std::ios::failbit); // every later write is dropped
+    say_no_log(path, fd >= 0 ? EIO : err);
 }
 
 // The calls the shell makes into the widget set, the keyboard layer and the

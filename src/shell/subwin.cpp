@@ -9,6 +9,7 @@
 #include "foundation/hl_types.h"
 #include "foundation/hooks.h"
 #include "shell/chrome.h"
+#include "shell/close_request.h"
 #include "shell/menus.h"
 #include "shell/shell_calls.h"
 #include "ui/ogl_view.h"
@@ -128,6 +129,9 @@ const subwin_spec* MACIBM_subwin_spec(int id)
 
 void MACIBM_startwind(int id, int)
 {
+    // A program that is closing opens no dialog: the loop of one asked for
+    // now never runs, and its caller takes the loop's cancel answer.
+    if (id != win_main && MACIBM_closing()) return;
     plot_init_lights = 1;
     fpace.redraw(); // whatever held still before belongs to another window
     mouse_help_per_wind(id); // a pending tool-tip goes, the X cursor suits the new window

@@ -28,6 +28,8 @@ const subwin_spec* MACIBM_subwin_spec(int id);
 // Makes `id` the current sub-window: title, size, modal flag, centred origin;
 // closes menus, unfocuses widgets, drops pending presses and wheel steps.
 // Ids outside the table: the whole window, not modal. The second argument is not read.
+// Once a close request came (close_request.h), only win_main opens; any other
+// id leaves everything as it is.
 void MACIBM_startwind(int id, int);
 // Dispatches the press just recorded (mnw.mouse_down, mnw.mouse_x/y): close
 // zones of windows 1, 2, 993, 994 (and any other non-dialog id), the menu bar

@@ -19,16 +19,12 @@ void LIN_install_x_error_handlers();
 [[noreturn]] void LIN_display_lost(const char* what);
 
 // ---- the window manager's close ---------------------------------------------------------
-// What a close request (WM_DELETE_WINDOW) does; the application installs its
-// quit command at start-up. The default ends the frame loop (app_done = 1).
-// Returns the previous one; null puts the default back.
-using close_request_fn = void (*)();
-close_request_fn MACIBM_set_close_request_hook(close_request_fn fn);
-
+// Only the request's arrival is X's; what the program then does is in close_request.h.
 // Asks the window manager to send WM_DELETE_WINDOW for win instead of cutting
 // the connection when the user closes it.
 void LIN_accept_close_requests(unsigned long win);
 
 // 1 when the client message is the window manager's close request for one of
-// the program's windows; the hook has then run.
+// the program's windows (a message naming another window is not); it has then
+// been handed to MACIBM_request_close.
 int LIN_handle_client_message(const void* xclient_event);

@@ -1,8 +1,9 @@
 // What the destination held before an installation decides whether the
 // product folder takes the install set's name at the end: a folder the run
-// made, an empty one or an earlier installation does; a user's folder keeps
-// its name, the product installed among its files, and the log says why. The
-// same at the top of the file system, in a chroot of the test's own folder.
+// made, an empty one or an earlier installation with nothing beside it does;
+// a user's folder keeps its name, the product installed among its files, and
+// the log says why, for the rest of the run and at later runs. The same at the
+// top of the file system, in a chroot of the test's own folder.
 #include "engine/dest_state.h"
 #include "engine/folders.h"
 #include "engine/product_lock.h"
@@ -22,6 +23,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -41,9 +43,29 @@ void make(const std::string& folder, const std::vector<std::string>& rels)
     }
 }
 
-TEST(DestState, WhatAFolderHeld)
+// A manifest of four histories: a folder, the program, a file at the top
+// and a file the new version deletes, each below the product's top folder.
+void list_in_manifest()
 {
-    temp_dir tmp;
+    const char* const paths[] = {"Skylume/Resources/data.txt", "Skylume/Skylume-x86", "Skylume/Manual.txt",
+                                 "Skylume/Retired/old.dat"};
+    for (const char* p : paths) {
+        file_history_struct h;
+        h.versions.push_back(file_version_struct{});
+        h.versions.back().path = p;
+        h.versions.back().sig_want = md5_abc;
+        sim_info.push_back(h);
+    }
+    sim_info.back().versions.push_back(sim_info.back().versions.back());
+    sim_info.back().versions.back().sig_want = sig_gone;
+}
+
+class DestState : public engine_fixture {};
+
+TEST_F(DestState, WhatAFolderHeld)
+{
+    list_in_manifest();
+    const std::set<std::string> own = ENG_product_top_names();
     const std::string base = tmp.path() + "/";
     write_file(base + "file", "x");
     struct state_case {
@@ -53,26 +75,39 @@ TEST(DestState, WhatAFolderHeld)
     } cases[] = {
         {"an empty folder", {}, dest_empty},
         {"its own Resources folder", {"Resources/"}, dest_product},
-        {"the four marker folders, within longer names", {"Airfoils old/", "Instructions/", "My Output/", "Old Resources/"},
+        {"the four marker folders", {"Airfoils/", "Instructions/", "Output/", "Resources/"}, dest_product},
+        {"every top name the manifest lists, a deleted file's folder among them",
+         {"Resources/data.txt", "Skylume-x86", "Manual.txt", "Retired/old.dat", "Output/logbooks/"}, dest_product},
+        {"the product and a partial file a killed run left", {"Resources/", "Skylume-x86", ".sky-unzip-999999-3"},
          dest_product},
+        {"the four marker folders within longer names: the user's",
+         {"Airfoils old/", "Instructions/", "My Output/", "Old Resources/"}, dest_foreign},
         {"three marker folders", {"Airfoils/", "Instructions/", "Output/"}, dest_foreign},
         {"marker names as files", {"Airfoils", "Instructions", "Output", "Resources"}, dest_foreign},
+        {"only a file named like the program", {"Skylume-x86"}, dest_foreign},
         {"a user's documents", {"letter.txt", "photos/summer.jpg"}, dest_foreign},
         {"only a hidden file", {".profile"}, dest_foreign},
+        {"the product and a user's letter", {"Resources/data.txt", "Skylume-x86", "letter.txt"}, dest_foreign},
+        {"the product and a user's hidden file", {"Resources/", ".notes"}, dest_foreign},
+        {"the product and a folder of the user's", {"Resources/", "Airfoils/", "my liveries/"}, dest_foreign},
+        {"the product and a listed name in another case", {"Resources/", "skylume-x86"}, dest_foreign},
+        {"a folder named like the manifest paths' first component, which is not a name in the product folder",
+         {"Resources/", "Skylume/"}, dest_foreign},
     };
     int n = 0;
     for (const state_case& c : cases) {
         SCOPED_TRACE(c.what);
         const std::string folder = base + "case" + std::to_string(++n) + "/";
         make(folder, c.entries);
-        EXPECT_EQ(ENG_dest_state(folder), c.expected);
+        EXPECT_EQ(ENG_dest_state(folder, own), c.expected);
     }
-    EXPECT_EQ(ENG_dest_state(base + "missing/"), dest_new);
-    EXPECT_EQ(ENG_dest_state(base + "file/"), dest_foreign);
+    EXPECT_EQ(ENG_dest_state(base + "missing/", own), dest_new);
+    EXPECT_EQ(ENG_dest_state(base + "file/", own), dest_foreign);
     // A link named Resources is not the product's own folder.
-    make(base + "linked/", {"data/"});
-    fs::create_directory_symlink("data", base + "linked/Resources");
-    EXPECT_EQ(ENG_dest_state(base + "linked/"), dest_foreign);
+    make(base + "data/", {"data.txt"});
+    make(base + "linked/", {});
+    fs::create_directory_symlink(base + "data", base + "linked/Resources");
+    EXPECT_EQ(ENG_dest_state(base + "linked/", own), dest_foreign);
 }
 
 // One disc with a Linux file (so the install asks for the rename), installed
@@ -91,6 +126,8 @@ protected:
         {"an earlier installation", {"Resources/", "Resources/my notes.txt"}, true, true},
         {"a user's documents", {"letter.txt", "photos/summer.jpg"}, true, false},
         {"a user's folder that holds an Output folder", {"Output/", "notes.txt"}, true, false},
+        {"an earlier installation among a user's files", {"Resources/", "Resources/my notes.txt", "letter.txt"}, true,
+         false},
     };
 
     void SetUp() override
@@ -118,7 +155,7 @@ protected:
             for (const std::string& rel : c.before)
                 EXPECT_TRUE(fs::exists(now + rel)) << rel;
             const bool said = log().find("The folder " + dest + " keeps its name: before this installation it "
-                                         "held other files and no earlier installation of Skylume.\n",
+                                         "held files that are not Skylume's.\n",
                                          log_from) != std::string::npos;
             EXPECT_EQ(said, !c.renamed);
         }
@@ -169,6 +206,47 @@ TEST_F(DestRename, WhatTheFirstInstallOfARunFoundHoldsForTheRun)
         EXPECT_EQ(run_install(), 1);
         EXPECT_EQ(fs::exists(renamed), c.renamed);
         EXPECT_EQ(fs::exists((c.renamed ? renamed : folder) + "letter.txt"), c.users);
+    }
+}
+
+// X, INSTALL, the licence declined; Y, the same; X again and INSTALL to the
+// end: X was the user's, whatever the first INSTALL made in it and whatever
+// was chosen in between. The second X is the user's only by the run's memory:
+// its own folders bear the product's names, and the first INSTALL added Resources.
+TEST_F(DestRename, AFolderFoundTheUsersStaysSoForTheRun)
+{
+    struct xyx_case {
+        const char* what;
+        std::vector<std::string> x_before;
+    } xyx_cases[] = {
+        {"a user's letter", {"letter.txt"}},
+        {"the user's own Instructions and Output folders", {"Instructions/", "Output/render.png"}},
+    };
+    const std::string x = tmp / "X/", y = tmp / "Y/", renamed = tmp / (set + "/");
+    // INSTALL in folder, then the licence declined: the files are still chosen, nothing is installed.
+    auto install_declined = [&](const std::string& folder) {
+        dest_dir_path = folder;
+        EXPECT_TRUE(prepare_install());
+        ENG_unlock_product_folder();
+    };
+    for (const xyx_case& c : xyx_cases) {
+        SCOPED_TRACE(c.what);
+        for (const std::string& f : {x, y, renamed}) fs::remove_all(f);
+        make(x, c.x_before);
+        make(y, {"notes.txt"});
+        dest_at_install = dest_record_struct{}; // a new run of the program
+        install_declined(x);
+        ASSERT_TRUE(fs::is_directory(x + "Resources"));
+        install_declined(y);
+        dest_dir_path = x;
+        next = next_class{};
+        const size_t log_from = log().size();
+        EXPECT_EQ(run_install(), 1);
+        EXPECT_FALSE(fs::exists(renamed)) << "the user's folder was renamed";
+        EXPECT_EQ(read_file(x + "Resources/data.txt"), "data\n");
+        for (const std::string& rel : c.x_before)
+            EXPECT_TRUE(fs::exists(x + rel)) << rel;
+        EXPECT_NE(log().find("The folder " + x + " keeps its name", log_from), std::string::npos);
     }
 }
 

@@ -298,6 +298,43 @@ TEST_F(NetInstall, ADownloadMayNotPassTheListedSize)
               std::string::npos);
 }
 
+// A server that sends more than the listed size, whether it announces its
+// length or not, fails the stream's download, and no part of it is left in
+// the temporary folder; the file is not installed.
+TEST_F(NetInstall, ADownloadPastTheListedSizeLeavesNoPartOfItself)
+{
+    struct oversize_case {
+        const char* name;
+        std::string head;
+    };
+    const oversize_case cases[] = {
+        {"announced", "HTTP/1.1 200 OK\r\nContent-Length: 20000\r\n\r\n"},
+        {"without a length", "HTTP/1.1 200 OK\r\n\r\n"},
+    };
+    publish({{"a.txt", "a", 0100644, 0, {}, false, 0}}); // listed at 3 kB: 4096 bytes may come
+    stg.server_count = 1; // after one failure the stream waits: the frame clock stands still
+    stepped_clock clock;
+    for (const oversize_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fault_server srv({send_bytes(c.head), send_bytes(std::string(20000, 'z'), 2048, 1), step(fault_step::hold)});
+        http.proxy_port = srv.port();
+        xtim = xtim_class();
+        xtim.xtim_update();
+        const std::size_t log_before = log_text().size();
+        start_run();
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (next.retry_wait[0] == 0 && std::chrono::steady_clock::now() < deadline) grab_files(); // to the back-off
+        const std::string log = log_text().substr(log_before);
+        ASSERT_NE(log.find("Download of " + server_path[0] + "Top/a.txt.zip failed on every server"), std::string::npos)
+            << log;
+        EXPECT_NE(log.find("   GetOSErr   =" + std::to_string(err_net_too_large) + "\n"), std::string::npos) << log;
+        EXPECT_EQ(http.slots[slot_first_stream], nullptr);
+        EXPECT_FALSE(fs::exists(temp_path + "0.zip")) << "a part of the download was left";
+        EXPECT_FALSE(fs::exists(dest_dir_path + "a.txt"));
+        next.reset_all_streams();
+    }
+}
+
 TEST(ListedDownloadLimit, UpToTheNextWholeKilobyteAndNoBoundForZero)
 {
     struct limit_case {

@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fcntl.h>
+#include <future>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -169,4 +172,118 @@ TEST(SafeOpen, TheMemoryReportEmptiesNoPlantedLink)
     dump_mem_stats("test");
     EXPECT_EQ(read_file(dir / "MemoryLog.txt"), "");
     app_path = saved_app_path;
+}
+
+// ---- what is swapped in between the check and the open ------------------------------------------
+
+namespace {
+
+// What an attacker puts at the checked name in the moment between the check
+// and the open; the victim is another user's file beside it.
+struct swap_case {
+    const char* name;
+    void (*plant)(const std::string& at, const std::string& victim);
+};
+
+void plant_link(const std::string& at, const std::string& victim)
+{
+    unlink(at.c_str());
+    symlink(victim.c_str(), at.c_str());
+}
+void plant_hard_link(const std::string& at, const std::string& victim)
+{
+    unlink(at.c_str());
+    link(victim.c_str(), at.c_str());
+}
+void plant_fifo(const std::string& at, const std::string&) // nobody reads it
+{
+    unlink(at.c_str());
+    mkfifo(at.c_str(), 0666);
+}
+
+const swap_case swap_cases[] = {
+    {"a link to another user's file", plant_link},
+    {"a second name of another user's file", plant_hard_link},
+    {"a FIFO", plant_fifo},
+};
+
+const swap_case* swap_now = nullptr;
+std::string swap_victim;
+
+void swap_in(const std::string& name) { swap_now->plant(name, swap_victim); }
+
+// Runs open_call with the swap set, on a thread of its own so that an open
+// that blocks shows as a failure instead of a hung test. The descriptor, or
+// -1; waited_too_long when it did not return within two seconds.
+int open_with_swap(const swap_case& c, const std::string& victim, int (*open_call)(const std::string&),
+                   const std::string& at, bool& waited_too_long)
+{
+    swap_now = &c;
+    swap_victim = victim;
+    UTL_safe_open_gap = swap_in;
+    auto pending = std::async(std::launch::async, open_call, at);
+    waited_too_long = pending.wait_for(std::chrono::seconds(2)) != std::future_status::ready;
+    if (waited_too_long) { // a reader lets the blocked open go, so the test can end
+        const int reader = open(at.c_str(), O_RDONLY | O_NONBLOCK);
+        const int fd = pending.get();
+        if (fd >= 0) close(fd);
+        if (reader >= 0) close(reader);
+    }
+    UTL_safe_open_gap = nullptr;
+    return waited_too_long ? -1 : pending.get();
+}
+
+int open_log(const std::string& at) { return UTL_open_for_writing(at, 1); }
+int open_temp(const std::string& at) { return UTL_create_temp(at); }
+
+} // namespace
+
+// The name passed every check, then was swapped: the open refuses what it
+// finds, at once, and the victim keeps every byte. A write through anything
+// that was opened would show in the victim.
+TEST(SafeOpen, WhatIsSwappedInAfterTheCheckIsRefusedAtOnceAndKeepsItsBytes)
+{
+    const struct {
+        const char* name;
+        int (*open_call)(const std::string&);
+        const char* what_was_there; // nullptr: nothing at the name before
+    } opens[] = {
+        {"a log emptied afresh", open_log, "the user's old log"},
+        {"a log that was not there yet", open_log, nullptr},
+        {"a temporary file", open_temp, "a leftover"},
+    };
+    for (const auto& o : opens) {
+        for (const swap_case& c : swap_cases) {
+            SCOPED_TRACE(std::string(o.name) + ", swapped for " + c.name);
+            temp_dir dir;
+            write_file(dir / "victim", "the victim's bytes");
+            chown((dir / "victim").c_str(), other_user, other_user);
+            if (o.what_was_there) write_file(dir / "out", o.what_was_there);
+
+            bool waited_too_long = false;
+            const int fd = open_with_swap(c, dir / "victim", o.open_call, dir / "out", waited_too_long);
+            EXPECT_FALSE(waited_too_long);
+            EXPECT_LT(fd, 0);
+            if (fd >= 0) {
+                EXPECT_EQ(write(fd, "new", 3), 3);
+                close(fd);
+            }
+            EXPECT_EQ(read_file(dir / "victim"), "the victim's bytes");
+        }
+    }
+}
+
+// The open that never blocks hands back a descriptor that does, and a log
+// that passed the check is emptied only then.
+TEST(SafeOpen, ACheckedFileIsEmptiedAndWrittenAsUsual)
+{
+    temp_dir dir;
+    write_file(dir / "log", "earlier run");
+    const int fd = UTL_open_for_writing(dir / "log", 1);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(fcntl(fd, F_GETFL) & O_NONBLOCK, 0);
+    EXPECT_EQ(read_file(dir / "log"), "");
+    EXPECT_EQ(write(fd, "this run", 8), 8);
+    close(fd);
+    EXPECT_EQ(read_file(dir / "log"), "this run");
 }

@@ -13,11 +13,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// Why a folder that held the user's files keeps its name, as the log says it.
+const std::string users_reason = "before this installation it held files that are not Skylume's.\n";
 
 class EndToEnd : public ::testing::Test {
 protected:
@@ -83,15 +87,9 @@ protected:
     // The modified-file question: saved, then answered with the button at `answer`.
     void answer_question(screen_point answer)
     {
-        ASSERT_TRUE(x.wait_for(120, [&] { return question_open(); }, "the modified-file question")) << said();
+        ASSERT_TRUE(x.wait_for(120, [&] { return x.question_open(); }, "the modified-file question")) << said();
         x.shoot("modified_file_question");
         x.press(answer);
-    }
-    bool question_open()
-    {
-        // The question window is wider than the licence window: its panel covers this point.
-        const e2e_screen s = x.grab();
-        return s.at(10, 758) == sub_window_backdrop && s.at(200, 380) != sub_window_backdrop;
     }
     void expect_tree(const std::string& expected, const std::string& actual)
     {
@@ -113,16 +111,29 @@ protected:
         usleep(300000);
         return changed;
     }
-    // DESTINATION, then in the chooser, opened in the stored folder: a click on
-    // the list's first folder, the name typed (the list goes to the first row it begins) and
-    // Return to go into that folder, unless enter is empty; then Select. The
-    // chosen destination must be expected before anything else is pressed.
-    void choose(const std::string& tag, const std::string& enter, const std::string& expected)
+    // DESTINATION, then in the chooser, opened in the destination: up to the
+    // folder up_to through the levels' pop-up, unless it is empty; a click on
+    // the list's first folder, the name typed (the list goes to the first row
+    // it begins) and Return to go into that folder, unless enter is empty;
+    // then Select. The chosen destination must be expected before anything
+    // else is pressed.
+    void choose(const std::string& tag, const std::string& enter, const std::string& expected,
+                const std::string& up_to = "")
     {
         x.press(at_destination);
         ASSERT_TRUE(x.wait_for(30, [&] { return x.sub_window_open(); })) << "no folder chooser\n" << said();
         usleep(300000);
         x.shoot(tag + "chooser");
+        if (!up_to.empty()) {
+            e2e_screen before = x.grab();
+            x.press(at_chooser_levels);
+            ASSERT_TRUE(changed_from(before)) << "the levels' pop-up did not open";
+            x.shoot(tag + "chooser_levels");
+            before = x.grab();
+            x.press(chooser_level_row(static_cast<int>(std::count(up_to.begin(), up_to.end(), '/')) - 1));
+            ASSERT_TRUE(changed_from(before)) << "the pop-up went to no level";
+            x.shoot(tag + "chooser_up");
+        }
         if (!enter.empty()) {
             x.press(at_chooser_list);
             usleep(300000);
@@ -139,6 +150,16 @@ protected:
         const std::string line = "The destination is now " + expected + "\n";
         ASSERT_TRUE(x.wait_for(10, [&] { return log().find(line) != std::string::npos; }))
             << "the chooser did not give " << expected << "\n" << log();
+    }
+    // From the ready main screen: INSTALL, then DISAGREE in the licence window.
+    void install_and_disagree(const std::string& tag)
+    {
+        ASSERT_TRUE(x.wait_for(180, [&] { return x.main_screen_ready(); }, "the ready screen")) << said();
+        x.press(at_install);
+        ASSERT_TRUE(x.wait_for(60, [&] { return x.sub_window_open(); }, "the licence window"));
+        x.shoot(tag + "licence");
+        x.press(at_disagree);
+        ASSERT_TRUE(x.wait_for(60, [&] { return !x.sub_window_open(); }, "the licence window to close"));
     }
     // The run from INSTALL to EXIT where no question is asked, whatever the folder is called after.
     void install_without_question(const std::string& tag)
@@ -220,7 +241,7 @@ TEST_F(EndToEnd, UpdateThroughTheFolderChooserPickingTheProductOrTheFolderThatHo
         start_with_stored_destination(tmp.path() + "/");
         choose(c.tag, c.enter, dest);
         install_and_agree();
-        ASSERT_TRUE(x.wait_for(120, [&] { return question_open(); })) << "no question about the modified file";
+        ASSERT_TRUE(x.wait_for(120, [&] { return x.question_open(); })) << "no question about the modified file";
         x.shoot(std::string(c.tag) + "modified_file_question");
         x.press(at_overwrite);
         complete_and_exit();
@@ -263,10 +284,59 @@ TEST_F(EndToEnd, AUsersFolderKeepsItsNameHoweverItWasChosen)
         install_without_question(c.tag);
         EXPECT_FALSE(fs::exists(renamed)) << "the user's folder was renamed";
         expect_tree(expected, c.folder);
-        EXPECT_NE(log().find("The folder " + c.folder + " keeps its name: before this installation it held other "
-                             "files and no earlier installation of Skylume.\n"),
-                  std::string::npos);
+        EXPECT_NE(log().find("The folder " + c.folder + " keeps its name: " + users_reason), std::string::npos);
     }
+}
+
+// The product went into a user's folder, which kept its name; a later run
+// updates it with the program files: it is still the user's folder.
+TEST_F(EndToEnd, AUsersFolderKeepsItsNameAtALaterRunsUpdate)
+{
+    const std::string documents = tmp / "Documents/", expected = tmp / "expected";
+    fs::create_directories(documents);
+    write_file(documents + "letter.txt", "Dear pilot,\n");
+    ASSERT_TRUE(copy_tree(sample.fresh_expected, expected));
+    ASSERT_TRUE(copy_tree(documents, expected));
+    const std::vector<std::string> args = {e2e_installer_exe(), "-path", documents, "--pref:_log_actions=1"};
+    x.start(sample.root, home, args);
+    install_without_question("first_");
+    ASSERT_FALSE(fs::exists(renamed)) << "the user's folder was renamed at the first run";
+    // The program as the older version has it, so that the next run brings the program files.
+    fs::copy_file(sample.update_product + "Skylume-x86", documents + "Skylume-x86",
+                  fs::copy_options::overwrite_existing);
+
+    x.start(sample.root, home, args);
+    install_without_question("update_");
+    EXPECT_FALSE(fs::exists(renamed)) << "the user's folder was renamed at the update";
+    expect_tree(expected, documents);
+    const std::string text = log();
+    EXPECT_NE(text.find("EXPANDING file " + documents + "Skylume-x86, with result=0.\n"), std::string::npos)
+        << "the update brought no program file";
+    EXPECT_NE(text.find("The folder " + documents + " keeps its name: " + users_reason), std::string::npos);
+}
+
+// One run of the program: a user's folder X, INSTALL, the licence declined;
+// another user's folder Y, the same; X again, installed to the end. X held
+// the user's files before the first INSTALL: it keeps its name.
+TEST_F(EndToEnd, AUsersFolderChosenAgainInTheSameRunKeepsItsName)
+{
+    const std::string games = tmp / "games/", first = games + "Skylume/", other = games + "other/Skylume/";
+    const std::string expected = tmp / "expected";
+    fs::create_directories(first);
+    fs::create_directories(other);
+    write_file(first + "letter.txt", "Dear pilot,\n");
+    write_file(other + "notes.txt", "my own notes\n");
+    ASSERT_TRUE(copy_tree(sample.fresh_expected, expected));
+    ASSERT_TRUE(copy_tree(first, expected));
+    start_with_stored_destination(first);
+    install_and_disagree("x_");
+    choose("y_", "other", other, games); // up to games/, into other/: a folder without the product gets Skylume/
+    install_and_disagree("y_");
+    choose("x_again_", "", first, games); // up to games/ again
+    install_without_question("x_again_");
+    EXPECT_FALSE(fs::exists(games + sample.set_name)) << "the user's folder was renamed";
+    expect_tree(expected, first);
+    EXPECT_NE(log().find("The folder " + first + " keeps its name: " + users_reason), std::string::npos);
 }
 
 // ---- faults: each leaves the old files intact and says what happened ---------------------
@@ -388,7 +458,7 @@ TEST_F(EndToEnd, DisagreeInstallsNothing)
     x.press(at_disagree);
     // The screen still asks about the modified file after a refusal: cancelled
     // here, so that the refusal alone is what this test holds to.
-    if (x.wait_for(5, [&] { return question_open(); })) {
+    if (x.wait_for(5, [&] { return x.question_open(); })) {
         x.shoot("question_after_disagree");
         x.press(at_cancel_all);
     }

@@ -17,6 +17,19 @@
 
 namespace {
 
+// Lines of text that hold part.
+std::size_t count_lines_with(const std::string& text, const std::string& part)
+{
+    std::size_t n = 0, from = 0;
+    while (from < text.size()) {
+        std::size_t end = text.find('\n', from);
+        if (end == std::string::npos) end = text.size();
+        n += text.substr(from, end - from).find(part) != std::string::npos;
+        from = end + 1;
+    }
+    return n;
+}
+
 // A pixel of the background picture's sky: clearly blue.
 bool is_sky(unsigned rgb)
 {
@@ -75,8 +88,9 @@ TEST_F(InstallerProgram, WithoutADisplayItSaysSoAndEndsWithStatusOne)
 }
 
 // Log.txt is emptied at every start: never through a link another user could
-// have planted in the home the program was started with; through the user's own
-// link to the user's own file, as a dotfile link is, it is written.
+// have planted in the home the program was started with, and the run says once
+// on the console that it keeps no log; through the user's own link to the
+// user's own file, as a dotfile link is, it is written.
 TEST_F(InstallerProgram, TheLogIsNeverWrittenThroughAPlantedLink)
 {
     const std::string victim = home / "victim";
@@ -87,6 +101,10 @@ TEST_F(InstallerProgram, TheLogIsNeverWrittenThroughAPlantedLink)
     ASSERT_TRUE(x.wait_end(60));
     EXPECT_EQ(x.exit_status(), 1);
     EXPECT_EQ(read_file(victim), "keep");
+    const std::string refused = "Skysuite: the log file " + home / "Log.txt" + " is not written (";
+    const std::string console = said();
+    EXPECT_EQ(count_lines_with(console, refused), 1u) << console;
+    EXPECT_EQ(count_lines_with(console, "this run keeps no log."), 1u) << console;
 
     const std::string own = home / "own_log.txt";
     write_file(own, "an earlier run's log");
@@ -95,6 +113,7 @@ TEST_F(InstallerProgram, TheLogIsNeverWrittenThroughAPlantedLink)
     x.start(home.path(), home.path(), {e2e_installer_exe()}, false);
     ASSERT_TRUE(x.wait_end(60));
     EXPECT_EQ(read_file(own).rfind("log.txt for Skylume", 0), 0u);
+    EXPECT_EQ(read_file(home / "stderr.txt").find("is not written"), std::string::npos);
 }
 
 // A whole installation by the program: the disc in its working folder (found

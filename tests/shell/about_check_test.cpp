@@ -57,6 +57,7 @@ TEST_F(about_check_fixture, AVerifiedInstallerIsUnpackedPrivatelyAndStartedInThe
     EXPECT_EQ(world.calls[0].server, about_download_host);
     EXPECT_EQ(world.calls[0].path, "/serverlist.txt");
     EXPECT_EQ(world.calls[0].dest, "Resources/preferences/serverlist.txt");
+    EXPECT_EQ(world.calls[0].max_bytes, 65536u);
 
     ABOUT_update_clicked();
     world.verdicts[slot_installer] = {net_running, net_done};
@@ -67,6 +68,7 @@ TEST_F(about_check_fixture, AVerifiedInstallerIsUnpackedPrivatelyAndStartedInThe
     EXPECT_EQ(world.calls.back().server, "dl.example");
     EXPECT_EQ(world.calls.back().path, "/path/inst.zip");
     EXPECT_EQ(world.calls.back().dest, "Resources/preferences/installer.zip");
+    EXPECT_EQ(world.calls.back().max_bytes, 512u << 20);
 
     EXPECT_EQ(ABOUT_state_work(fakes), "");
     ASSERT_EQ(about_check.ins_state, ins_awaiting_launch);

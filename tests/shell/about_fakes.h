@@ -23,6 +23,7 @@ namespace aboutfx {
 struct net_call {
     int slot;
     std::string server, path, dest;
+    std::uint64_t max_bytes;
 };
 
 // Scripted verdicts per slot (net_failed once the script runs out); a done
@@ -51,9 +52,10 @@ struct fake_world {
 };
 inline fake_world world;
 
-inline int fake_net_check(int slot, const std::string& server, const std::string& path, const std::string& dest)
+inline int fake_net_check(int slot, const std::string& server, const std::string& path, const std::string& dest,
+                          std::uint64_t max_bytes)
 {
-    world.calls.push_back({slot, server, path, dest});
+    world.calls.push_back({slot, server, path, dest, max_bytes});
     std::deque<int>& script = world.verdicts[slot];
     const int r = script.empty() ? net_failed : script.front();
     if (!script.empty()) script.pop_front();

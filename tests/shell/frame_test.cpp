@@ -5,6 +5,8 @@
 // events are queued, the order of a frame, and the main-screen notices.
 #include "shell_fixture.h"
 
+#include "shell/close_request.h"
+
 #include <cstdio>
 
 namespace shellfx {
@@ -273,6 +275,50 @@ TEST_F(ShellTest, ModalLoopInsideTheApplicationFrameNests)
     EXPECT_EQ(count("swap"), 4);
     EXPECT_EQ(mnw.cur_wind, win_main);
     EXPECT_EQ(xtim.frame_count, 5);
+}
+
+// A dialog opened from the application's frame, closed by the window
+// manager in its second frame; then the step that opened it asks for another.
+void dialog_met_by_a_close()
+{
+    seen->on_update = nullptr;
+    MACIBM_startwind(win_eula, 0);
+    int passes = 0;
+    while (mnw.cur_wind == win_eula) {
+        if (++passes == 2) MACIBM_request_close(); // as the X layer hands it over among this frame's events
+        if (passes == 20) MACIBM_startwind(win_main, 0); // the user's answer, had the close not ended it
+        MACIBM_event_proc();
+    }
+    seen->log.push_back("dialog ended after " + std::to_string(passes));
+    MACIBM_startwind(win_prefs, 0);
+    seen->log.push_back(mnw.cur_wind == win_main ? "no dialog opens" : "a dialog opened");
+}
+
+void record_quit() { seen->log.push_back("quit in window " + std::to_string(mnw.cur_wind)); }
+
+// The close ends the dialog at the end of the frame that saw it, keeps any
+// other from opening, and runs the quit command once, in the next frame of
+// the main loop, where nothing pressed with it acts.
+TEST_F(ShellTest, ACloseEndsTheDialogThenQuitsOnceFromTheMainScreen)
+{
+    const close_request_fn previous = MACIBM_set_close_request_hook(record_quit);
+    frames();
+    calls.on_update = dialog_met_by_a_close;
+    calls.log.clear();
+    frames();
+    EXPECT_EQ(count("quit in window 0"), 0) << "the quit ran inside the dialog's step";
+    const std::vector<std::string> steps(calls.log.end() - 3, calls.log.end());
+    EXPECT_EQ(steps, (std::vector<std::string>{"dialog ended after 2", "no dialog opens", "swap"}));
+
+    src.button(ButtonPress, 1);
+    src.button(ButtonRelease, 1);
+    calls.log.clear();
+    frames(3);
+    EXPECT_EQ(count("quit in window 0"), 1);
+    EXPECT_EQ(calls.log.front(), "quit in window 0");
+    EXPECT_EQ(calls.update_sees_down, 0);
+    EXPECT_EQ(MACIBM_closing(), 1);
+    MACIBM_set_close_request_hook(previous);
 }
 
 } // namespace

@@ -239,6 +239,13 @@ bool e2e_session::alert_open()
     return s.at(10, 758) == sub_window_backdrop && s.at(400, 318) == 0xFFFFFF && s.at(511, 498) != 0xFFFFFF;
 }
 
+bool e2e_session::question_open()
+{
+    // The question window is wider than the licence window: its panel covers this point.
+    const e2e_screen s = grab();
+    return s.at(10, 758) == sub_window_backdrop && s.at(200, 380) != sub_window_backdrop;
+}
+
 namespace {
 
 unsigned grey_of(unsigned rgb) { return ((rgb >> 16) + ((rgb >> 8) & 0xFF) + (rgb & 0xFF)) / 3; }

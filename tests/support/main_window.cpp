@@ -10,6 +10,7 @@
 #include "graphics/tex_bind.h"
 #include "graphics/tman.h"
 #include "shell/chrome.h"
+#include "shell/close_request.h"
 #include "shell/lin_cursor.h"
 #include "shell/lin_events.h"
 #include "shell/menus.h"
@@ -55,6 +56,7 @@ void close_main_window()
     mnw.visual = nullptr;
     kept_display = mnw.display;
     menu.clear();
+    MACIBM_close_forget(); // a close a test sent belongs to its own run
     HL_reset_globals();
 }
 

@@ -17,7 +17,8 @@
 // new one, and its context current. "" when the window is open, else the reason.
 std::string open_main_window();
 // Unloads the interface art, destroys the window and its context, keeping
-// the connection for the next test, and resets the menus and the globals.
+// the connection for the next test, and resets the menus, a close request
+// and the globals.
 void close_main_window();
 
 // The interface art the way start-up loads it: the 2D projection, the GL's
