@@ -126,7 +126,7 @@ std::string nearest_existing(const std::string& folder)
     std::string at = folder;
     while (at.size() > 1 && !dir_exists(at)) {
         const std::size_t slash = at.find_last_of('/', at.size() - 2);
-        at.erase(slash == std::string::npos ? 1 : slash + 1);
+        at = slash == std::string::npos ? "/" : at.substr(0, slash + 1);
     }
     if (at != folder) xer << "Folder chooser: " << folder << " does not exist; it opens on " << at << "\n";
     return at;

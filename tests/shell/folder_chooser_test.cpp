@@ -277,7 +277,8 @@ TEST_F(chooser_test, MissingStartFolderOpensOnTheNearestFolderAbove)
     } rows[] = {{root() + "gone/", root()},
                 {root() + "Data/gone/deeper", root() + "Data/"},
                 {root() + "file.txt/", root()},
-                {"/sky_nowhere_8c1e/Skylume/", "/"}};
+                {"/sky_nowhere_8c1e/Skylume/", "/"},
+                {"sky_nowhere_8c1e/", "/"}}; // not absolute: the root, never a name without its '/'
     for (const row& r : rows) {
         SCOPED_TRACE(r.start);
         open(r.start.c_str());
