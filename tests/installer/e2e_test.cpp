@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -110,33 +111,38 @@ protected:
         usleep(300000);
         return changed;
     }
-    // DESTINATION, then in the chooser, opened in the destination: up `up`
-    // levels through the levels' pop-up; a click on the list, the name typed
-    // (the list goes to the first row it begins) and Return to go into that
-    // folder, unless enter is empty; then Select. The chosen destination must
-    // be expected before anything else is pressed.
-    void choose(const std::string& tag, const std::string& enter, const std::string& expected, int up = 0)
+    // DESTINATION, then in the chooser, opened in the destination: up to the
+    // folder up_to through the levels' pop-up, unless it is empty; a click on
+    // the list's first folder, the name typed (the list goes to the first row
+    // it begins) and Return to go into that folder, unless enter is empty;
+    // then Select. The chosen destination must be expected before anything
+    // else is pressed.
+    void choose(const std::string& tag, const std::string& enter, const std::string& expected,
+                const std::string& up_to = "")
     {
         x.press(at_destination);
         ASSERT_TRUE(x.wait_for(30, [&] { return x.sub_window_open(); })) << "no folder chooser\n" << said();
         usleep(300000);
         x.shoot(tag + "chooser");
-        if (up > 0) {
+        if (!up_to.empty()) {
             e2e_screen before = x.grab();
             x.press(at_chooser_levels);
             ASSERT_TRUE(changed_from(before)) << "the levels' pop-up did not open";
             x.shoot(tag + "chooser_levels");
             before = x.grab();
-            x.press(chooser_level_row(up));
+            x.press(chooser_level_row(static_cast<int>(std::count(up_to.begin(), up_to.end(), '/')) - 1));
             ASSERT_TRUE(changed_from(before)) << "the pop-up went to no level";
             x.shoot(tag + "chooser_up");
         }
         if (!enter.empty()) {
-            x.press(at_chooser_list);
-            usleep(300000);
+            // The click may already select the folder typed (the first one):
+            // the screen is compared from before it; the destination logged
+            // at the end tells whether the name chose the row.
             e2e_screen before = x.grab();
+            x.press(at_chooser_list);
+            usleep(300000); // the list takes the keys from the frame of the click on
             x.type(enter);
-            ASSERT_TRUE(changed_from(before)) << "typing chose no row";
+            ASSERT_TRUE(changed_from(before)) << "the list took neither the click nor the name";
             before = x.grab();
             x.key_return();
             ASSERT_TRUE(changed_from(before)) << "Return went into no folder";
@@ -327,9 +333,9 @@ TEST_F(EndToEnd, AUsersFolderChosenAgainInTheSameRunKeepsItsName)
     ASSERT_TRUE(copy_tree(first, expected));
     start_with_stored_destination(first);
     install_and_disagree("x_");
-    choose("y_", "other", other, 1); // up to games/, into other/: a folder without the product gets Skylume/
+    choose("y_", "other", other, games); // up to games/, into other/: a folder without the product gets Skylume/
     install_and_disagree("y_");
-    choose("x_again_", "", first, 2); // up to games/ again
+    choose("x_again_", "", first, games); // up to games/ again
     install_without_question("x_again_");
     EXPECT_FALSE(fs::exists(games + sample.set_name)) << "the user's folder was renamed";
     expect_tree(expected, first);

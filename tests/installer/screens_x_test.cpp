@@ -28,6 +28,7 @@
 #include "shell/subwin.h"
 #include "support/image_builder.h"
 #include "support/main_window.h"
+#include "support/reference_picture.h"
 #include "support/x_peer.h"
 #include "ui/btn_focus.h"
 #include "ui/btn_frames.h"
@@ -241,6 +242,16 @@ TEST_F(XScreens, PrefsOperatingSystemChoice)
     script_steps({idle(), press_at(200, 314), idle(), press_at(200, 289), idle(), [this] { peer.tap(XK_Return); }});
     handle_prefs();
     EXPECT_EQ(stg.download_os, os_linux);
+}
+
+// The window as it opens, at the defaults, against a kept picture: the
+// operating-system list's labels stand clear of its button.
+TEST_F(XScreens, PrefsWindowLooks)
+{
+    picture shot;
+    script_steps({idle(), idle(), idle(), [&] { shot = read_back_window(); }, [this] { peer.tap(XK_Return); }});
+    handle_prefs();
+    EXPECT_EQ(compare_with_reference(shot, "prefs_window", 40), ""); // 40: the proxy field's pulsing caret
 }
 
 TEST_F(XScreens, PrefsPortFieldTypedThenReturnCloses)
