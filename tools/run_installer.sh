@@ -127,10 +127,13 @@ grey_at() {
     echo $(((16#${rgb:0:2} + 16#${rgb:2:2} + 16#${rgb:4:2}) / 3))
 }
 # The light title band, and INSTALL offered (its label tinted green, red while
-# the disc is not read): the disc is read and the destination examined.
+# the disc is not read): the disc is read and the destination examined. And
+# DESTINATION's green label, which the manifest's reading pictures cover: the
+# ready screen is drawn whole, not only INSTALL over the reading's last picture.
 ready() {
     [ "$(grey_at 10 10)" -gt 180 ] &&
-        [ "$("$build/tools/x_screenshot" --green 460 671 64 15)" -gt 20 ]
+        [ "$("$build/tools/x_screenshot" --green 460 671 64 15)" -gt 20 ] &&
+        [ "$("$build/tools/x_screenshot" --green 20 671 106 15)" -gt 20 ]
 }
 # A sub-window (licence, question, alert) clears the screen to its backdrop.
 sub_window() {

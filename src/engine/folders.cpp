@@ -26,11 +26,6 @@
 
 namespace {
 
-const char* const fixed_folders[] = {
-    "Output", "Output/FMS plans", "Output/logbooks", "Output/movies", "Output/situations",
-    "Resources", "Resources/preferences",
-};
-
 // The folders a run could not make: every one is logged, the first is shown
 // once at the end, so a broken destination costs the user one alert, not thousands.
 struct folder_failures {

@@ -17,6 +17,11 @@
 // take the empty ones back. 1 when every folder is there and the run may go
 // on; 0 (after one alert) when it must not, the folder perhaps still locked.
 int make_dirs();
+// The folders every run makes in the product folder, parents first.
+constexpr const char* fixed_folders[] = {
+    "Output", "Output/FMS plans", "Output/logbooks", "Output/movies", "Output/situations",
+    "Resources", "Resources/preferences",
+};
 void make_dir_error(std::string path, int err); // the folder alert; returns when dismissed
 
 // Geometry and texts of one progress picture for a window of x_res x y_res pixels.

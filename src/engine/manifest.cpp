@@ -5,6 +5,7 @@
 #include "engine/manifest.h"
 
 #include "engine/dest_state.h"
+#include "engine/disk_need.h"
 #include "engine/folders.h"
 #include "foundation/hl_types.h"
 #include "foundation/hooks.h"
@@ -17,6 +18,7 @@
 #include "files/xmap.h"
 
 #include <cstdint>
+#include <string_view>
 
 #include <sys/stat.h>
 
@@ -118,7 +120,7 @@ void hand_out(md5_pool& pool, size_t i, size_t count, size_t step, const std::st
 }
 
 // Entry i's totals and flags once its signature on disk is known.
-void account(size_t i)
+void account(size_t i, disk_need_class& need)
 {
     file_version_struct& v = ENG_current_version(static_cast<int>(i));
     v.up_to_date = v.sig_have != sig_unreadable && v.sig_want == v.sig_have;
@@ -126,10 +128,12 @@ void account(size_t i)
     if (!ENG_current_wanted(static_cast<int>(i))) return;
     stg.download_kb += v.download_kb;
     stg.disk_kb += v.disk_kb;
+    const std::size_t top = v.path.find('/'); // the top folder is not on the disk (trim_dest_folder)
+    need.add_file(std::string_view(v.path).substr(top == std::string::npos ? 0 : top + 1), v.disk_kb);
     if (v.platform >= os_mac && v.platform <= os_linux) this_install_has_exes = 1;
 }
 
-void account_for(md5_pool& pool, size_t i)
+void account_for(md5_pool& pool, size_t i, disk_need_class& need)
 {
     file_version_struct& v = ENG_current_version(static_cast<int>(i));
     const std::string dest = ENG_disk_path(v.path);
@@ -140,17 +144,17 @@ void account_for(md5_pool& pool, size_t i)
         if (not_regular) IO_log(std::string(examine_who) + ": not a regular file: " + dest);
         if (!file_is_absent(dest)) v.sig_have = sig_unreadable;
     }
-    account(i);
+    account(i, need);
 }
 
 // Entry i of a destination that is not there: missing, with nothing looked up.
-void count_absent(size_t i, size_t count, size_t step, const std::string& title)
+void count_absent(size_t i, size_t count, size_t step, const std::string& title, disk_need_class& need)
 {
     file_version_struct& v = ENG_current_version(static_cast<int>(i));
     if (i % step == 0)
         dir_progress_bar(0, static_cast<float>(i), static_cast<float>(count), 1, title, ENG_disk_path(v.path));
     v.sig_have = sig_missing;
-    account(i);
+    account(i, need);
 }
 
 // The files are digested several at a time on the pool's workers; each entry
@@ -170,14 +174,16 @@ void examine_disk(const std::string& title)
     // busy while those are read; a path waiting costs only its string.
     const size_t ahead = 4096;
     size_t handed = 0;
+    disk_need_class need(ENG_fragment_bytes(dest_dir_path));
     for (size_t i = 0; i < count; ++i) {
         if (nothing_there) {
-            count_absent(i, count, step, title);
+            count_absent(i, count, step, title, need);
             continue;
         }
         for (; handed < count && handed < i + ahead; ++handed) hand_out(pool, handed, count, step, title);
-        account_for(pool, i);
+        account_for(pool, i, need);
     }
+    stg.disk_need_kb = need.total_kb(dest_dir_path, nothing_there);
 }
 
 } // namespace
@@ -210,7 +216,7 @@ int read_directory(const std::string& manifest_path, std::string title)
 {
     ENG_normalise_dest_dir();
     deleted_files.clear();
-    stg.download_kb = stg.disk_kb = 0.0;
+    stg.download_kb = stg.disk_kb = stg.disk_need_kb = 0.0;
     sim_info.clear();
     xmap_class manifest(manifest_path);
     if (!manifest.begin)

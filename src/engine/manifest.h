@@ -5,7 +5,8 @@
 #include <string>
 
 // Reads the manifest, examines the current version of every listed path under
-// dest_dir_path and sums stg.download_kb / stg.disk_kb. Returns dir_ready, or
+// dest_dir_path and sums stg.download_kb / stg.disk_kb, and stg.disk_need_kb,
+// the room they take on the destination's file system. Returns dir_ready, or
 // dir_missing when the header is refused. Draws progress pictures headed title.
 int read_directory(const std::string& manifest_path, std::string title);
 

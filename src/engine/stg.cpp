@@ -32,6 +32,7 @@ void STG_set_defaults()
     stg.always_ask_dir = 0;
     stg.download_kb = 0.0;
     stg.disk_kb = 0.0;
+    stg.disk_need_kb = 0.0;
 }
 
 int want_this_f(int history, int version, int pass_value)

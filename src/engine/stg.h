@@ -28,6 +28,8 @@ struct stg_class {
     int always_ask_dir; // flag: ask for the destination at every start; pref "_always_ask_dir"
     double download_kb; // total download size of what is wanted, kB (summed exactly)
     double disk_kb;     // total disk size of the same files, kB
+    double disk_need_kb; // kB the same files take on the destination's file system: whole
+                         // fragments each, one more for each folder made (disk_need.h)
 };
 
 extern stg_class stg;

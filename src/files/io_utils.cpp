@@ -9,6 +9,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -110,6 +111,22 @@ int delete_file(std::string path)
         return err;
     }
     return 0;
+}
+
+int IO_statvfs_nearest(const std::string& folder, struct statvfs* fs)
+{
+    std::string probe = folder;
+    int err = ENOENT;
+    while (!probe.empty()) {
+        if (statvfs(probe.c_str(), fs) == 0) return 0;
+        err = errno;
+        if (probe == "/") break;
+        drop_trailing_slash(probe);
+        const std::size_t slash = probe.rfind('/');
+        if (slash == std::string::npos) break;
+        probe.resize(slash + 1); // the parent, with its '/'
+    }
+    return err;
 }
 
 int file_exists(std::string path)

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <string>
 
+struct statvfs;
+
 // ---- folders and files ---------------------------------------------------
 int make_folder(const std::string& path); // mkdir 0755 of path (one trailing '/' dropped), as given; EEXIST when there
 int rename_file(const std::string& folder, const std::string& old_name,
@@ -26,6 +28,10 @@ int file_is_absent(std::string path);
 int path_usable(const std::string& path, const char* who);
 // The longest full path the file calls take, in bytes (io_max_path).
 std::size_t path_limit();
+// statvfs of folder (as given) or, while it is not there yet, of its nearest
+// existing parent: the file system it will be made on. 0, else the errno of
+// the last folder asked ("" and a relative name with no parent: ENOENT).
+int IO_statvfs_nearest(const std::string& folder, struct statvfs* fs);
 
 // Writes one line to the log xer when it is open. Main thread only.
 void IO_log(const std::string& line);

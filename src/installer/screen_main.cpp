@@ -24,6 +24,8 @@
 #include "ui/text_layout.h"
 #include "ui/ogl_state.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int t_ins_back = 390; // the background picture, 1024 x 768 in a 1024 x 1024 texture
@@ -114,49 +116,57 @@ void install_button()
 void size_summary()
 {
     ins_screen.tot_disk_req = stg.disk_kb;
+    ins_screen.tot_disk_room = std::max(stg.disk_need_kb, stg.disk_kb); // never less than the content
     ins_screen.totl_inst_rat = 0;
     ins_screen.tot_availabl = INS_screen_ops().free_kb(dest_dir_path);
     if (stg.dir_phase != dir_fetch && ins_screen.tot_disk_req != 0)
         set_size_str(static_cast<float>(ins_screen.tot_disk_req), &ins_screen.tot_disk_req_str);
-    ins_screen.block = INS_size_summary({stg.dir_phase, ins_screen.tot_disk_req, ins_screen.tot_availabl,
-                                        ins_screen.tot_disk_req_str, install_name});
+    ins_screen.block = INS_size_summary({stg.dir_phase, ins_screen.tot_disk_req, ins_screen.tot_disk_room,
+                                        ins_screen.tot_availabl, ins_screen.tot_disk_req_str, install_name});
     if (stg.dir_phase == dir_ready)
-        ins_screen.disk_space_avail = INS_space_is_there(ins_screen.tot_disk_req, ins_screen.tot_availabl);
+        ins_screen.disk_space_avail = INS_space_is_there(ins_screen.tot_disk_room, ins_screen.tot_availabl);
 }
 
+// The figures are the slice's own: on the frame whose slice ended the run,
+// the streams are reset already, and the run's last figures are shown.
 void installing()
 {
     INS_install_slice();
+    const run_figures& run = ins_screen.figures;
     progress_inputs in;
     in.file_action = stg.file_action;
     in.file_name = crnt_file_name;
-    in.disk_kb_done = next.disk_kb_done;
+    in.disk_kb_done = run.disk_kb_done;
     in.need_kb = ins_screen.tot_disk_req;
     in.need_str = ins_screen.tot_disk_req_str;
     in.histories = static_cast<double>(sim_info.size());
-    in.passed = next.stream_file[0];
-    in.elapsed = xtim.elapsed_time - next.start_time;
+    in.passed = run.passed;
+    in.elapsed = xtim.elapsed_time - run.start_time;
     ins_screen.totl_inst_rat = INS_installed_fraction(in.disk_kb_done, in.need_kb);
     ins_screen.block = INS_progress_texts(in);
 }
 
-void phase_texts()
+// The message block of the phase; true when it shows a run's progress.
+bool phase_texts()
 {
     ins_screen.block = INS_empty_block();
-    switch (stg.run_phase) {
+    const int phase = stg.run_phase;
+    switch (phase) {
     case run_idle: size_summary(); break;
     case run_installing: installing(); break;
     default: ins_screen.block = INS_done_texts(stg.install_error, ins_screen.run_complete); break;
     }
     if (stg.net_retry) ins_screen.block = INS_retry_texts(crnt_file_path);
+    return phase == run_installing;
 }
 
-void message_panel_and_bar()
+// The bar's fill goes with the progress texts, also on the frame that ended the run.
+void message_panel_and_bar(bool progress_shown)
 {
     scr_draw.frame2(20, 135, 32, 880, 40, "");
     for (int i = 0; i < 3; ++i) text(ins_screen.block.line[i], 144, 58 - 10.0f * static_cast<float>(i), 9999);
     scr_draw.frame1(4, 574, bar_y, bar_width, 0);
-    const bar_fill fill = INS_bar_fill(stg.run_phase == run_installing, ins_screen.totl_inst_rat);
+    const bar_fill fill = INS_bar_fill(progress_shown, ins_screen.totl_inst_rat);
     if (fill.shown) scr_draw.frame1(5, fill.centre, bar_y, fill.width, 0);
 }
 
@@ -170,8 +180,8 @@ int free_space_unchanged()
     std::string now_str, shown_str;
     set_size_str(static_cast<float>(now_kb), &now_str);
     set_size_str(static_cast<float>(ins_screen.tot_availabl), &shown_str);
-    return now_str == shown_str && INS_space_is_there(ins_screen.tot_disk_req, now_kb) ==
-                                       INS_space_is_there(ins_screen.tot_disk_req, ins_screen.tot_availabl);
+    return now_str == shown_str && INS_space_is_there(ins_screen.tot_disk_room, now_kb) ==
+                                       INS_space_is_there(ins_screen.tot_disk_room, ins_screen.tot_availabl);
 }
 
 // A running installation keeps the frame busy; the disc road keeps its
@@ -203,7 +213,6 @@ void APP_update()
     if (interface_piece(700, 78, piece_buy_online, 1, tint_green))
         INS_screen_ops().go_to_URL(std::string("http://") + store_address + "/store/");
     if (interface_piece(960, 78, piece_exit, 1, tint_green)) INS_exit_command();
-    phase_texts();
-    message_panel_and_bar();
+    message_panel_and_bar(phase_texts());
     pace_frames();
 }

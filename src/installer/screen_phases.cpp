@@ -9,6 +9,7 @@
 #include "engine/product_lock.h"
 #include "engine/stg.h"
 #include "engine/streams.h"
+#include "files/io_utils.h"
 #include "foundation/frame_pace.h"
 #include "foundation/hl_types.h"
 #include "foundation/hooks.h"
@@ -150,7 +151,9 @@ void INS_install_slice()
     // Once the run is over nothing is left to do in the slice: the frame goes on at once.
     while (stg.run_phase == run_installing && now_seconds() < deadline) {
         next.file_wait = std::max(0.0, deadline - now_seconds()); // a file still in flight waits for the next frame
-        if (ops.grab_files()) end_of_run();
+        const int over = ops.grab_files();
+        ins_screen.figures = {next.disk_kb_done, next.stream_file[0], next.start_time};
+        if (over) end_of_run();
     }
     last_slice_end = now_seconds();
 }
@@ -159,16 +162,7 @@ void INS_install_slice()
 
 double INS_free_kb(const std::string& folder)
 {
-    std::string probe = folder;
-    while (!probe.empty()) {
-        struct statvfs fs;
-        if (statvfs(probe.c_str(), &fs) == 0)
-            return static_cast<double>(fs.f_bavail) * static_cast<double>(fs.f_frsize) / 1024.0;
-        if (probe == "/") break;
-        std::string parent;
-        get_path_with_path(parent, probe);
-        if (parent == probe) break;
-        probe = parent;
-    }
-    return -1;
+    struct statvfs fs;
+    if (IO_statvfs_nearest(folder, &fs) != 0) return -1;
+    return static_cast<double>(fs.f_bavail) * static_cast<double>(fs.f_frsize) / 1024.0;
 }

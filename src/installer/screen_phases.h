@@ -10,13 +10,24 @@
 
 #include <string>
 
+// The running installation's counters that its progress texts show.
+struct run_figures {
+    double disk_kb_done = 0; // next.disk_kb_done
+    int passed = 0;          // next.stream_file[0]
+    float start_time = 0;    // next.start_time, s
+};
+
 // The screen's own record, kept from frame to frame; written only by the
 // main screen's frame (APP_update) and the commands below.
 struct ins_screen_struct {
     double tot_disk_req = 0;       // kB the pending installation needs (stg.disk_kb of the last idle frame)
     std::string tot_disk_req_str;  // its size text, kept while installing
+    double tot_disk_room = 0;      // kB it takes on the destination's file system, at least tot_disk_req;
+                                   // what the free space is compared with
     double tot_availabl = -1;      // kB free on the destination's file system; -1 not measured
     float totl_inst_rat = 0;       // installed fraction of the running installation, 0..1
+    run_figures figures;           // the run's counters after the last install step, taken before
+                                   // the end of a run resets the streams: the last frame shows them
     int disk_space_avail = 1;      // flag: the destination has room; INSTALL is live only then
     int run_complete = 0;          // flag: the last run ended without an error; a new run clears it
     int informed = 0;              // flag: this completed run's alert was shown
@@ -50,6 +61,7 @@ constexpr double progress_frame_seconds = 1.0 / 35;
 // and on until the next progress frame is due less what drawing the last
 // one took (a step is never cut short), or until the run is over; the end of
 // a run sets run_done, resets the streams and notes whether it completed.
+// ins_screen.figures holds the counters as the last step left them.
 void INS_install_slice();
 
 // ---- the free space --------------------------------------------------------------------------

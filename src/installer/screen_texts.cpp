@@ -53,10 +53,10 @@ message_block INS_fetch_texts()
     return b;
 }
 
-int INS_space_is_there(double need_kb, double free_kb)
+int INS_space_is_there(double room_kb, double free_kb)
 {
-    if (!(need_kb > 0) || !(free_kb > 0)) return 1; // nothing needed, or nothing known
-    return free_kb > need_kb ? 1 : 0;
+    if (!(room_kb > 0) || !(free_kb >= 0)) return 1; // nothing needed, or nothing known
+    return free_kb > room_kb ? 1 : 0;
 }
 
 message_block INS_size_summary(const summary_inputs& in)
@@ -74,11 +74,12 @@ message_block INS_size_summary(const summary_inputs& in)
         return b;
     }
     b.line[0].text = "You are about to install " + in.need_str + " of files to get " + in.set_name + ".";
-    if (in.need_kb > 0 && in.free_kb > 0) {
+    // A full disk (0 free) is measured too: it gets the verdict, not silence.
+    if (in.need_kb > 0 && in.free_kb >= 0) {
         std::string free_str;
         set_size_str(static_cast<float>(in.free_kb), &free_str);
         b.line[1].text = "You have " + free_str + " of drive space available for the selected directory.";
-        if (INS_space_is_there(in.need_kb, in.free_kb))
+        if (INS_space_is_there(in.room_kb, in.free_kb))
             b.line[2] = {"You may install at will.", col_status_done};
         else
             b.line[2] = {"You don't have enough disk space to install this!", col_status_disc};

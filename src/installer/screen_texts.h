@@ -39,16 +39,19 @@ std::string INS_install_set_title(const std::string& name);
 message_block INS_fetch_texts(); // run_idle while the manifest is being fetched
 struct summary_inputs {
     int dir_phase;        // stg.dir_phase
-    double need_kb;       // tot_disk_req: what the installation needs on disk
+    double need_kb;       // tot_disk_req: the content the installation brings
+    double room_kb;       // tot_disk_room: what it takes on the destination's file system
     double free_kb;       // tot_availabl: free space of the destination, < 0 when not measured
     std::string need_str; // tot_disk_req_str: the size text of need_kb
     std::string set_name; // install_name
 };
 // run_idle: the fetch texts, the up-to-date lines (only for an examined
-// folder), or what is about to be installed with the free space beside it.
+// folder), or what is about to be installed with the free space beside it
+// and the verdict on room_kb.
 message_block INS_size_summary(const summary_inputs& in);
-// 1 when the installation fits: not measured, or more free than needed.
-int INS_space_is_there(double need_kb, double free_kb);
+// 1 when the installation fits: nothing needed, not measured, or more free
+// than it takes. A measured 0 (a full disk) is no room.
+int INS_space_is_there(double room_kb, double free_kb);
 
 struct progress_inputs {
     int file_action;          // stg.file_action

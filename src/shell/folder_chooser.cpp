@@ -7,6 +7,7 @@
 #include "shell/folder_chooser.h"
 
 #include "files/io_errors.h"
+#include "files/io_utils.h"
 #include "files/opensave.h"
 #include "files/opensave_cache.h"
 #include "foundation/hl_types.h"
@@ -116,6 +117,21 @@ bool copy_selection(const std::string& folder, char* out, std::size_t out_size)
     return true;
 }
 
+// The folder itself when it exists, else the nearest folder above it that
+// does ("/" at the latest): a destination not made yet, such as the default
+// before the first installation, opens where it would be made, with its
+// neighbours listed, not on an empty list. folder: absolute, ends in '/'.
+std::string nearest_existing(const std::string& folder)
+{
+    std::string at = folder;
+    while (at.size() > 1 && !dir_exists(at)) {
+        const std::size_t slash = at.find_last_of('/', at.size() - 2);
+        at = slash == std::string::npos ? "/" : at.substr(0, slash + 1);
+    }
+    if (at != folder) xer << "Folder chooser: " << folder << " does not exist; it opens on " << at << "\n";
+    return at;
+}
+
 void plot_back()
 {
     btn_draw.fillrect(col_back, 1.0f, -mnw.wind_x, -mnw.wind_y, static_cast<float>(mnw.x_res_now),
@@ -159,8 +175,9 @@ void MACIBM_chooser_open(folder_chooser_state& st, const char* start_folder)
 {
     app_path.clear(); // the chooser's folders are absolute; it stays empty afterwards
     st = folder_chooser_state{};
-    st.cur_path = start_folder && *start_folder ? start_folder : "/";
-    if (st.cur_path.back() != '/') st.cur_path += '/';
+    std::string start = start_folder && *start_folder ? start_folder : "/";
+    if (start.back() != '/') start += '/';
+    st.cur_path = nearest_existing(start);
     st.return_window = mnw.cur_wind;
     const int n = list_folder(st);
     st.list_scroll = st.list_sel = n / 2;

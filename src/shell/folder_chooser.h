@@ -12,7 +12,8 @@
 // ---- the dialog -------------------------------------------------------------------------
 // The prompt is the window's title; mode, accept_label and flag are accepted
 // and not used (callers pass 2, their own texts and 1). start_folder: absolute, null or empty for "/"; a
-// missing final '/' is added. 1 after "Select" with the folder shown (final
+// missing final '/' is added; when it does not exist the nearest folder above
+// it that does is shown (and logged). 1 after "Select" with the folder shown (final
 // '/' included, a run of leading '/' as one) in out, NUL-terminated; a folder
 // that does not fit in out_size bytes is refused (logged, shown) and the dialog
 // stays open. 0 after "Cancel" or when another sub-window took over; out untouched.
@@ -42,7 +43,8 @@ struct folder_chooser_state {
 
 constexpr int chooser_name_max = 30;
 
-// Entry without the sub-window switch: app_path emptied, the start folder listed.
+// Entry without the sub-window switch: app_path emptied, the start folder (or
+// the nearest existing one above it) listed.
 void MACIBM_chooser_open(folder_chooser_state& st, const char* start_folder);
 // Draws and handles one frame (not the frame's end); on chooser_selected the
 // folder is in out. Both outcomes other than showing switch back to the return window.

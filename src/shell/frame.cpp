@@ -156,7 +156,12 @@ bool main_screen_pass(const shell_calls& calls)
     if (!fpace.due(fpace.now())) return false;
     fpace.begin_pass();
     calls.begin_focus_ring();
+    const long swaps_before = fpace.swaps;
     calls.app_update();
+    // A phase that showed frames of its own (a long reading's progress) left
+    // the rest of this pass drawn over the last of them: the next frame draws
+    // the screen whole, without waiting for input.
+    if (fpace.swaps != swaps_before) fpace.redraw();
     return true;
 }
 

@@ -11,9 +11,10 @@
 // is open), the overlay, the buffer swap. While the picture on screen holds
 // still (fpace) and nothing changed, the frame draws and swaps nothing; a
 // drawn frame is swapped no sooner than one screen refresh after the last.
-// A window manager's close request is acted on after the events and at the
-// end of the frame (close_request.h): the quit command runs in the outermost
-// frame on the main screen, and a dialog's frame ends its dialog.
+// A main-screen pass that showed frames of its own is drawn again whole on
+// the next frame. A window manager's close request is acted on after the
+// events and at the end of the frame (close_request.h): the quit command runs
+// in the outermost frame on the main screen, and a dialog's frame ends its dialog.
 void MACIBM_event_proc();
 
 // For a dialog that draws its pass before calling MACIBM_event_proc: 1 when

@@ -39,6 +39,7 @@ struct geometry {
     int n;  // rows above and below the middle one
     int id; // focus id
     bool in(float mx, float my) const { return mx >= X && mx <= X + w && my >= Y - h / 2 && my <= Y + h / 2; }
+    float row_y(int k) const { return Y - btn_list_row * static_cast<float>(k); } // k rows below the middle
 };
 
 geometry geometry_of(float x, float y, float w, float h)
@@ -48,9 +49,24 @@ geometry geometry_of(float x, float y, float w, float h)
     g.Y = std::round(y);
     g.w = w > 0 ? w : 290.0f;
     g.h = h > 0 ? h : 220.0f;
-    g.n = static_cast<int>(g.h * 0.05f) - 1;
+    // The rows and one row's height more fit the height: a margin of half a row at each end.
+    g.n = static_cast<int>(g.h / (2.0f * btn_list_row)) - 1;
     g.id = static_cast<int>(g.X) * 8192 + static_cast<int>(g.Y); // (X << 13) + Y, defined for X < 0 too
     return g;
+}
+
+// The values *scroll may take: the middle row's item while the rows are
+// filled from the first item to the last, so that no end of the range
+// leaves rows empty; the first row's item at the top when all fit.
+struct scroll_range {
+    int lo, hi;
+};
+
+scroll_range scroll_range_of(const geometry& g, int first, int last)
+{
+    const int half = std::max(g.n, 0);
+    const int lo = first + half;
+    return {lo, std::max(lo, last - half)};
 }
 
 // ---- keys -------------------------------------------------------------------------------
@@ -117,12 +133,13 @@ void draw_rows(const geometry& g, const list_values& v, btn_name_fn name2, void*
     for (int k = -g.n; k <= g.n; ++k) {
         const int item = *v.scroll + k;
         if (item < v.first || item > v.last) continue;
-        const float rowy = g.Y - 10.0f * k;
+        const float rowy = g.row_y(k);
         btn_draw.string(col_widget_text, g.X + 20, rowy - 3, v.name(item, v.name_ref), 9999.0f, font_interface, 0);
         if (name2)
             btn_draw.string(col_widget_text, g.X + 242, rowy - 3, name2(item, name2_ref), 9999.0f, font_interface, 0);
         if (kind) draw_icon(kind(item, kind_ref), g.X, rowy);
-        if (item == *v.selection) btn_draw.fillrect(col_list_mark, 0.25f, g.X + 18, rowy - 5, g.w - 22, 10);
+        if (item == *v.selection)
+            btn_draw.fillrect(col_list_mark, 0.25f, g.X + 18, rowy - btn_list_row / 2, g.w - 22, btn_list_row);
     }
 }
 
@@ -177,15 +194,17 @@ int BTN_list_and_search(int id, float x, float y, float w, float h, int* scroll,
     if (last < first) return 0;
 
     BTN_frame2(16, g.X, g.Y - g.h / 2, g.w, g.h, "");
-    if (last > first) BTN_vert_slider(id, g.X + g.w + 16, g.Y - g.h / 2, g.Y + g.h / 2, first, last, scroll);
+    const scroll_range range = scroll_range_of(g, first, last);
+    if (range.hi > range.lo)
+        BTN_vert_slider(id, g.X + g.w + 16, g.Y - g.h / 2, g.Y + g.h / 2, range.lo, range.hi, scroll);
     if (g.in(mnw.mouse_x, mnw.mouse_y)) {
         *scroll -= mnw.wheel;
         mnw.wheel = 0;
     }
-    *scroll = std::clamp(*scroll, first, last);
+    *scroll = std::clamp(*scroll, range.lo, range.hi);
     int result = 0;
     if (mnw.mouse_down && g.in(mnw.mouse_x, mnw.mouse_y)) {
-        *selection = *scroll - static_cast<int>(std::round((mnw.mouse_y - g.Y) * 0.1f));
+        *selection = *scroll - static_cast<int>(std::round((mnw.mouse_y - g.Y) / btn_list_row));
         result = mnw.mouse_dbl ? 1 : 0;
     }
     *selection = std::clamp(*selection, first, last);

@@ -13,6 +13,7 @@
 #include "ui/colr.h"
 
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -22,6 +23,14 @@ namespace {
 // caller's selection keeps its value while nothing is chosen. Only one list
 // is open at a time; opening one starts it at 0.
 int open_shift = 0;
+
+// The open list keeps its panel, drawn 4 units beyond its rows, inside the
+// window and below the title bar that a titled window has along its top.
+constexpr float panel_margin = 4.0f;
+constexpr float title_bar_height = 23.0f;
+
+// Labels stand this far clear of the frame's drawn ends, x - W/2 - 6 and x + W/2 + 26.
+constexpr float label_gap = 6.0f;
 
 // ---- items ----------------------------------------------------------------------
 
@@ -56,7 +65,7 @@ int item_width(const std::string& text)
 // ---- layout ---------------------------------------------------------------------
 
 // The rows of the open list with row s over the button; adjusts open_shift
-// when the list hangs below the window's bottom or above its top.
+// when the list hangs below the window's bottom or into its title bar.
 btn_popup_layout lay_out(float x, float y, int s, int last, int w, const std::vector<std::string>& items)
 {
     btn_popup_layout menu_rows;
@@ -64,7 +73,8 @@ btn_popup_layout lay_out(float x, float y, int s, int last, int w, const std::ve
     menu_rows.r = static_cast<std::int16_t>(static_cast<int>(x + w / 2.0f) + 4);
     menu_rows.b = static_cast<std::int16_t>(static_cast<int>(y - 12.0f * (last - s)));
     menu_rows.t = static_cast<std::int16_t>(menu_rows.b + 12 * (last + 1));
-    float lowest = 384.0f, highest = 384.0f;
+    // The rows' own extremes: the window may be lower than half the screen.
+    float lowest = std::numeric_limits<float>::max(), highest = std::numeric_limits<float>::lowest();
     for (int i = 0; i <= last; ++i) {
         btn_popup_row row{items[static_cast<std::size_t>(i)], menu_rows.l, 0, menu_rows.r, 0};
         row.b = static_cast<std::int16_t>(static_cast<int>(y - 12.0f * (i - s) - 3.0f));
@@ -74,7 +84,7 @@ btn_popup_layout lay_out(float x, float y, int s, int last, int w, const std::ve
         menu_rows.rows.push_back(std::move(row));
     }
     if (lowest < 0) ++open_shift;
-    if (highest > static_cast<float>(mnw.y_res_now)) --open_shift;
+    if (highest + panel_margin > mnw.wind_dy - title_bar_height) --open_shift;
     return menu_rows;
 }
 
@@ -98,8 +108,8 @@ int BTN_textlist(float x, float y, int* selection, std::string items, std::strin
     int w = 0;
     for (const std::string& item : table) w = std::max(w, item_width(item));
     BTN_frame1(10, x + 10, y + 5, static_cast<float>(w + 28), 0);
-    BTN_util_draw_label(x - w / 2.0f - 5, y, 0, left, 0);
-    BTN_util_draw_label(x + w / 2.0f + 25, y, 2, right, 0);
+    BTN_util_draw_label(x - w / 2.0f - 6 - label_gap, y, 0, left, 0);
+    BTN_util_draw_label(x + w / 2.0f + 26 + label_gap, y, 2, right, 0);
 
     const int code = BTN_popup_code(x, y);
     const bool in_zone = BTN_mouse_in(x - w / 2.0f - 5, y - 2, x + w / 2.0f + 25, y + 8);

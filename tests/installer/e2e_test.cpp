@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -110,37 +111,38 @@ protected:
         usleep(300000);
         return changed;
     }
-    // DESTINATION, then in the chooser, opened in the destination: up `up`
-    // levels through the levels' pop-up; a click on the list, the name typed
-    // (the list goes to the first row it begins) and Return to go into that
-    // folder, unless enter is empty; then Select. The chosen destination must
-    // be expected before anything else is pressed.
-    void choose(const std::string& tag, const std::string& enter, const std::string& expected, int up = 0)
+    // DESTINATION, then in the chooser, opened in the destination: up to the
+    // folder up_to through the levels' pop-up, unless it is empty; a click on
+    // the list's first folder, the name typed (the list goes to the first row
+    // it begins) and Return to go into that folder, unless enter is empty;
+    // then Select. The chosen destination must be expected before anything
+    // else is pressed.
+    void choose(const std::string& tag, const std::string& enter, const std::string& expected,
+                const std::string& up_to = "")
     {
         x.press(at_destination);
         ASSERT_TRUE(x.wait_for(30, [&] { return x.sub_window_open(); })) << "no folder chooser\n" << said();
         usleep(300000);
         x.shoot(tag + "chooser");
-        if (up > 0) {
+        if (!up_to.empty()) {
             e2e_screen before = x.grab();
             x.press(at_chooser_levels);
             ASSERT_TRUE(changed_from(before)) << "the levels' pop-up did not open";
             x.shoot(tag + "chooser_levels");
             before = x.grab();
-            x.press(chooser_level_row(up));
+            x.press(chooser_level_row(static_cast<int>(std::count(up_to.begin(), up_to.end(), '/')) - 1));
             ASSERT_TRUE(changed_from(before)) << "the pop-up went to no level";
             x.shoot(tag + "chooser_up");
         }
         if (!enter.empty()) {
-            x.press(at_chooser_list);
-            usleep(300000);
+            // The click may already select the folder typed (the first one):
+            // the screen is compared from before it; the destination logged
+            // at the end tells whether the name chose the row.
             e2e_screen before = x.grab();
+            x.press(at_chooser_list);
+            usleep(300000); // the list takes the keys from the frame of the click on
             x.type(enter);
-            // The row typed may be the one chosen already (the list keeps its
-            // place when the pop-up changes the folder): then nothing changes.
-            // The destination logged at the end tells whether it was the right row.
-            (void)x.wait_for(3, [&] { return x.grab().px != before.px; });
-            usleep(300000);
+            ASSERT_TRUE(changed_from(before)) << "the list took neither the click nor the name";
             before = x.grab();
             x.key_return();
             ASSERT_TRUE(changed_from(before)) << "Return went into no folder";
@@ -331,9 +333,9 @@ TEST_F(EndToEnd, AUsersFolderChosenAgainInTheSameRunKeepsItsName)
     ASSERT_TRUE(copy_tree(first, expected));
     start_with_stored_destination(first);
     install_and_disagree("x_");
-    choose("y_", "other", other, 1); // up to games/, into other/: a folder without the product gets Skylume/
+    choose("y_", "other", other, games); // up to games/, into other/: a folder without the product gets Skylume/
     install_and_disagree("y_");
-    choose("x_again_", "", first, 2); // up to games/ again
+    choose("x_again_", "", first, games); // up to games/ again
     install_without_question("x_again_");
     EXPECT_FALSE(fs::exists(games + sample.set_name)) << "the user's folder was renamed";
     expect_tree(expected, first);
@@ -448,6 +450,37 @@ TEST_F(EndToEnd, NoDiscAtStartThenTheDiscAppears)
     expect_tree(sample.fresh_expected, renamed);
 }
 
+// The reading of the manifest shows pictures of its own. With no input at
+// all, the ready screen must replace the last of them at once, DESTINATION
+// and the path field with it, whether the disc was put in while the program
+// ran or was there at its start. An update: every file is examined, so the
+// reading lasts long enough to show its pictures.
+TEST_F(EndToEnd, TheReadyScreenReplacesTheReadingWithoutInput)
+{
+    const std::string drive = tmp / "drive/";
+    fs::create_directories(drive);
+    for (const bool put_in_later : {true, false}) {
+        const std::string tag = put_in_later ? "disc_put_in_" : "disc_at_start_";
+        SCOPED_TRACE(tag);
+        fs::remove_all(dest);
+        ASSERT_TRUE(copy_tree(sample.update_product, dest));
+        start(drive);
+        if (put_in_later) {
+            ASSERT_TRUE(x.wait_for(60, [&] { return x.exit_offered(); }, "the main screen")) << said();
+            usleep(1500000); // a few one-second ticks without a disc
+            fs::rename(sample.root + sample.set_name, drive + sample.set_name);
+            fs::rename(sample.root + "dvd_version.txt", drive + "dvd_version.txt");
+        }
+        // INSTALL turns green in the frame of the reading, over its last picture.
+        ASSERT_TRUE(x.wait_for(180, [&] { return x.install_offered(); }, "INSTALL offered")) << said();
+        const bool whole = x.wait_for(1, [&] { return x.main_screen_ready(); }, "the whole ready screen");
+        x.shoot(tag + "ready");
+        EXPECT_TRUE(whole) << "a second after the reading, DESTINATION and the path field are still not drawn";
+        x.press(at_exit);
+        ASSERT_TRUE(x.wait_end(60));
+    }
+}
+
 // DISAGREE ends the INSTALL there: nothing is asked, and the folders it made
 // before the licence, still empty, go again. An installed product is left as
 // it was, to the folder; a fresh folder is not there afterwards.
@@ -525,42 +558,88 @@ TEST_F(EndToEnd, ARefusedDestinationIsToldInTheWindowBeforeInstallIsOffered)
     }
 }
 
-TEST_F(EndToEnd, FullDestinationRefusesTheInstallAndSaysSo)
+// ---- a destination with too little room -------------------------------------------------
+
+bool small_tmpfs_allowed()
 {
-    if (geteuid() != 0 || std::system("unshare -m --propagation private true 2>/dev/null") != 0)
-        GTEST_SKIP() << "needs root and mount namespaces for a small tmpfs";
-    // Room for the old product and one more MiB, not for the new version's large files.
-    std::uintmax_t pages = 0;
-    for (const auto& e : fs::recursive_directory_iterator(sample.update_product))
-        if (!e.is_symlink() && e.is_regular_file()) pages += (e.file_size() + 4095) / 4096;
-    const std::string full = tmp / "full", out = tmp / "out";
-    fs::create_directories(full);
-    fs::create_directories(out);
-    const std::string kb = std::to_string(pages * 4 + 1024);
-    // The tmpfs lives in the installer's own mount namespace: its tree is copied out at the end.
-    const std::string script = "mount -t tmpfs -o size=" + kb + "k sky-full \"$1\" && cp -a \"$2/.\" \"$1/Skylume/\" && "
-                               "\"$3\" -path \"$1/Skylume/\" --pref:_log_actions=1; s=$?; cp -a \"$1/.\" \"$4/\"; exit $s";
-    x.start(sample.root, home, {"unshare", "-m", "--propagation", "private", "sh", "-c", script, "sh", full,
-                                sample.update_product, e2e_installer_exe(), out});
-    // The size summary's verdict, in red below the buttons.
-    auto verdict_shown = [&] {
+    return geteuid() == 0 && std::system("unshare -m --propagation private true 2>/dev/null") == 0;
+}
+
+// kB the regular files below folder take listed (whole kB, rounded up, as
+// the disc lists them) and on a tmpfs (whole 4 KiB pages).
+struct tree_sizes {
+    std::uintmax_t listed_kb = 0, pages_kb = 0;
+};
+tree_sizes sizes_of(const std::string& folder)
+{
+    tree_sizes t;
+    for (const auto& e : fs::recursive_directory_iterator(folder)) {
+        if (e.is_symlink() || !e.is_regular_file()) continue;
+        t.listed_kb += (e.file_size() + 1023) / 1024;
+        t.pages_kb += (e.file_size() + 4095) / 4096 * 4;
+    }
+    return t;
+}
+
+class SmallDestination : public EndToEnd {
+protected:
+    std::string full, out;
+    void SetUp() override
+    {
+        EndToEnd::SetUp();
+        full = tmp / "full";
+        out = tmp / "out";
+        fs::create_directories(full);
+        fs::create_directories(out);
+    }
+    // The installer with its product folder on a tmpfs of kb kB, holding a
+    // copy of `product` first (none: a fresh install). The tmpfs lives in the
+    // installer's own mount namespace: its tree is copied to `out` at the end.
+    void start_on_tmpfs(std::uintmax_t kb, const std::string& product)
+    {
+        const std::string script = "mount -t tmpfs -o size=" + std::to_string(kb) + "k sky-full \"$1\" && "
+                                   "{ [ -z \"$2\" ] || cp -a \"$2/.\" \"$1/Skylume/\"; } && "
+                                   "\"$3\" -path \"$1/Skylume/\" --pref:_log_actions=1; s=$?; cp -a \"$1/.\" \"$4/\"; exit $s";
+        x.start(sample.root, home, {"unshare", "-m", "--propagation", "private", "sh", "-c", script, "sh", full,
+                                    product, e2e_installer_exe(), out});
+    }
+    // The size summary's verdict below the buttons: 'r' for the red "not
+    // enough", 'g' for the green "install at will", 0 while neither shows.
+    char verdict()
+    {
         const e2e_screen s = x.grab();
-        int red = 0;
+        int red = 0, green = 0;
         for (int y = 30; y < 50; ++y)
             for (int px = 140; px < 700; ++px) {
-                const unsigned p = s.at(px, y);
-                red += int(p >> 16) > 150 && int(p >> 16) > int((p >> 8) & 0xFF) + 80;
+                const int r = int(s.at(px, y) >> 16), g = int((s.at(px, y) >> 8) & 0xFF), b = int(s.at(px, y) & 0xFF);
+                red += r > 150 && r > g + 80;
+                green += g > r + 40 && g > b + 40;
             }
-        return x.exit_offered() && red > 30;
-    };
-    ASSERT_TRUE(x.wait_for(180, verdict_shown)) << "no word about the missing space\n" << said();
-    x.shoot("not_enough_space");
-    x.press(at_install);
-    EXPECT_FALSE(x.wait_for(3, [&] { return x.sub_window_open(); })) << "INSTALL went on without the space";
-    x.shoot("install_refused");
-    x.press(at_exit);
-    ASSERT_TRUE(x.wait_end(60));
-    EXPECT_EQ(x.exit_status(), 0);
+        if (!x.exit_offered()) return 0;
+        return red > 30 ? 'r' : green > 30 ? 'g' : 0;
+    }
+    // The verdict is "not enough", and INSTALL does nothing; then EXIT.
+    void expect_refused()
+    {
+        char said_now = 0;
+        ASSERT_TRUE(x.wait_for(180, [&] { return (said_now = verdict()) != 0; }, "the space verdict")) << said();
+        x.shoot("space_verdict");
+        ASSERT_EQ(said_now, 'r') << "the ready screen let the installation start";
+        x.press(at_install);
+        EXPECT_FALSE(x.wait_for(3, [&] { return x.sub_window_open(); })) << "INSTALL went on without the space";
+        x.shoot("install_refused");
+        x.press(at_exit);
+        ASSERT_TRUE(x.wait_end(60));
+        EXPECT_EQ(x.exit_status(), 0);
+    }
+};
+
+TEST_F(SmallDestination, FullDestinationRefusesTheInstallAndSaysSo)
+{
+    if (!small_tmpfs_allowed()) GTEST_SKIP() << "needs root and mount namespaces for a small tmpfs";
+    // Room for the old product and one more MiB, not for the new version's large files.
+    start_on_tmpfs(sizes_of(sample.update_product).pages_kb + 1024, sample.update_product);
+    expect_refused();
     expect_files_untouched(sample.update_product, out + "/Skylume");
 }
 
@@ -595,6 +674,19 @@ TEST_F(EndToEnd, ADestinationWhoseFoldersCannotBeMadeEndsInstallWithOneAlert)
     EXPECT_EQ(text.find(alert, text.find(alert) + 1), std::string::npos) << "more than one alert";
     EXPECT_NE(text.find("Error: The destination file system is read-only"), std::string::npos);
     expect_tree(sample.update_product, frozen);
+}
+
+// Small files take whole pages: a tmpfs with room for the product's content
+// but not for the pages it takes must be refused before anything is written,
+// not fail part way.
+TEST_F(SmallDestination, RoomForTheContentButNotItsPagesRefusesTheInstall)
+{
+    if (!small_tmpfs_allowed()) GTEST_SKIP() << "needs root and mount namespaces for a small tmpfs";
+    const tree_sizes fresh = sizes_of(sample.fresh_expected);
+    ASSERT_GT(fresh.pages_kb, fresh.listed_kb * 5 / 4) << "the sample's small files take whole pages";
+    start_on_tmpfs((fresh.listed_kb + fresh.pages_kb) / 2 / 4 * 4, "");
+    expect_refused();
+    EXPECT_FALSE(fs::exists(out + "/Skylume")) << "the product folder was made";
 }
 
 } // namespace

@@ -3,7 +3,9 @@
 
 #include "engine/install_records.h"
 #include "engine/stg.h"
+#include "engine/streams.h"
 #include "foundation/hl_types.h"
+#include "foundation/xtim.h"
 #include "installer/screen_phases.h"
 
 namespace {
@@ -13,7 +15,14 @@ screen_script* s;
 void note(const std::string& what) { s->log.push_back(what); }
 
 int fake_pick() { return note("pick_dest_path"), s->pick; }
-void fake_reset() { note("reset_streams"); }
+// The counters the screen shows go back to 0, as the real reset sets them.
+void fake_reset()
+{
+    note("reset_streams");
+    next.disk_kb_done = next.download_kb_done = 0;
+    next.stream_file[0] = 0;
+    next.start_time = xtim.elapsed_time;
+}
 int fake_make() { return note("make_dirs"), s->make; }
 int fake_eula()
 {
@@ -38,7 +47,12 @@ void fake_prefs()
     if (s->on_prefs) s->on_prefs();
 }
 void fake_url(const std::string& address) { note("go_to_URL " + address); }
-int fake_read(const std::string& manifest, std::string) { return note("read_directory " + manifest), s->read_result; }
+int fake_read(const std::string& manifest, std::string)
+{
+    note("read_directory " + manifest);
+    if (s->on_read) s->on_read();
+    return s->read_result;
+}
 void fake_alert() { note("completion_alert"); }
 double fake_free(const std::string&) { return s->free; }
 

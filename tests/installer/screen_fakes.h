@@ -20,6 +20,7 @@ struct screen_script {
     stepped_clock* clock = nullptr;
     void (*on_prefs)() = nullptr;
     void (*on_eula)() = nullptr;
+    void (*on_read)() = nullptr; // inside read_directory, as its progress pictures are
     double free = 4700000; // kB free on every destination
 };
 

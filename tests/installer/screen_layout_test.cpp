@@ -133,6 +133,34 @@ TEST_F(ScreenLayout, Installing)
     EXPECT_EQ(script.log.size(), 4u); // the slice's steps on the stepped clock
 }
 
+// The slice that ends the run resets the streams before the frame's texts
+// are made: the frame still shows the run as it finished, not the reset.
+TEST_F(ScreenLayout, TheFrameThatEndsTheRunShowsItsFinishedFigures)
+{
+    screen_ready();
+    ins_screen.tot_disk_req = 40000;
+    ins_screen.tot_disk_req_str = "40.0 Meg";
+    stg.run_phase = run_installing;
+    sim_info.resize(1000);
+    next.disk_kb_done = 40000;
+    next.stream_file[0] = 1000; // past the last history
+    next.start_time = 0;
+    xtim.elapsed_time = 100;
+    crnt_file_name = "z.txt.zip";
+    stg.file_action = file_act_install;
+    script.grab_answers = {1}; // the first step ends the run
+    EXPECT_EQ(frame(),
+              top("DVD: Skylume 9.70", "250.0 Meg", false) +
+                  "string c46 at 154,615 wrap 700 font 100 align 0 'OK I am installing this now...'\n" + buy_exit +
+                  bottom("Reading and installing file z.txt.zip.",
+                         "100.0% done with the DVD install, having installed 40.0 Meg of 40.0 Meg for the DVD install.",
+                         "About 0 seconds left in the install, installing at 400 kilobytes/second.") +
+                  "frame1 5 centre 574,15 width 884 c0\n");
+    EXPECT_EQ(script.log, (std::vector<std::string>{"grab_files", "reset_streams"}));
+    EXPECT_EQ(stg.run_phase, run_done);
+    EXPECT_EQ(next.disk_kb_done, 0) << "the streams were reset in the slice, as before";
+}
+
 TEST_F(ScreenLayout, CompletedWithItsAlertOnce)
 {
     screen_ready();
@@ -233,6 +261,22 @@ TEST_F(ScreenLayout, ARedInstallButtonDoesNothing)
     press(460, 85);
     frame();
     EXPECT_TRUE(script.log.empty());
+}
+
+// The free space is weighed against what the files take on the file system
+// (whole fragments, new folders), not against their content alone.
+TEST_F(ScreenLayout, FreeSpaceIsWeighedAgainstTheRoomTheFilesTake)
+{
+    screen_ready();             // 250 MB of content
+    stg.disk_need_kb = 400000;  // 400 MB on the disk
+    script.free = 300000;
+    const std::string drawn = frame();
+    EXPECT_NE(drawn.find("'You don't have enough disk space to install this!'"), std::string::npos) << drawn;
+    EXPECT_NE(drawn.find("'250.0 Meg'"), std::string::npos) << "the requirement shown is the content, as before";
+    EXPECT_EQ(ins_screen.disk_space_avail, 0);
+    script.free = 400001;
+    frame();
+    EXPECT_EQ(ins_screen.disk_space_avail, 1);
 }
 
 TEST_F(ScreenLayout, NoDiscAtStartKeepsLookingThenFindsOneInsertedLater)

@@ -63,15 +63,16 @@ TEST(SizeSummary, ByPhaseRequirementAndFreeSpace)
     struct row {
         const char* name;
         int dir;
-        double need, free_kb;
+        double need, room, free_kb; // room: what the files take on the file system
         std::string texts[3];
         int colours[3];
     } rows[] = {
-        {"fetching", dir_fetch, 250000, -1, {fetch1, fetch2, ""}, {body, body, body}},
-        {"no manifest: never called up to date", dir_missing, 0, -1, {"", "", ""}, {body, body, body}},
-        {"scanning", dir_scan, 0, -1, {"", "", ""}, {body, body, body}},
+        {"fetching", dir_fetch, 250000, 250000, -1, {fetch1, fetch2, ""}, {body, body, body}},
+        {"no manifest: never called up to date", dir_missing, 0, 0, -1, {"", "", ""}, {body, body, body}},
+        {"scanning", dir_scan, 0, 0, -1, {"", "", ""}, {body, body, body}},
         {"examined, nothing needed",
          dir_ready,
+         0,
          0,
          5e6,
          {latest1,
@@ -79,15 +80,17 @@ TEST(SizeSummary, ByPhaseRequirementAndFreeSpace)
           "only for the latest FULL version of Skylume).",
           "This is a beta installer."},
          {body, body, body}},
-        {"free space unknown", dir_ready, 250000, -1, {about, "", ""}, {body, body, body}},
+        {"free space unknown", dir_ready, 250000, 250000, -1, {about, "", ""}, {body, body, body}},
         {"room enough",
          dir_ready,
+         250000,
          250000,
          4700000,
          {about, "You have 4.7 Gig of drive space available for the selected directory.", "You may install at will."},
          {body, body, col_status_done}},
         {"too little room",
          dir_ready,
+         250000,
          250000,
          1536,
          {about, "You have 1.5 Meg of drive space available for the selected directory.",
@@ -97,13 +100,32 @@ TEST(SizeSummary, ByPhaseRequirementAndFreeSpace)
          dir_ready,
          250000,
          250000,
+         250000,
          {about, "You have 250.0 Meg of drive space available for the selected directory.",
+          "You don't have enough disk space to install this!"},
+         {body, body, col_status_disc}},
+        // Small files take whole fragments: the content fits, what it takes on the disk does not.
+        {"the content fits, its room does not",
+         dir_ready,
+         250000,
+         400000,
+         300000,
+         {about, "You have 300.0 Meg of drive space available for the selected directory.",
+          "You don't have enough disk space to install this!"},
+         {body, body, col_status_disc}},
+        {"a full disk is measured too",
+         dir_ready,
+         250000,
+         250000,
+         0,
+         {about, "You have 0.0 Meg of drive space available for the selected directory.",
           "You don't have enough disk space to install this!"},
          {body, body, col_status_disc}},
     };
     for (const row& r : rows) {
         SCOPED_TRACE(r.name);
-        expect_block(INS_size_summary({r.dir, r.need, r.free_kb, "250.0 Meg", "Skylume 9.70"}), r.texts, r.colours);
+        expect_block(INS_size_summary({r.dir, r.need, r.room, r.free_kb, "250.0 Meg", "Skylume 9.70"}), r.texts,
+                     r.colours);
     }
 }
 
@@ -114,6 +136,7 @@ TEST(SizeSummary, SpaceVerdict)
     EXPECT_EQ(INS_space_is_there(100, 101), 1);
     EXPECT_EQ(INS_space_is_there(100, 100), 0);
     EXPECT_EQ(INS_space_is_there(100, 50), 0);
+    EXPECT_EQ(INS_space_is_there(100, 0), 0); // a full disk
 }
 
 TEST(InstalledFraction, ClampedAndNeverUndefined)

@@ -28,6 +28,7 @@
 #include "shell/subwin.h"
 #include "support/image_builder.h"
 #include "support/main_window.h"
+#include "support/reference_picture.h"
 #include "support/x_peer.h"
 #include "ui/btn_focus.h"
 #include "ui/btn_frames.h"
@@ -39,7 +40,9 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -239,6 +242,16 @@ TEST_F(XScreens, PrefsOperatingSystemChoice)
     script_steps({idle(), press_at(200, 314), idle(), press_at(200, 289), idle(), [this] { peer.tap(XK_Return); }});
     handle_prefs();
     EXPECT_EQ(stg.download_os, os_linux);
+}
+
+// The window as it opens, at the defaults, against a kept picture: the
+// operating-system list's labels stand clear of its button.
+TEST_F(XScreens, PrefsWindowLooks)
+{
+    picture shot;
+    script_steps({idle(), idle(), idle(), [&] { shot = read_back_window(); }, [this] { peer.tap(XK_Return); }});
+    handle_prefs();
+    EXPECT_EQ(compare_with_reference(shot, "prefs_window", 40), ""); // 40: the proxy field's pulsing caret
 }
 
 TEST_F(XScreens, PrefsPortFieldTypedThenReturnCloses)
@@ -492,6 +505,38 @@ TEST_F(XRest, ReadyScreenDrawsOnlyWhenSomethingChanges)
     script.free = 100; // the disc filled up behind the screen's back
     for (int i = 0; i < 90 && run.frame == hovered; ++i) MACIBM_event_proc();
     EXPECT_GT(run.frame, hovered) << "the free space is looked at again while the screen rests";
+}
+
+// The reading of the manifest shows pictures of its own in the middle of a
+// frame, which then draws the rest of the screen over the last of them. With
+// no input at all, the next frame draws the ready screen whole, then it rests.
+TEST_F(XRest, TheScreenAfterTheReadingsPicturesIsDrawnWithoutInput)
+{
+    screen_fakes fakes(script);
+    mnw.cur_wind = win_main;
+    screen_ready();
+    script.free = 4700000;
+    for (int i = 0; i < 3; ++i) MACIBM_event_proc();
+    const std::vector<unsigned> ready = screenshot(peer);
+
+    stg.dir_phase = dir_scan; // a new destination: the manifest is read again
+    script.on_read = [] {
+        usleep(40000); // a reading longer than a progress period shows its picture
+        INS_draw_dir_progress(dir_progress_geometry(0, 50, 100, 1, "Scanning directory text file to see if you "
+                                                    "already have Skylume installed...",
+                                                    "/data/Skylume/Resources/a.txt", screen_w, screen_h));
+    };
+    const long swaps_before = fpace.swaps;
+    fpace.redraw();
+    for (int i = 0; i < idle_iterations; ++i) MACIBM_event_proc();
+    EXPECT_EQ(std::count(script.log.begin(), script.log.end(), "read_directory " + ins_screen.paths.dir_path), 1);
+    EXPECT_EQ(fpace.swaps - swaps_before, 3) << "the reading's picture, its frame, and the frame drawn whole";
+    const std::vector<unsigned> after = screenshot(peer);
+    frame_pixels shown;
+    for (unsigned p : after)
+        for (unsigned part : {p >> 16, p >> 8, p, 255u}) shown.rgba.push_back(static_cast<unsigned char>(part));
+    save_png(shown, "screen_after_reading");
+    EXPECT_TRUE(after == ready) << "the reading's picture stayed on the screen";
 }
 
 TEST_F(XRest, InstallingKeepsFramesComingWithoutWaiting)

@@ -82,7 +82,7 @@ protected:
     {
         for (std::size_t i = 0; i < st.folder_names.size(); ++i)
             if (st.folder_names[i] == name)
-                return press_at(100, 180.0f - 10.0f * (static_cast<float>(i) - st.list_scroll));
+                return press_at(100, 180.0f - btn_list_row * (static_cast<float>(i) - st.list_scroll));
         ADD_FAILURE() << "no row " << name;
         return {};
     }
@@ -258,12 +258,38 @@ TEST_F(chooser_test, SelectRefusesAFolderThatDoesNotFitAndStaysOpen)
     EXPECT_EQ(outcome, chooser_selected);
 }
 
-TEST_F(chooser_test, UnreadableFolderListsNothingAndTheLevelsStillWork)
+TEST_F(chooser_test, EmptyFolderListsNothingAndReturnStaysInIt)
 {
-    open((root() + "gone/").c_str());
+    open((root() + "Data/inner/").c_str());
     step();
     EXPECT_TRUE(st.folder_names.empty());
     step({}, 0, 1);
-    EXPECT_EQ(st.cur_path, root() + "gone/");
+    EXPECT_EQ(st.cur_path, root() + "Data/inner/");
     EXPECT_EQ(outcome, chooser_showing);
+}
+
+// A folder not made yet (the default destination before the first
+// installation) opens on the nearest folder above it, with its neighbours listed.
+TEST_F(chooser_test, MissingStartFolderOpensOnTheNearestFolderAbove)
+{
+    struct row {
+        std::string start, shown;
+    } rows[] = {{root() + "gone/", root()},
+                {root() + "Data/gone/deeper", root() + "Data/"},
+                {root() + "file.txt/", root()},
+                {"/sky_nowhere_8c1e/Skylume/", "/"},
+                {"sky_nowhere_8c1e/", "/"}}; // not absolute: the root, never a name without its '/'
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.start);
+        open(r.start.c_str());
+        step();
+        EXPECT_EQ(st.cur_path, r.shown);
+        EXPECT_FALSE(st.folder_names.empty());
+    }
+    EXPECT_NE(log.text().find("does not exist; it opens on " + root() + "Data/"), std::string::npos);
+    open((root() + "gone/").c_str());
+    step();
+    step(press_at(510, 28)); // Select gives the folder shown, not the missing one
+    EXPECT_EQ(outcome, chooser_selected);
+    EXPECT_EQ(std::string(out), root());
 }

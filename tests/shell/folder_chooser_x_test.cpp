@@ -14,6 +14,7 @@
 #include "shell/shell_calls.h"
 #include "shell/subwin.h"
 #include "support/main_window.h"
+#include "support/reference_picture.h"
 #include "support/testkit.h"
 #include "support/x_peer.h"
 #include "ui/btn_focus.h"
@@ -24,12 +25,14 @@
 #include "ui/btn_shell.h"
 #include "ui/btn_text.h"
 #include "ui/keys.h"
+#include "ui/ogl_sbuff.h"
 
 #include <gtest/gtest.h>
 
 #include <X11/keysym.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <functional>
@@ -88,6 +91,7 @@ protected:
         BTN_reset_text_fields();
         BTN_reset_lists();
         BTN_reset_popup();
+        active_popup_code = select_popup_code = 0;
         opensave_cache.forget();
     }
 
@@ -127,7 +131,7 @@ public:
     float row_y(const std::string& name) const
     {
         for (std::size_t i = 0; i < st.folder_names.size(); ++i)
-            if (st.folder_names[i] == name) return 180.0f - 10.0f * (static_cast<float>(i) - st.list_scroll);
+            if (st.folder_names[i] == name) return 180.0f - btn_list_row * (static_cast<float>(i) - st.list_scroll);
         return -100;
     }
 };
@@ -156,13 +160,16 @@ TEST_F(XChooser, EnterAFolderGoUpAndMakeAFolder)
     save_frame("chooser_" + test_name());
 
     // The level pop-up: a press opens it over the button, a press on the row of
-    // the temporary folder goes up to it.
+    // the temporary folder goes up to it (where the rows stand once the list,
+    // kept below the title bar, has stopped moving).
     click_at(280, 440);
     ASSERT_GT(run.frames_until([] { return mnw.menu_open == menu_popup; }), 0);
-    for (int i = 0; i < 2; ++i) run.frame();
+    for (int i = 0; i < 6; ++i) run.frame();
     const auto& paths = run.st.level_paths;
-    const int target = static_cast<int>(std::find(paths.begin(), paths.end(), root()) - paths.begin());
-    click_at(282, 441.0f - 12.0f * static_cast<float>(target - plevel));
+    const std::size_t target = static_cast<std::size_t>(std::find(paths.begin(), paths.end(), root()) - paths.begin());
+    ASSERT_LT(target, menu[menu_popup].items.size());
+    const item_struct& row = menu[menu_popup].items[target];
+    click_at(282, (row.b + row.t) / 2.0f);
     ASSERT_GT(run.frames_until([&] { return run.st.cur_path == root(); }), 0);
 
     // Typing into the name field (it has the keyboard by itself) and "New Folder"
@@ -244,7 +251,7 @@ TEST_F(XChooser, OpenSaveDialogEntersAFolderAndSaves)
     ASSERT_GT(run([&] { return st.count == 2; }), 0); // flight.fdr and inner
     // A press within 0.25 s of the clock's start would count as a double click and open the file.
     ASSERT_GT(run([&] { return xtim.elapsed_time > 0.3f; }), 0);
-    click_at(100, 180.0f + 10.0f * static_cast<float>(st.scroll)); // the row of entry 0
+    click_at(100, 180.0f + btn_list_row * static_cast<float>(st.scroll)); // the row of entry 0
     ASSERT_GT(run([&] { return BTN_preview_state().comment == "first flight over the lake"; }), 0);
     save_frame("open_save_" + test_name());
     peer.tap(XK_BackSpace); // nothing has focus: up one level
@@ -252,4 +259,94 @@ TEST_F(XChooser, OpenSaveDialogEntersAFolderAndSaves)
     peer.tap(XK_Escape);
     ASSERT_GT(run([&] { return outcome == opensave_cancelled; }), 0);
     EXPECT_EQ(path, "Data/x");
+}
+
+
+// ---- what the chooser looks like ------------------------------------------------------------
+
+namespace {
+
+// The frame read back just before it is shown (menus included), when asked for.
+picture* capture_into = nullptr;
+void capture_then_swap()
+{
+    if (capture_into) *capture_into = read_back_window();
+    capture_into = nullptr;
+    OGL_sbuff();
+}
+
+// Pixels that may differ from a kept picture: the text field's pulsing caret.
+constexpr int looks_allowed = 40;
+
+} // namespace
+
+// The chooser as a user meets it, against kept pictures: scrolled by the
+// wheel to its first row, then with its level list open; then opened anew on
+// a folder not made yet (as the default destination is before the first
+// installation), where it must show the same. The folder of known names is
+// reached through /proc/self/cwd, the test's current folder meanwhile, so
+// that the path on show (the staircase and the levels) is the same on every
+// machine.
+TEST_F(XChooser, LooksOnAFolderOfKnownNames)
+{
+    const char* names[] = {"alpha_one",  "Bravo",   "charlie_two", "Delta",    "echo_three",  "Foxtrot",
+                           "golf_four",  "Hotel",   "india_five",  "Juliet",   "kilo_six",    "Lima",
+                           "mike_seven", "November", "oscar_eight", "Papa",    "quebec_nine", "Romeo",
+                           "sierra_ten", "Tango",   "uniform_xi",  "Victor",   "whisky_xii",  "X_ray"};
+    const std::string known = dir / "known";
+    ASSERT_EQ(mkdir(known.c_str(), 0755), 0);
+    for (const char* n : names) ASSERT_EQ(mkdir((known + "/" + n).c_str(), 0755), 0);
+    char was[4096];
+    ASSERT_NE(getcwd(was, sizeof was), nullptr);
+    ASSERT_EQ(chdir(known.c_str()), 0);
+    MACIBM_set_shell_calls({nullptr, nullptr, focus_ring_and_script, nullptr, capture_then_swap, nullptr, nullptr,
+                            nullptr});
+    picture shot;
+    auto capture = [&](chooser_run& run) {
+        capture_into = &shot;
+        run.frame();
+    };
+    // The wheel over the list until the list stops moving, the pointer then
+    // moved off everything that reacts to it.
+    auto wheel_to_the_top = [&](chooser_run& run) {
+        peer.move(unit_px(200), unit_py(180));
+        for (int i = 0; i < 30; ++i) peer.click(4);
+        int same = 0, last = run.st.list_scroll;
+        run.frames_until([&] {
+            same = run.st.list_scroll == last ? same + 1 : 0;
+            last = run.st.list_scroll;
+            return same >= 3;
+        });
+        peer.move(unit_px(400), unit_py(360));
+        for (int i = 0; i < 3; ++i) run.frame();
+    };
+
+    {
+        chooser_run run("/proc/self/cwd/");
+        stls.title = "Pick a folder";
+        wheel_to_the_top(run);
+        capture(run);
+        EXPECT_EQ(compare_with_reference(shot, "chooser_first_rows", looks_allowed), "");
+
+        click_at(280, 440);
+        ASSERT_GT(run.frames_until([] { return mnw.menu_open == menu_popup; }), 0);
+        peer.move(unit_px(400), unit_py(360));
+        for (int i = 0; i < 8; ++i) run.frame(); // the list moves a row a frame until it fits
+        capture(run);
+        EXPECT_EQ(compare_with_reference(shot, "chooser_level_list", looks_allowed), "");
+        const item_struct& here = menu[menu_popup].items.back(); // the folder shown: closes the list
+        click_at(282, (here.b + here.t) / 2.0f);
+        ASSERT_GT(run.frames_until([] { return mnw.menu_open == -1; }), 0);
+        EXPECT_EQ(run.st.cur_path, "/proc/self/cwd/");
+    }
+    {
+        chooser_run run("/proc/self/cwd/Skylume/");
+        stls.title = "Pick a folder";
+        wheel_to_the_top(run);
+        capture(run);
+        EXPECT_EQ(run.st.cur_path, "/proc/self/cwd/");
+        EXPECT_EQ(compare_with_reference(shot, "chooser_first_rows", looks_allowed, "chooser_opened_on_a_missing_folder"),
+                  "");
+    }
+    ASSERT_EQ(chdir(was), 0);
 }

@@ -250,20 +250,40 @@ namespace {
 
 unsigned grey_of(unsigned rgb) { return ((rgb >> 16) + ((rgb >> 8) & 0xFF) + (rgb & 0xFF)) / 3; }
 
-} // namespace
-
-bool e2e_session::main_screen_ready()
+// Pixels of the rectangle whose green stands 40 above their red: a label tinted green.
+int green_tinted(const e2e_screen& s, int x0, int y0, int x1, int y1)
 {
-    // The light title band is drawn, and INSTALL is offered: its label is
-    // tinted green (red while the disc is not read yet).
-    const e2e_screen s = grab();
     int green = 0;
-    for (int y = 82; y < 97; ++y)
-        for (int x = 460; x < 524; ++x) {
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
             const unsigned p = s.at(x, y);
             green += int((p >> 8) & 0xFF) > int(p >> 16) + 40;
         }
-    return grey_of(s.at(10, 758)) > 180 && green > 20;
+    return green;
+}
+
+// The light title band is drawn, and INSTALL is offered: its label is tinted
+// green (red while the disc is not read yet).
+bool offers_install(const e2e_screen& s) { return grey_of(s.at(10, 758)) > 180 && green_tinted(s, 460, 82, 524, 97) > 20; }
+
+// DESTINATION's green label, and the path field: near white, brighter than
+// the band beneath it, where the path's text does not reach.
+bool destination_drawn(const e2e_screen& s)
+{
+    int field = 0;
+    for (int y = 84; y < 95; ++y)
+        for (int x = 400; x < 432; ++x) field += grey_of(s.at(x, y)) >= 243;
+    return green_tinted(s, 20, 82, 126, 97) > 20 && field > 11 * 32 / 2;
+}
+
+} // namespace
+
+bool e2e_session::install_offered() { return offers_install(grab()); }
+
+bool e2e_session::main_screen_ready()
+{
+    const e2e_screen s = grab();
+    return offers_install(s) && destination_drawn(s);
 }
 
 bool e2e_session::exit_offered()

@@ -24,11 +24,12 @@ constexpr screen_point at_install{491, 89};          // INSTALL, main screen
 constexpr screen_point at_exit{985, 89};             // EXIT, main screen
 constexpr screen_point at_destination{73, 89};       // DESTINATION, main screen
 // The folder chooser, 561 x 474 units centred on the screen, its corner at (232, 147).
-constexpr screen_point at_chooser_list{332, 327};    // the list's middle row
+constexpr screen_point at_chooser_list{332, 423};    // the list's top row: its first folder
 constexpr screen_point at_chooser_select{742, 175};  // Select
 constexpr screen_point at_chooser_levels{512, 587};  // the pop-up of the shown folder's levels
-// The pop-up's row of the level `up` levels above the shown folder, once open.
-constexpr screen_point chooser_level_row(int up) { return {514, 588 + 12 * up}; }
+// The pop-up's row of level `level` ("/" is level 0), once open: the list
+// hangs from its button below the title bar, the root on the button.
+constexpr screen_point chooser_level_row(int level) { return {514, 588 - 12 * level}; }
 constexpr screen_point at_agree{691, 255};           // AGREE, licence window
 constexpr screen_point at_disagree{604, 255};        // DISAGREE, licence window
 constexpr screen_point at_overwrite{258, 364};       // OVERWRITE THE OLD FILE, modified-file question
@@ -91,7 +92,11 @@ public:
     bool sub_window_open();          // licence, question or alert
     bool alert_open();               // the alert window: its white panel below a dark title band
     bool question_open();            // the modified-file question: wider than the licence window
-    bool main_screen_ready();        // the main screen offering INSTALL: the disc read, the folder examined
+    bool install_offered();          // the title band drawn and INSTALL offered (tinted green)
+    // The main screen offering INSTALL, drawn whole: also DESTINATION and the
+    // path field, which the manifest's reading pictures cover; the disc read,
+    // the folder examined.
+    bool main_screen_ready();
     bool exit_offered();             // the main screen with its EXIT button
     std::vector<std::string> temp_folders(); // /tmp/skylume-<pid>-*, this run's private ones
 

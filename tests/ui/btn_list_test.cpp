@@ -9,7 +9,8 @@ using namespace btn;
 
 namespace {
 
-// A list at x 10, centre line 180, default size: x 10..300, y 70..290, rows 10 apart.
+// A list at x 10, centre line 180, default size: x 10..300, y 70..290, 17
+// rows 12 apart (8 above the middle one, the top row at 276).
 class list_test : public widgets {
 protected:
     std::vector<std::string> names;
@@ -62,42 +63,57 @@ protected:
 
 } // namespace
 
-TEST_F(list_test, DefaultSizeShowsTwentyOneRowsAroundTheScrollItem)
+TEST_F(list_test, DefaultSizeShowsSeventeenRowsAroundTheScrollItem)
 {
     fill(40);
     scroll = 20;
     selection = 20;
     list_frame();
     const auto rows = row_texts();
-    ASSERT_EQ(rows.size(), 21u);
-    EXPECT_EQ(rows.front(), "item10");
-    EXPECT_EQ(rows.back(), "item30");
-    // The selected row is darkened after its text, in the middle row.
+    ASSERT_EQ(rows.size(), 17u);
+    EXPECT_EQ(rows.front(), "item12");
+    EXPECT_EQ(rows.back(), "item28");
+    // The selected row is darkened after its text, in the middle row, as tall as the row.
     const auto fills = of_kind("fillrect");
     ASSERT_EQ(fills.size(), 1u);
     EXPECT_FLOAT_EQ(fills[0].v[0], 28);
-    EXPECT_FLOAT_EQ(fills[0].v[1], 175);
+    EXPECT_FLOAT_EQ(fills[0].v[1], 174);
     EXPECT_FLOAT_EQ(fills[0].v[2], 268);
-    // Folder rows carry the folder icon from the atlas row 82..94.
-    int folder_icons = 0;
+    EXPECT_FLOAT_EQ(fills[0].v[3], 12);
+    // Folder rows carry the folder icon from the atlas row 82..94, no taller
+    // than a row: one icon never reaches into the row of the next.
+    fill(40);
+    for (int& k : kinds) k = 1;
+    list_frame();
+    std::vector<std::pair<float, float>> icon_spans;
     for (const draw_call& q : of_kind("quad"))
-        if (std::abs(q.s0() - 34) < 0.01f && std::abs(q.t0() - 82) < 0.01f) ++folder_icons;
-    EXPECT_EQ(folder_icons, 10);
+        if (std::abs(q.s0() - 34) < 0.01f && std::abs(q.t0() - 82) < 0.01f) icon_spans.push_back({q.y0(), q.y1()});
+    ASSERT_EQ(icon_spans.size(), 17u);
+    std::sort(icon_spans.begin(), icon_spans.end());
+    for (std::size_t i = 1; i < icon_spans.size(); ++i) EXPECT_GE(icon_spans[i].first, icon_spans[i - 1].second);
 }
 
-TEST_F(list_test, ScrollAtTheEndsLeavesHalfTheRowsEmptyAndIsClamped)
+// The rows stay filled: the first item on the top row at the start of the
+// range, the last on the bottom row at its end, a short list from the top.
+TEST_F(list_test, ScrollKeepsTheRowsFilledFromEitherEnd)
 {
-    fill(5);
     struct row {
-        int scroll_in, scroll_out;
+        int items, scroll_in, scroll_out;
+        const char* top_row; // the name on the top row (y 276)
         std::size_t rows;
-    } rows[] = {{0, 0, 5}, {-7, 0, 5}, {4, 4, 5}, {99, 4, 5}};
+    } rows[] = {{40, 0, 8, "item0", 17},  {40, -7, 8, "item0", 17}, {40, 20, 20, "item12", 17},
+                {40, 99, 31, "item23", 17}, {5, 0, 8, "item0", 5},    {5, 99, 8, "item0", 5}};
     for (const row& r : rows) {
-        SCOPED_TRACE(r.scroll_in);
+        SCOPED_TRACE(testing::Message() << r.items << " items, scroll " << r.scroll_in);
+        fill(r.items);
         scroll = r.scroll_in;
         list_frame();
         EXPECT_EQ(scroll, r.scroll_out);
         EXPECT_EQ(row_texts().size(), r.rows);
+        std::string top;
+        for (const draw_call& c : calls)
+            if (c.kind == "string" && c.v[0] == 30 && c.v[1] == 273) top = c.text;
+        EXPECT_EQ(top, r.top_row);
     }
 }
 
@@ -120,7 +136,7 @@ TEST_F(list_test, ClickSelectsTheRowUnderTheMouseAndEmptyRowsClampToTheEnds)
     struct row {
         float y;
         int selected;
-    } rows[] = {{180, 15}, {190, 14}, {171, 16}, {284, 5}, {76, 25}};
+    } rows[] = {{180, 15}, {190, 14}, {171, 16}, {276, 7}, {84, 23}};
     for (const row& r : rows) {
         SCOPED_TRACE(r.y);
         list_frame(press_at(100, r.y));
@@ -129,7 +145,7 @@ TEST_F(list_test, ClickSelectsTheRowUnderTheMouseAndEmptyRowsClampToTheEnds)
     }
     fill(3);
     scroll = 0;
-    list_frame(press_at(100, 280)); // above the first item
+    list_frame(press_at(100, 289)); // above the first item, on the top row
     EXPECT_EQ(selection, 0);
     list_frame(press_at(100, 100)); // below the last
     EXPECT_EQ(selection, 2);
@@ -152,20 +168,20 @@ TEST_F(list_test, ArrowsMoveTheSelectionAndScrollFollowsAtTheEdges)
 {
     fill(40);
     scroll = 20;
-    selection = 29;
-    list_frame(press_at(100, 80)); // focus; the press selects item 30 on the bottom row
-    EXPECT_EQ(selection, 30);
+    selection = 27;
+    list_frame(press_at(100, 84)); // focus; the press selects item 28 on the bottom row
+    EXPECT_EQ(selection, 28);
     type(0, SKYD_VK_DOWN);
     list_frame();
-    EXPECT_EQ(selection, 31);
+    EXPECT_EQ(selection, 29);
     EXPECT_EQ(scroll, 21);
     for (int i = 0; i < 22; ++i) type(0, SKYD_VK_UP);
     list_frame();
-    EXPECT_EQ(selection, 9);
-    EXPECT_EQ(scroll, 19);
+    EXPECT_EQ(selection, 7);
+    EXPECT_EQ(scroll, 15);
     type(0, SKYD_VK_NEXT); // page keys move nothing
     list_frame();
-    EXPECT_EQ(selection, 9);
+    EXPECT_EQ(selection, 7);
 }
 
 TEST_F(list_test, TypeAheadFindsNamesByTheirFirstLettersWithinOneSecond)
@@ -194,7 +210,7 @@ TEST_F(list_test, FailedLettersStayInTheBufferUntilAPause)
 {
     names = {"zulu", "bravo"};
     kinds.assign(2, 0);
-    list_frame(press_at(100, 180));
+    list_frame(press_at(100, 276)); // zulu, on the top row
     type('q');
     list_frame();
     xtim.elapsed_time += 0.3f;
@@ -216,7 +232,7 @@ TEST_F(list_test, TypeAheadScrollsAMatchIntoView)
     type('t');
     list_frame();
     EXPECT_EQ(selection, 80);
-    EXPECT_EQ(scroll, 70); // on the bottom row
+    EXPECT_EQ(scroll, 72); // on the bottom row
 }
 
 TEST_F(list_test, ClickingAnotherListEmptiesTheTypeAhead)

@@ -4,6 +4,7 @@
 #include "btn_fixture.h"
 
 #include "files/opensave_cache.h"
+#include "ui/btn_list.h"
 #include "ui/btn_open_save.h"
 #include "ui/btn_pickers.h"
 #include "ui/btn_popup.h"
@@ -76,7 +77,7 @@ protected:
         return_hit = escape_hit = delete_hit = mnw.mouse_dbl = 0;
     }
     // Presses on the list row of entry i (the list's middle row shows st.scroll).
-    mouse on_entry(int i) const { return press_at(100, 180.0f - 10.0f * static_cast<float>(i - st.scroll)); }
+    mouse on_entry(int i) const { return press_at(100, 180.0f - btn_list_row * static_cast<float>(i - st.scroll)); }
 };
 
 } // namespace

@@ -160,6 +160,58 @@ TEST_F(popup_test, ListBelowTheWindowClimbsRowByRowWithoutChangingTheValue)
     EXPECT_EQ(sel, 3);
 }
 
+// The open list keeps its panel (4 units beyond the rows) inside its window
+// and off the title bar along its top (23 units): the level list of a folder
+// chooser (474 high, the button at 438) hangs down from the button, while a
+// list that fits stands where it opened, the chosen row over the button.
+TEST_F(popup_test, ListStaysBelowTheTitleBarOfItsWindow)
+{
+    struct row {
+        const char* items;
+        float window_h, y;
+        int sel;
+        int first_row_bottom; // row 0 once the list has stopped moving
+    } rows[] = {
+        {"/-proc-self-cwd", 474, 438, 3, 435}, // would rise to 483: moved down three rows
+        {"/", 474, 438, 0, 435},               // fits: stays
+        {"Macintosh-Windows-Linux", 380, 310, 2, 331}, // the preferences' list fits as it opens
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.items);
+        BTN_reset_popup();
+        active_popup_code = 0;
+        mnw.wind_dy = r.window_h;
+        sel = r.sel;
+        pop(r.items, press_at(200, r.y), 200, r.y);
+        for (int i = 0; i < 10; ++i) pop(r.items, {}, 200, r.y);
+        EXPECT_EQ(layout.rows.front().b, r.first_row_bottom);
+        EXPECT_LE(layout.rows.front().t + 4, r.window_h - 23);
+        EXPECT_EQ(sel, r.sel); // nothing chosen
+    }
+}
+
+// The labels stand clear of the button's frame on both sides.
+TEST_F(popup_test, LabelsStandClearOfTheFrame)
+{
+    for (const char* items : {"A-MM", "Macintosh-Windows-Linux"}) {
+        SCOPED_TRACE(items);
+        pop(items);
+        float frame_l = 1e9f, frame_r = -1e9f;
+        for (const draw_call& q : of_kind("quad"))
+            if (std::abs(q.t0() - 488) < 0.01f) { // style 10, the pop-up button
+                frame_l = std::min(frame_l, q.x0());
+                frame_r = std::max(frame_r, q.x1());
+            }
+        float left_end = 1e9f, right_start = -1e9f;
+        for (const draw_call& c : of_kind("string")) {
+            if (c.text == "Left") left_end = c.v[0]; // right-aligned: ends at x
+            if (c.text == "Right") right_start = c.v[0];
+        }
+        EXPECT_LE(left_end, frame_l - 4);
+        EXPECT_GE(right_start, frame_r + 4);
+    }
+}
+
 TEST_F(popup_test, ChoiceOutsideTheRowsIsNoChoice)
 {
     sel = 1;
