@@ -1,17 +1,19 @@
 // bench_install.cpp - a full disc installation by the install engine beside the
 // extractors a user would pick for the same files, alternated over several
-// rounds (SKY_BENCH_ROUNDS, default 3), min and median printed.
+// rounds (SKY_BENCH_ROUNDS, default 7): min, median and CPU seconds printed,
+// on every core and again pinned to two (SKY_BENCH_PINNED, default "0,1").
 //   generated discs: a mixed set (a few hundred archives, a few hundred MB,
 //     text-like and random data, a few KB to tens of MB) and a set of tiny files
 //   the engine: manifest, folders, decisions, then the install step until done,
 //     the signature of every installed file checked on the way
 //   the peers: one bsdtar (libarchive) and one Info-ZIP unzip process over ONE
 //     archive holding the same files, and `cp -r` of the installed tree as the floor
-// Every run writes into an empty folder after a sync; the archives are read
-// once beforehand, so all runs read them from the page cache. Rates count installed bytes (MB =
-// 10^6 bytes). Smaller sets for quick runs: SKY_BENCH_INSTALL_MB (default 400)
-// and SKY_BENCH_TINY_FILES (default 20000). Everything is made below TMPDIR
-// (default /tmp) and removed at the end.
+// Every run writes into a fresh file system of its own after a sync (see
+// fresh_fs); the archives are read once beforehand, so all runs read them from
+// the page cache. Rates count installed bytes (MB = 10^6 bytes). Smaller sets
+// for quick runs: SKY_BENCH_INSTALL_MB (default 400) and SKY_BENCH_TINY_FILES
+// (default 20000). Everything is made below SKY_BENCH_DIR (default /tmp) and
+// removed at the end.
 #include "engine/decisions.h"
 #include "support/disc_fixture.h"
 #include "engine/folders.h"
@@ -40,7 +42,6 @@
 #include <fstream>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -132,13 +133,15 @@ std::vector<disc_file> tiny_files(std::uint64_t count)
 }
 
 struct bench_disc {
-    temp_dir dir;                 // removed with everything below it
-    std::string root;             // the disc, ending in '/'
+    std::unique_ptr<fresh_fs> fs;  // where the disc was made; null in the pinned rerun, which reuses it
+    std::string dir;               // the disc, its one archive and the extracted tree below it
+    std::string root;              // the disc, ending in '/'
     std::string set = "Skylume 9";
     std::vector<std::string> rels; // product-relative path of each file
     std::uint64_t bytes = 0;       // installed bytes
     std::uint64_t archive_bytes = 0;
     std::string one;               // every file in one archive, for the peers
+    std::string tree;              // the files as extracted once, untimed: what cp copies
     bool ok = false;
 
     std::string archive(size_t i) const { return root + set + "/Top/" + rels[i] + ".zip"; }
@@ -165,48 +168,75 @@ bool warm_cache(bench_disc& d)
     return read_through(d.one) > 0;
 }
 
-std::unique_ptr<bench_disc> build_disc(std::vector<disc_file> files)
+bool child_ok(const std::vector<std::string>& argv) { return run_child(argv).status == 0; }
+
+void name_the_parts(bench_disc& d)
+{
+    d.root = d.dir + "/disc/";
+    d.one = d.dir + "/all-in-one.zip";
+    d.tree = d.dir + "/tree/";
+}
+
+// The disc on a file system of its own (removed whole at the end, so that
+// no deletion of its files shadows the host's), with its one archive and the
+// tree cp copies.
+std::unique_ptr<bench_disc> build_disc(const char* name, std::vector<disc_file> files)
 {
     auto d = std::make_unique<bench_disc>();
-    d->root = d->dir / "disc/";
     for (const disc_file& f : files) {
         d->rels.push_back(f.rel);
         d->bytes += f.data.size();
     }
+    d->fs = std::make_unique<fresh_fs>(2 * d->bytes, 3 * files.size());
+    d->dir = d->fs->dir() + "/" + name;
+    name_the_parts(*d);
     make_disc(d->root, d->set, files);
-    d->one = d->dir / "all-in-one.zip";
     std::vector<zip_entry_spec> all;
     for (disc_file& f : files) all.push_back({f.rel, std::move(f.data), f.mode});
     files.clear();
-    if (!make_zip(d->one, all)) return d;
+    fs::create_directories(d->tree);
+    if (!make_zip(d->one, all) || !child_ok({"bsdtar", "-xf", d->one, "-C", d->tree})) return d;
     d->ok = !testing::UnitTest::GetInstance()->ad_hoc_test_result().Failed() && warm_cache(*d);
     return d;
 }
 
+// The pinned rerun takes the disc its parent made: the files are those of the tree.
+std::unique_ptr<bench_disc> reuse_disc(const std::string& dir)
+{
+    auto d = std::make_unique<bench_disc>();
+    d->dir = dir;
+    name_the_parts(*d);
+    for (const auto& e : fs::recursive_directory_iterator(d->tree))
+        if (e.is_regular_file()) {
+            d->rels.push_back(fs::relative(e.path(), d->tree).string());
+            d->bytes += e.file_size();
+        }
+    d->ok = !d->rels.empty() && warm_cache(*d);
+    return d;
+}
+
+std::unique_ptr<bench_disc> disc_from(const char* reuse_env, const char* name, std::vector<disc_file> (*files)(std::uint64_t),
+                                      std::uint64_t amount)
+{
+    const char* reuse = std::getenv(reuse_env);
+    return reuse && *reuse ? reuse_disc(reuse) : build_disc(name, files(amount));
+}
+
 bench_disc& mixed_disc()
 {
-    static std::unique_ptr<bench_disc> d = build_disc(mixed_files(env_number("SKY_BENCH_INSTALL_MB", 400) * 1000000));
+    static std::unique_ptr<bench_disc> d =
+        disc_from("SKY_BENCH_MIXED_DISC", "mixed", mixed_files, env_number("SKY_BENCH_INSTALL_MB", 400) * 1000000);
     return *d;
 }
 
 bench_disc& tiny_disc()
 {
-    static std::unique_ptr<bench_disc> d = build_disc(tiny_files(env_number("SKY_BENCH_TINY_FILES", 20000)));
+    static std::unique_ptr<bench_disc> d =
+        disc_from("SKY_BENCH_TINY_DISC", "tiny", tiny_files, env_number("SKY_BENCH_TINY_FILES", 20000));
     return *d;
 }
 
 // ---- output folders --------------------------------------------------------------
-
-// A new empty folder for each run. Output is never deleted between runs: on an
-// ext4 without journal, creating files near inodes deleted in the last minutes
-// scans past every one of them, which would slow down whatever runs next.
-std::string fresh_folder(const bench_disc& d, const std::string& name)
-{
-    static unsigned made;
-    const std::string folder = d.dir / (name + std::to_string(++made));
-    fs::create_directories(folder);
-    return folder + "/";
-}
 
 // True when the folder holds exactly the disc's files and bytes.
 bool holds_the_disc(const bench_disc& d, const std::string& folder)
@@ -250,18 +280,29 @@ bool engine_install(const bench_disc& d, const std::string& product, const std::
 
 // ---- the peers and the comparison -----------------------------------------------
 
-bool child_ok(const std::vector<std::string>& argv) { return run_child(argv).status == 0; }
+// Where one run writes: the output folder and a temporary folder, both empty,
+// on a file system made for the run.
+struct run_dirs {
+    std::string out, temp; // each ending in '/'
+};
 
-// One timed run of `work` into a new empty folder, after a sync so that no run
-// pays for another's write-back; negative when it failed or the output differs.
-double timed(const bench_disc& d, const std::function<bool(const std::string&)>& work)
+// One timed run of `work` after a sync, so that no run pays for another's
+// write-back; negative when it failed or the output differs. The CPU seconds
+// are those of this process's threads and of the children it waited for
+// while `work` ran: the engine's, or the peer's.
+side_run timed(const bench_disc& d, const std::function<bool(const run_dirs&)>& work)
 {
-    const std::string out = fresh_folder(d, "out");
+    const fresh_fs space(d.bytes, d.rels.size());
+    const run_dirs dirs{space.dir() + "/out/", space.dir() + "/temp/"};
+    fs::create_directories(dirs.out);
+    fs::create_directories(dirs.temp);
     sync();
+    const double cpu_before = cpu_seconds_used();
     const auto start = std::chrono::steady_clock::now();
-    const bool ok = work(out);
+    const bool ok = work(dirs);
     const double secs = seconds_since(start);
-    return ok && holds_the_disc(d, out) ? secs : -1;
+    const double cpu = cpu_seconds_used() - cpu_before;
+    return {ok && holds_the_disc(d, dirs.out) ? secs : -1, cpu};
 }
 
 void compare(const char* title, const bench_disc& d, int rounds, bool by_bytes)
@@ -270,22 +311,16 @@ void compare(const char* title, const bench_disc& d, int rounds, bool by_bytes)
         std::printf("\n%s: the disc could not be generated\n", title);
         return;
     }
-    // The tree cp copies: the disc extracted once, untimed.
-    const std::string tree = fresh_folder(d, "tree");
-    if (!child_ok({"bsdtar", "-xf", d.one, "-C", tree})) {
-        std::printf("\n%s: bsdtar could not extract the peers' archive\n", title);
-        return;
-    }
     engine_times parts;
     int engine_runs = 0;
     const std::vector<contender> sides = {
         {"engine, disc install", [&] {
              ++engine_runs;
-             return timed(d, [&](const std::string& o) { return engine_install(d, o, fresh_folder(d, "temp"), parts); });
+             return timed(d, [&](const run_dirs& r) { return engine_install(d, r.out, r.temp, parts); });
          }},
-        {"bsdtar -xf, one archive", [&] { return timed(d, [&](const std::string& o) { return child_ok({"bsdtar", "-xf", d.one, "-C", o}); }); }},
-        {"unzip -qq, one archive", [&] { return timed(d, [&](const std::string& o) { return child_ok({"unzip", "-qq", d.one, "-d", o}); }); }},
-        {"cp -r of the tree (floor)", [&] { return timed(d, [&](const std::string& o) { return child_ok({"cp", "-r", tree + ".", o}); }); }},
+        {"bsdtar -xf, one archive", [&] { return timed(d, [&](const run_dirs& r) { return child_ok({"bsdtar", "-xf", d.one, "-C", r.out}); }); }},
+        {"unzip -qq, one archive", [&] { return timed(d, [&](const run_dirs& r) { return child_ok({"unzip", "-qq", d.one, "-d", r.out}); }); }},
+        {"cp -r of the tree (floor)", [&] { return timed(d, [&](const run_dirs& r) { return child_ok({"cp", "-r", d.tree + ".", r.out}); }); }},
     };
     const std::vector<contender_times> times = alternate(sides, rounds);
     char line[256];
@@ -307,9 +342,13 @@ void compare(const char* title, const bench_disc& d, int rounds, bool by_bytes)
 
 int main()
 {
-    std::printf("cores: %u\n", std::thread::hardware_concurrency());
     const int rounds = bench_rounds(7);
-    compare("mixed disc", mixed_disc(), rounds, true);
-    compare("tiny files", tiny_disc(), rounds, false);
+    bench_disc& mixed = mixed_disc();
+    bench_disc& tiny = tiny_disc();
+    print_pass_header();
+    compare("mixed disc", mixed, rounds, true);
+    compare("tiny files", tiny, rounds, false);
+    if (!in_pinned_pass() && mixed.ok && tiny.ok)
+        return run_pinned_pass({"SKY_BENCH_MIXED_DISC=" + mixed.dir, "SKY_BENCH_TINY_DISC=" + tiny.dir}) ? 0 : 1;
     return 0;
 }

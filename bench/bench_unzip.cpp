@@ -2,9 +2,10 @@
 // data) beside the extractors a user would pick for the same files: one bsdtar
 // (libarchive) and one Info-ZIP unzip process over ONE archive holding all of
 // them, and `cp -r` of the extracted tree as the floor. The sides alternate
-// over several rounds (SKY_BENCH_ROUNDS, default 5), each into a fresh empty
-// folder removed after its run; min, median and ratios are printed, then the
-// peak memory of each, from a fresh process.
+// over several rounds (SKY_BENCH_ROUNDS, default 7), each into a fresh file
+// system of its own (fresh_fs); min, median, CPU seconds and ratios are
+// printed, then the peak memory of each, from a fresh process; then all of it
+// again pinned to two cores (SKY_BENCH_PINNED, default "0,1").
 #include "bench_tools.h"
 #include "foundation/hl_types.h"
 #include "support/zip_builder.h"
@@ -84,16 +85,6 @@ double seconds_since(std::chrono::steady_clock::time_point start)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// A new empty folder for one run, ending in '/'.
-std::string fresh_out()
-{
-    static unsigned made;
-    const std::string out = bench_scratch_dir() + "/unzip-run" + std::to_string(++made) + "/";
-    fs::remove_all(out);
-    fs::create_directories(out);
-    return out;
-}
-
 // Files and bytes below folder.
 std::pair<std::uint64_t, std::uint64_t> tree_size(const std::string& folder)
 {
@@ -103,18 +94,23 @@ std::pair<std::uint64_t, std::uint64_t> tree_size(const std::string& folder)
     return {files, bytes};
 }
 
-// One timed run into a fresh folder: sync first, so that no run pays for
-// another's write-back; the output is checked and removed after the clock stops.
-double timed(const archive_set& set, const std::function<bool(const std::string&)>& work)
+// One timed run into a file system of its own, after a sync, so that no run
+// pays for another's write-back or works in the shadow of its deletions; the
+// output is checked after the clock stops. The CPU seconds are those of this
+// process's threads and of the children it waited for while `work` ran.
+side_run timed(const archive_set& set, const std::function<bool(const std::string&)>& work)
 {
-    const std::string out = fresh_out();
+    const fresh_fs space(set.bytes, 2 * set.archives.size() + set.archives.size());
+    const std::string out = space.dir() + "/out/";
+    fs::create_directories(out);
     sync();
+    const double cpu_before = cpu_seconds_used();
     const auto start = std::chrono::steady_clock::now();
     const bool ok = work(out);
     const double secs = seconds_since(start);
+    const double cpu = cpu_seconds_used() - cpu_before;
     const bool whole = ok && tree_size(out) == std::make_pair(std::uint64_t(2 * set.archives.size()), set.bytes);
-    fs::remove_all(out);
-    return whole ? secs : -1;
+    return {whole ? secs : -1, cpu};
 }
 
 bool read_through(const std::string& path)
@@ -139,14 +135,16 @@ int main(int argc, char** argv)
 
     app_path.clear();
     const archive_set& set = the_set();
-    // The tree cp copies, and every archive read once so all sides read from the page cache.
-    const std::string tree = bench_scratch_dir() + "/unzip-tree/";
-    fs::remove_all(tree);
+    // The tree cp copies, on a file system of its own, and every archive read
+    // once so all sides read from the page cache.
+    const fresh_fs tree_space(set.bytes, 3 * set.archives.size());
+    const std::string tree = tree_space.dir() + "/tree/";
     fs::create_directories(tree);
     if (extract_all(set, tree) != 0 || !read_through(set.one)) {
         std::fprintf(stderr, "could not prepare the set\n");
         return 1;
     }
+    print_pass_header();
     const std::vector<contender> sides = {
         {"zip_to_file, 300 archives", [&] { return timed(set, [&](const std::string& o) { return extract_all(set, o) == 0; }); }},
         {"bsdtar -xf, one archive", [&] { return timed(set, [&](const std::string& o) { return child_ok({"bsdtar", "-xf", set.one, "-C", o}); }); }},
@@ -158,17 +156,16 @@ int main(int argc, char** argv)
                   2 * set.archives.size(), static_cast<double>(set.bytes) / 1e6, set.largest / 1024);
     print_comparison(title, alternate(sides, bench_rounds(7)), static_cast<double>(set.bytes) / 1e6, "MB");
 
-    auto peak = [](const std::function<std::vector<std::string>(const std::string&)>& argv) {
-        const std::string out = fresh_out();
-        const long kib = peak_kib_of(argv(out));
-        fs::remove_all(out);
-        return kib;
+    auto peak = [&set](const std::function<std::vector<std::string>(const std::string&)>& argv) {
+        const fresh_fs space(set.bytes, 3 * set.archives.size());
+        const std::string out = space.dir() + "/out/";
+        fs::create_directories(out);
+        return peak_kib_of(argv(out));
     };
     const std::string self = fs::read_symlink("/proc/self/exe"); // run by another program
     const long ours = peak([&](const std::string& o) { return std::vector<std::string>{self, "--extract-into", o}; });
     const long bsdtar = peak([&](const std::string& o) { return std::vector<std::string>{"bsdtar", "-xf", set.one, "-C", o}; });
     const long unzip = peak([&](const std::string& o) { return std::vector<std::string>{"unzip", "-qq", set.one, "-d", o}; });
-    fs::remove_all(tree);
     std::printf("peak memory: zip_to_file %ld KiB, bsdtar %ld KiB, unzip %ld KiB\n", ours, bsdtar, unzip);
-    return 0;
+    return in_pinned_pass() || run_pinned_pass({}) ? 0 : 1;
 }

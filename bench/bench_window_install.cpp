@@ -8,10 +8,13 @@
 //    window with "use all CPU", the headless engine; sides alternated over
 //    SKY_BENCH_ROUNDS rounds (at least 7): min, median and the paired median
 //    of the window's time over the engine's. The window's time runs from the
-//    AGREE press to the product folder's rename, the last act of a run (the
-//    engine's from its decisions to its last step); the file system is polled
-//    every millisecond. Frame intervals while the window installs are seen from a
-//    second X client through XDamage: p50, p95 and the worst.
+//    AGREE press to the frame that shows the completion alert, the end of a
+//    run for its user (the engine's from its decisions to its last step).
+//    Frames are seen from a second X client through XDamage: the intervals
+//    from AGREE to the alert (p50, p95 and the worst), the time from the
+//    product folder's rename (polled every millisecond) to the alert, and the
+//    frame log of the last round. Every run installs into a fresh file system
+//    of its own (fresh_fs), and the discs sit on one too.
 // 2. Start to a usable INSTALL on a fresh destination, for discs of 20,000
 //    and 100,000 files, alternated, beside the engine's own manifest reading.
 // 3. An idle window: CPU of the program (utime + stime) over SKY_IDLE_SECONDS
@@ -38,6 +41,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -67,6 +71,9 @@ double quantile(std::vector<double> v, double q)
 // Damage the program's drawing makes on the screen, read on a connection of
 // its own; the server stamps each report in milliseconds. Reports less than
 // 2 ms apart are one frame (a swap may reach the server in several pieces).
+// Each frame is also noted at the local time it was read, so that a server
+// stamp can be told in local time: the smallest difference seen is the
+// offset (the frames read within a millisecond of their swap).
 class damage_watch {
 public:
     ~damage_watch()
@@ -85,6 +92,7 @@ public:
         XSync(d, False);
         drain();
         stamps.clear();
+        offset = 1e300;
     }
     void stop()
     {
@@ -99,6 +107,7 @@ public:
             XNextEvent(d, &e);
             if (e.type != event_base + XDamageNotify) continue;
             const double t = static_cast<double>(reinterpret_cast<XDamageNotifyEvent&>(e).timestamp) * 1e-3;
+            offset = std::min(offset, local_now() - t);
             if (stamps.empty() || t - stamps.back() > 0.002) stamps.push_back(t);
         }
     }
@@ -108,12 +117,25 @@ public:
         for (std::size_t i = 1; i < stamps.size(); ++i) v.push_back(stamps[i] - stamps[i - 1]);
         return v;
     }
+    // The local time (local_now's seconds) of the last frame seen; -1 when none.
+    double last_frame_local() const { return stamps.empty() ? -1 : stamps.back() + offset; }
+    std::vector<double> frames_local() const
+    {
+        std::vector<double> v;
+        for (double t : stamps) v.push_back(t + offset);
+        return v;
+    }
+    static double local_now()
+    {
+        return std::chrono::duration<double>(clock_type::now().time_since_epoch()).count();
+    }
 
 private:
     Display* d = nullptr;
     int event_base = 0;
     Damage damage = 0;
     std::vector<double> stamps;
+    double offset = 1e300;
 };
 
 // ---- the sides --------------------------------------------------------------------------------------
@@ -151,8 +173,10 @@ double engine_install(const sample_disc& s, const std::string& work, double* sca
 
 struct window_run {
     double first_frame = -1, ready = -1, install = -1;
+    double rename_to_alert = -1;   // s from the product folder's rename to the alert's frame
     long peak_kb = -1;
-    std::vector<double> intervals; // s between frames while installing
+    std::vector<double> intervals; // s between frames from AGREE to the alert's frame
+    std::vector<double> frames;    // s of each of those frames after the AGREE click
 };
 
 long peak_memory_kb(pid_t pid)
@@ -185,24 +209,42 @@ void end_program(e2e_session& x)
     x.wait_end(60);
 }
 
-// Looks for the product folder's rename every millisecond (a run lasts a
-// fraction of a second: a coarser look would add its half-period to every
-// window time), taking the frames' damage meanwhile.
-bool wait_for_rename(e2e_session& x, damage_watch& frames, const std::string& renamed)
+// Looks for the product folder's rename every millisecond, then for the
+// completion alert on the screen, taking the frames' damage meanwhile. The
+// alert's frame is the last frame seen once a grab shows the alert (its next
+// frame comes 160 ms later). The local times of the rename and of that frame,
+// or false when the program ended or nothing came.
+bool wait_for_alert(e2e_session& x, damage_watch& frames, const std::string& renamed, double& rename_at,
+                    double& alert_at)
 {
     const auto give_up = clock_type::now() + std::chrono::seconds(900);
+    rename_at = -1;
     while (clock_type::now() < give_up) {
-        if (fs::exists(renamed)) return true;
+        if (rename_at < 0 && fs::exists(renamed)) rename_at = damage_watch::local_now();
         if (!x.running()) return false;
         frames.drain();
+        if (rename_at >= 0 && x.alert_open()) {
+            frames.drain();
+            alert_at = frames.last_frame_local();
+            return alert_at >= 0;
+        }
         usleep(1000);
     }
     return false;
 }
 
-window_run window_install(e2e_session& x, damage_watch& frames, const sample_disc& s, const std::string& work,
-                          bool max_cpu)
+// A fresh file system for a run's product folder and home: room for the disc's product twice.
+std::unique_ptr<fresh_fs> run_space(const sample_disc& s)
 {
+    std::uint64_t files = 0;
+    for (const auto& e : fs::recursive_directory_iterator(s.fresh_expected)) files += e.is_directory() ? 0 : 1;
+    return std::make_unique<fresh_fs>(2 * tree_bytes(s.fresh_expected), 2 * files + 1000);
+}
+
+window_run window_install(e2e_session& x, damage_watch& frames, const sample_disc& s, bool max_cpu)
+{
+    const std::unique_ptr<fresh_fs> space = run_space(s);
+    const std::string work = space->dir() + "/w";
     window_run r = start_program(x, s, work, max_cpu);
     if (r.ready < 0) return r;
     x.press(at_install);
@@ -212,12 +254,16 @@ window_run window_install(e2e_session& x, damage_watch& frames, const sample_dis
     x.hover(at_agree);
     frames.start();
     x.click();
-    const auto agreed = clock_type::now();
-    if (!wait_for_rename(x, frames, work + "/" + s.set_name)) return r;
-    r.install = since(agreed);
+    const double agreed = damage_watch::local_now();
+    double rename_at = -1, alert_at = -1;
+    const bool alerted = wait_for_alert(x, frames, work + "/" + s.set_name, rename_at, alert_at);
     frames.stop();
+    if (!alerted) return r;
+    r.install = alert_at - agreed;
+    r.rename_to_alert = alert_at - rename_at;
     r.intervals = frames.intervals();
-    if (x.wait_for(60, [&] { return x.alert_open(); })) x.key_return(); // the completion alert
+    for (double t : frames.frames_local()) r.frames.push_back(t - agreed);
+    x.key_return(); // the completion alert
     x.wait_for(60, [&] { return x.exit_offered(); });
     r.peak_kb = peak_memory_kb(x.pid());
     end_program(x);
@@ -309,6 +355,17 @@ void print_intervals(const char* name, const std::vector<double>& v)
                 1e3 * quantile(v, 0.95), 1e3 * *std::max_element(v.begin(), v.end()), v.size());
 }
 
+// The frames of one run from AGREE to the alert, ms after the click; the last is the alert's.
+void print_frame_log(const char* name, const window_run& r)
+{
+    if (r.frames.empty()) return (void)std::printf("  %-30s no frames seen\n", name);
+    std::printf("  %s, last round, ms after AGREE (the last frame is the alert's):\n   ", name);
+    for (std::size_t i = 0; i < r.frames.size(); ++i) std::printf(" %.0f%s", 1e3 * r.frames[i], i % 16 == 15 ? "\n   " : "");
+    const std::size_t n = r.frames.size();
+    std::printf("\n    the alert %.0f ms after the frame before it, %.0f ms after the rename\n",
+                n > 1 ? 1e3 * (r.frames[n - 1] - r.frames[n - 2]) : -1.0, 1e3 * r.rename_to_alert);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -323,14 +380,19 @@ int main(int argc, char** argv)
     const bool part_install = parts.find("install") != std::string::npos;
     const bool part_ready = parts.find("ready") != std::string::npos;
     const bool part_idle = parts.find("idle") != std::string::npos;
-    temp_dir tmp;
-    const sample_disc s = make_sample_disc(tmp / "sample", small_files, large_kb);
-    const sample_disc s20k = part_ready ? make_sample_disc(tmp / "sample20k", 20000, ",") : sample_disc{};
-    const sample_disc s100k = part_ready ? make_sample_disc(tmp / "sample100k", 100000, ",") : sample_disc{};
+    // The discs on a file system of their own, removed whole at the end: no
+    // deletion of their 120,000 files shadows the host's file system.
+    const std::uint64_t disc_files = 4 * (std::uint64_t(small_files) + (part_ready ? 120000 : 0)) + 10000;
+    const fresh_fs disc_space((std::uint64_t(256) << 20) + disc_files * 16384, disc_files);
+    const std::string tmp = disc_space.dir();
+    auto in_tmp = [&tmp](const char* name) { return tmp + "/" + name; };
+    const sample_disc s = make_sample_disc(in_tmp("sample"), small_files, large_kb);
+    const sample_disc s20k = part_ready ? make_sample_disc(in_tmp("sample20k"), 20000, ",") : sample_disc{};
+    const sample_disc s100k = part_ready ? make_sample_disc(in_tmp("sample100k"), 100000, ",") : sample_disc{};
     if (s.root.empty() || (part_ready && (s20k.root.empty() || s100k.root.empty())))
         return std::fprintf(stderr, "the sample discs could not be made\n"), 1;
     const double mb = double(tree_bytes(s.fresh_expected)) / 1e6;
-    xer.open(tmp / "engine_log.txt");
+    xer.open(in_tmp("engine_log.txt"));
     std::string why;
     e2e_session x;
     damage_watch frames;
@@ -340,12 +402,16 @@ int main(int argc, char** argv)
     // 1. installs, the sides' order rotated each round
     std::vector<window_run> off, on;
     std::vector<double> engine;
-    engine_install(s, tmp / "warm"); // the archives into the page cache for every side
+    engine_install(s, in_tmp("warm")); // the archives into the page cache for every side
     for (int round = 0; round < rounds && part_install; ++round)
         for (int k = 0; k < 3; ++k) switch ((round + k) % 3) {
-            case 0: off.push_back(window_install(x, frames, s, tmp / "window_off", false)); break;
-            case 1: on.push_back(window_install(x, frames, s, tmp / "window_on", true)); break;
-            default: engine.push_back(engine_install(s, tmp / "engine")); break;
+            case 0: off.push_back(window_install(x, frames, s, false)); break;
+            case 1: on.push_back(window_install(x, frames, s, true)); break;
+            default: {
+                const std::unique_ptr<fresh_fs> space = run_space(s);
+                engine.push_back(engine_install(s, space->dir() + "/engine"));
+                break;
+            }
             }
     auto installs = [](const std::vector<window_run>& runs) {
         std::vector<double> t;
@@ -363,20 +429,20 @@ int main(int argc, char** argv)
     for (int round = 0; round < rounds && part_ready; ++round) {
         for (int k = 0; k < 2; ++k) {
             const bool big = (round + k) % 2;
-            const window_run r = start_program(x, big ? s100k : s20k, tmp / "ready", false);
+            const window_run r = start_program(x, big ? s100k : s20k, in_tmp("ready"), false);
             (big ? ready100k : ready20k).push_back(r.ready);
             if (r.ready >= 0) end_program(x);
         }
         double scan = -1;
-        engine_install(s20k, tmp / "scan", &scan, false);
+        engine_install(s20k, in_tmp("scan"), &scan, false);
         scan20k.push_back(scan);
-        engine_install(s100k, tmp / "scan", &scan, false);
+        engine_install(s100k, in_tmp("scan"), &scan, false);
         scan100k.push_back(scan);
     }
 
     // 3. an idle window
     const std::vector<idle_figure> idle =
-        part_idle ? idle_window(x, s, tmp / "idle", idle_seconds) : std::vector<idle_figure>{};
+        part_idle ? idle_window(x, s, in_tmp("idle"), idle_seconds) : std::vector<idle_figure>{};
 
     std::printf("sample disc: %d small files, large %s KiB, %.1f MB installed; load average %.1f\n", small_files,
                 large_kb.c_str(), mb, load_average());
@@ -385,9 +451,16 @@ int main(int argc, char** argv)
         print_times("window, default settings", installs(off), engine);
         print_times("window, use all CPU", installs(on), engine);
         print_times("headless engine", engine, engine);
-        std::printf("\nframe intervals while installing, seen through XDamage\n");
+        std::printf("\nframe intervals from AGREE to the completion alert, seen through XDamage\n");
         print_intervals("window, default settings", intervals(off));
         print_intervals("window, use all CPU", intervals(on));
+        std::vector<double> rename_off, rename_on;
+        for (const window_run& r : off) rename_off.push_back(r.rename_to_alert);
+        for (const window_run& r : on) rename_on.push_back(r.rename_to_alert);
+        std::printf("  rename to alert, median: default settings %.0f ms, use all CPU %.0f ms\n",
+                    1e3 * median_of(rename_off), 1e3 * median_of(rename_on));
+        if (!off.empty()) print_frame_log("window, default settings", off.back());
+        if (!on.empty()) print_frame_log("window, use all CPU", on.back());
     }
     if (part_install || part_ready) {
         std::printf("\nstart to a usable INSTALL, fresh destination   min s  median s  paired median / engine scan\n");
