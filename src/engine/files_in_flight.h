@@ -2,6 +2,11 @@
 // next, extracted and checked on worker threads ahead of their turn. The main
 // thread hands files out in install order and collects each one in its turn;
 // only the collector puts a file in place, so files change in install order.
+// Threads wake no more often than the work needs: a worker ends a job and
+// takes the next one without sleeping, a sleeping worker is woken for a large
+// file or for a few small ones together, the collector is woken only for the
+// file it waits on, and a small file that no worker has begun yet is
+// extracted by the collector itself instead of being waited for.
 #pragma once
 
 #include "files/job_workers.h"
@@ -24,24 +29,36 @@ public:
     files_in_flight& operator=(const files_in_flight&) = delete;
 
     // The archive zip_file of the listed file (both paths whole: nothing is put
-    // in front), for the install step `history`.
-    void hand_out(int history, std::string zip_file, zip_listed_file listed);
+    // in front), for the install step `history`, of `bytes` as the manifest
+    // lists it: a sleeping worker is woken once a large file or enough small
+    // ones wait.
+    void hand_out(int history, std::string zip_file, zip_listed_file listed, std::uint64_t bytes);
     bool holds(int history) const;
     std::size_t held() const; // handed out and not yet collected
     unsigned workers() const { return workers_.wanted(); }
 
-    // The held file of `history` once it is ready: true with `ready` set. Waits
-    // at most `wait` seconds for it (negative: as long as it takes).
+    // The held file of `history` once it is ready: true with `ready` set. A
+    // small file still waiting for a worker is extracted here and then; else
+    // waits at most `wait` seconds for it (negative: as long as it takes).
     bool collect(int history, double wait, zip_ready_file& ready);
 
     // Forgets everything handed out, without waiting: files not started are
     // never extracted, and those being extracted are dropped when they end.
     void drop_all();
 
+    // Bytes a file is counted as on top of its own, for the work of a file
+    // of any size (opening its archive, making and naming the file).
+    static constexpr std::uint64_t file_cost = 32 * 1024;
+    // Weight of waiting files for which one sleeping worker is woken.
+    static constexpr std::uint64_t wake_weight = 1 << 20;
+    // The largest file the collector extracts itself rather than waiting for a worker.
+    static constexpr std::uint64_t collector_takes = 256 * 1024;
+
 private:
     struct job {
         int history;
         std::uint64_t generation;
+        std::uint64_t weight; // listed bytes + file_cost
         std::string zip_file;
         zip_listed_file listed;
     };
@@ -51,9 +68,12 @@ private:
     };
 
     void run(job& j, std::unique_lock<std::mutex>& held);
+    bool take_queued(int history, std::unique_lock<std::mutex>& held);
 
-    std::condition_variable results_ready_;
+    std::condition_variable results_ready_; // the collector's alone
     std::map<int, result> results_;   // by history
     std::uint64_t generation_ = 0;    // raised by drop_all
+    int waiting_for_ = -1;            // the history the collector waits on; -1: none
+    std::uint64_t unwoken_weight_ = 0; // queued since a worker was last woken
     job_workers<job> workers_;        // last: its workers end before the results they fill
 };

@@ -173,14 +173,18 @@ files_in_flight& the_flight()
     return *flight;
 }
 
-std::size_t flight_depth() { return 2 * std::size_t(flight->workers()); }
+// Files extracted ahead of their turn: enough that every worker finds the next
+// one waiting, and small files come in numbers. Each holds two descriptors.
+std::size_t flight_depth() { return 4 * std::size_t(std::max(1u, flight->workers())); }
 
 void hand_out(int history)
 {
     const file_version_struct& v = ENG_current_version(history);
     zip_listed_file listed = ENG_listed_file(v);
     listed.root = app_path + listed.root;
-    flight->hand_out(history, app_path + paths_of(history).source, std::move(listed));
+    const double bytes = v.disk_kb > 0 ? static_cast<double>(v.disk_kb) * 1024 : 0;
+    flight->hand_out(history, app_path + paths_of(history).source, std::move(listed),
+                     bytes < 1e18 ? static_cast<std::uint64_t>(bytes) : UINT64_MAX);
 }
 
 bool installed_from_disc(int history)
@@ -191,11 +195,13 @@ bool installed_from_disc(int history)
 
 // Keeps the workers busy: hands out the files to install after `from`, as
 // many as they can work on; files that are kept or deleted are passed over.
-// The step has made the pool (the_flight) already: its fork check costs a
-// system call, once a step is enough.
+// Once half of them are taken it tops them up together, so that a worker
+// woken for them finds several. The step has made the pool (the_flight)
+// already: its fork check costs a system call, once a step is enough.
 void hand_out_ahead(int from)
 {
     handed_upto = std::max(handed_upto, from);
+    if (flight->held() > flight_depth() / 2) return;
     while (handed_upto < history_count() && flight->held() < flight_depth()) {
         const int h = handed_upto++;
         if (installed_from_disc(h)) hand_out(h);

@@ -57,15 +57,33 @@ public:
     void push(Job j)
     {
         queue.push_back(std::move(j));
-        jobs_ready_.notify_one();
+        if (sleeping_ > 0) jobs_ready_.notify_one();
     }
+    // With lock held: the job goes to the back of the queue and no worker is
+    // woken for it; a worker takes it when it ends its job, or after wake_one.
+    void push_quietly(Job j) { queue.push_back(std::move(j)); }
+    // With lock held: wakes one sleeping worker, if any; false when none slept.
+    bool wake_one()
+    {
+        if (sleeping_ == 0) return false;
+        jobs_ready_.notify_one();
+        return true;
+    }
+    // With lock held: the workers started and not waiting for a job.
+    unsigned awake() const { return static_cast<unsigned>(threads_.size()) - sleeping_; }
 
 private:
     void work()
     {
         std::unique_lock<std::mutex> held(lock);
         for (;;) {
-            jobs_ready_.wait(held, [this] { return stop_ || !queue.empty(); });
+            // A worker goes on with the next job without sleeping; it sleeps only
+            // when the queue is empty, and then counts as sleeping until it wakes.
+            while (!stop_ && queue.empty()) {
+                ++sleeping_;
+                jobs_ready_.wait(held);
+                --sleeping_;
+            }
             if (queue.empty()) return; // stopping, nothing left
             Job j = std::move(queue.front());
             queue.pop_front();
@@ -77,6 +95,7 @@ private:
     runner run_;
     bool started_ = false;
     bool stop_ = false;
+    unsigned sleeping_ = 0; // under lock: workers waiting for a job
     std::condition_variable jobs_ready_;
     std::vector<std::thread> threads_;
 };

@@ -1,7 +1,7 @@
 // md5.cpp - the MD5 core and the signature of a file.
 //   1. round steps and the block compression
 //   2. context functions
-//   3. the streaming digest, with its helper thread
+//   3. the streaming digest
 //   4. calc_file_md5: the file opened by the path rules, read in chunks
 #include "files/md5.h"
 
@@ -12,14 +12,9 @@
 #include <climits>
 
 #include <cerrno>
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <mutex>
-#include <system_error>
-#include <thread>
-#include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -216,106 +211,13 @@ std::string digest_hex(const unsigned char* digest)
     return text;
 }
 
-// A ring of small blocks: the helper starts on the first one soon after the
-// feeder does, and a feeder that runs ahead on easy data (a stored stretch)
-// goes on filling while the helper catches up, instead of waiting at every
-// block as with two large ones.
-constexpr std::size_t pipe_block = 64 * 1024; // bytes handed to the helper at a time
-constexpr int pipe_blocks = 16;               // 1 MiB in flight at most
-
 } // namespace
 
-// The feeder fills block `filling`; the `queued` blocks before it wait for the
-// helper, in order. The context is the helper's alone until it has been joined.
-struct MD5Stream::helper {
-    std::mutex lock;
-    std::condition_variable changed;
-    std::vector<unsigned char> block[pipe_blocks];
-    std::size_t used[pipe_blocks] = {};
-    int filling = 0;    // the block the feeder fills
-    int queued = 0;     // blocks handed over and not yet digested, the oldest first
-    bool stop = false;  // no more blocks come
-    std::thread thread;
-
-    void run(MD5Context* ctx)
-    {
-        std::unique_lock<std::mutex> held(lock);
-        for (;;) {
-            changed.wait(held, [this] { return queued > 0 || stop; });
-            if (queued == 0) return;
-            const int b = (filling - queued + pipe_blocks) % pipe_blocks;
-            held.unlock();
-            md5_feed(ctx, block[b].data(), used[b]);
-            held.lock();
-            --queued;
-            changed.notify_all();
-        }
-    }
-
-    // Hands the filled block over, waiting only while every block is queued.
-    void hand_over()
-    {
-        std::unique_lock<std::mutex> held(lock);
-        changed.wait(held, [this] { return queued < pipe_blocks - 1; });
-        ++queued;
-        filling = (filling + 1) % pipe_blocks;
-        used[filling] = 0;
-        changed.notify_all();
-    }
-
-    void finish()
-    {
-        if (used[filling] > 0) hand_over();
-        {
-            std::lock_guard<std::mutex> held(lock);
-            stop = true;
-        }
-        changed.notify_all();
-        thread.join();
-    }
-};
-
-MD5Stream::MD5Stream(bool overlap)
-{
-    MD5Init(&ctx_);
-    if (!overlap) return;
-    try {
-        auto h = std::make_unique<helper>();
-        for (std::vector<unsigned char>& b : h->block) b.resize(pipe_block);
-        h->thread = std::thread(&helper::run, h.get(), &ctx_);
-        helper_ = std::move(h);
-    } catch (const std::exception&) { // no memory or no thread: digest in place
-        helper_.reset();
-    }
-}
-
-MD5Stream::~MD5Stream()
-{
-    if (helper_ && helper_->thread.joinable()) helper_->finish();
-}
-
-void MD5Stream::feed(const unsigned char* data, std::size_t size)
-{
-    if (!helper_) {
-        md5_feed(&ctx_, data, size);
-        return;
-    }
-    helper& h = *helper_;
-    while (size > 0) {
-        std::size_t& used = h.used[h.filling];
-        const std::size_t take = size < pipe_block - used ? size : pipe_block - used;
-        std::memcpy(h.block[h.filling].data() + used, data, take);
-        used += take;
-        data += take;
-        size -= take;
-        if (used == pipe_block) h.hand_over();
-    }
-}
+void MD5Stream::feed(const unsigned char* data, std::size_t size) { md5_feed(&ctx_, data, size); }
 
 std::string MD5Stream::hex()
 {
     if (!finished_) {
-        if (helper_) helper_->finish();
         MD5Final(&ctx_);
         finished_ = true;
     }

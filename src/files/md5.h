@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
 #include <string>
 
 struct stat;
@@ -23,25 +22,19 @@ void MD5UpdateWide(MD5Context* context, const unsigned char* input, unsigned int
 void MD5Final(MD5Context* context);                                                 // pads; fills digest
 
 // ---- streaming digest (one feeding thread at a time) ------------------------------
-// The signature of bytes that arrive in pieces, computed while they arrive (no
-// second read). With `overlap` set, the pieces are copied and digested on a
-// helper thread that the stream owns, beside the feeder's own work (inflating,
-// writing), instead of after it; without it, or when no thread can be started,
-// they are digested in place. The caller's buffer is free again when feed returns.
+// The signature of bytes that arrive in pieces, digested in place as each piece
+// is fed, on the feeder's own thread (no second read, no copy, no thread: an
+// extraction digests on the thread that inflates and writes the file). The
+// caller's buffer is free again when feed returns.
 class MD5Stream {
 public:
-    explicit MD5Stream(bool overlap);
-    ~MD5Stream(); // stops and joins the helper, finished or not
-    MD5Stream(const MD5Stream&) = delete;
-    MD5Stream& operator=(const MD5Stream&) = delete;
+    MD5Stream() { MD5Init(&ctx_); }
 
-    void feed(const unsigned char* data, std::size_t size);
+    void feed(const unsigned char* data, std::size_t size); // any size, also past 4 GiB in total
     std::string hex(); // finishes the digest: 32 lower-case hex digits; feed no more after it
 
 private:
-    struct helper;
     MD5Context ctx_;
-    std::unique_ptr<helper> helper_;
     bool finished_ = false;
 };
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <thread>
 
+#include <sched.h>
 #include <sys/stat.h>
 
 md5_pool::md5_pool(unsigned workers)
@@ -19,7 +20,13 @@ md5_pool::~md5_pool() = default; // the workers end first: jobs not started are 
 
 unsigned md5_pool::default_workers()
 {
-    const unsigned cores = std::thread::hardware_concurrency();
+    // The processors this process may run on: under taskset or a container's
+    // limit that is fewer than the machine has, and more workers would only
+    // take turns on them.
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    const int usable = sched_getaffinity(0, sizeof allowed, &allowed) == 0 ? CPU_COUNT(&allowed) : 0;
+    const unsigned cores = usable > 0 ? static_cast<unsigned>(usable) : std::thread::hardware_concurrency();
     return std::max(1u, std::min(8u, cores));
 }
 

@@ -32,7 +32,8 @@ public:
     bool take(std::string& hex, bool* not_regular);
     std::size_t in_hand() const { return results_.size(); }
 
-    // The workers an examination uses: the processor count, at most 8.
+    // The workers an examination (and an install) uses: the processors this
+    // process may run on (its affinity), at most 8.
     static unsigned default_workers();
 
 private:

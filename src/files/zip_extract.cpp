@@ -200,10 +200,6 @@ int file_sink(void* target, const char* data, std::size_t size)
     return write_all(t.fd, data, size);
 }
 
-// From this declared size on, an entry's digest runs on a helper thread beside
-// the inflating and writing; below it, the thread would cost more than it saves.
-constexpr ZPOS64_T md5_overlap_from = 256 * 1024;
-
 struct link_text {
     char* text;     // link_target_max bytes
     unsigned length;
@@ -263,7 +259,7 @@ int fill_temp_file(zip_archive& za, int fd, const zip_entry& entry, char* work, 
                    const std::string& out_path)
 {
     const bool signed_file = rules.listed && !rules.listed->signature.empty();
-    MD5Stream md5(signed_file && entry.info.uncompressed_size >= md5_overlap_from);
+    MD5Stream md5; // digested here, piece by piece, as the pieces are written
     file_target target{fd, signed_file ? &md5 : nullptr};
     if (int err = zip_read_entry(za, entry, work, file_sink, &target)) return err;
     if (signed_file && !signature_matches(rules, md5, out_path)) return err_zip_signature;

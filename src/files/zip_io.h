@@ -1,8 +1,8 @@
 // zip_io.h - zip archives (PKZIP) over minizip: extracting an archive into a
 // folder, or the archive of one listed file into the product folder, and
-// packing one file into a new archive. Main thread only (an extraction may run
-// a helper thread of its own for the MD5), except zip_ready_listed. Each call
-// but that one puts app_path in front of every path it receives.
+// packing one file into a new archive. Main thread only, except
+// zip_ready_listed. Each call but that one puts app_path in front of every
+// path it receives. No call starts a thread.
 #pragma once
 
 #include <string>

@@ -21,6 +21,12 @@ void frame_pace_class::probe(int (*still_right)()) { drawing.probe = still_right
 
 void frame_pace_class::redraw() { stale = 1; }
 
+void frame_pace_class::switched()
+{
+    stale = 1;
+    unshown = 1;
+}
+
 void frame_pace_class::busy() { drawing.busy = 1; }
 
 int frame_pace_class::due(double t)
@@ -50,11 +56,14 @@ void frame_pace_class::pass_shown()
     shown = drawing;
     drawing = pass_asks{};
     probed_at = last_swap;
+    unshown = 0;
 }
 
 int frame_pace_class::resting() const { return shown.hold && !stale; }
 
 int frame_pace_class::keeps_busy() const { return shown.busy; }
+
+int frame_pace_class::window_unshown() const { return unshown; }
 
 double frame_pace_class::next_swap_at() const { return last_swap < 0 ? 0 : last_swap + refresh; }
 

@@ -12,6 +12,7 @@ public:
     void wake_in(double seconds);         // ...except that it changes by itself this much later
     void probe(int (*still_right)());     // asked about once a second while held; 0 wakes it
     void redraw();                        // the picture on screen is out of date
+    void switched();                      // another window is current: redraw; its first picture is not shown yet
     void busy();                          // this pass has work of its own: the next must not wait
 
     // ---- the frame loop's side
@@ -21,6 +22,7 @@ public:
     void pass_shown();                    // the frame loop showed its pass: the pass's declarations now hold
     int resting() const;                  // the picture on screen holds still
     int keeps_busy() const;               // the picture on screen asked for no wait
+    int window_unshown() const;           // the current window has shown no picture yet
     double next_swap_at() const;          // the earliest time the next swap may show, by the refresh
     double wake_at() const;               // when a resting picture wants drawing again; 1e300 when never
 
@@ -41,6 +43,7 @@ private:
     pass_asks drawing;  // collected from the pass being drawn
     pass_asks shown;    // of the picture on screen
     int stale = 1;      // the picture on screen is out of date
+    int unshown = 0;    // a window was switched to and its first picture is not shown yet
     double probed_at = 0;
 };
 

@@ -184,13 +184,15 @@ int free_space_unchanged()
                                        INS_space_is_there(ins_screen.tot_disk_room, ins_screen.tot_availabl);
 }
 
-// A running installation keeps the frame busy; the disc road keeps its
-// frames for the clock's ticks; anything else holds still until input.
+// A running installation keeps the frame busy, and so does its end until the
+// completion alert is up; the disc road keeps its frames for the clock's
+// ticks; anything else holds still until input.
 void pace_frames()
 {
     if (stg.run_phase == run_installing) return fpace.busy();
     if (stg.server_count < 0 || stg.dir_phase == dir_fetch || stg.dir_phase == dir_scan) return;
-    if (ins_screen.run_complete && !ins_screen.informed) return;
+    // The completion alert comes with the next frame, which must not wait.
+    if (ins_screen.run_complete && !ins_screen.informed) return fpace.busy();
     fpace.hold_still();
     if (stg.run_phase == run_idle && !stg.net_retry) fpace.probe(free_space_unchanged);
 }

@@ -110,6 +110,9 @@ long MACIBM_paced_wait_usec(int use_max_cpu, double now)
 {
     const long wait = MACIBM_frame_wait_usec(use_max_cpu);
     if (fpace.keeps_busy()) return 0;
+    // A dialog draws its pass before the frame: its first picture is ready
+    // and goes on screen now, not after the wait (the alert's is 160 ms).
+    if (mnw.modal && fpace.window_unshown()) return 0;
     if (!fpace.resting()) return wait;
     // A still picture waits for input like any frame, even in full-speed
     // mode (nothing would be drawn), but wakes on time for its next change.

@@ -27,8 +27,8 @@ int MACIBM_pass_due();
 // while the alert window is open, else 16000, or 0 in full-speed mode.
 long MACIBM_frame_wait_usec(int use_max_cpu);
 // The wait of the coming frame as the pace has it: none after a picture that
-// keeps busy, at most until its wake (and never 0) while it holds still, else
-// the wait above.
+// keeps busy or before a dialog's first picture, at most until its wake (and
+// never 0) while it holds still, else the wait above.
 long MACIBM_paced_wait_usec(int use_max_cpu, double now);
 
 // The next frame counts as the first of the run again, with nothing on

@@ -133,7 +133,9 @@ void MACIBM_startwind(int id, int)
     // now never runs, and its caller takes the loop's cancel answer.
     if (id != win_main && MACIBM_closing()) return;
     plot_init_lights = 1;
-    fpace.redraw(); // whatever held still before belongs to another window
+    // Whatever held still before belongs to another window; a dialog's first
+    // picture is shown without waiting for input (the frame loop asks).
+    fpace.switched();
     mouse_help_per_wind(id); // a pending tool-tip goes, the X cursor suits the new window
     OGL_viewport(2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1.0f, 0);
     mnw.wind_dx = static_cast<float>(mnw.x_res_now);

@@ -9,9 +9,11 @@
 #include "engine/product_lock.h"
 #include "engine/stg.h"
 #include "engine/streams.h"
+#include "files/md5_pool.h"
 #include "engine_fixture.h"
 #include "foundation/hl_types.h"
 #include "support/disc_fixture.h"
+#include "support/thread_starts.h"
 #include "support/zip_builder.h"
 
 #include <filesystem>
@@ -77,6 +79,15 @@ protected:
         }
         ADD_FAILURE() << "the run never ended";
         return -1;
+    }
+    // History h's archive handed to `flight` as the install step hands it out.
+    void hand_out_to(files_in_flight& flight, int h)
+    {
+        const file_version_struct& v = ENG_current_version(h);
+        zip_listed_file listed = ENG_listed_file(v);
+        listed.root = app_path + listed.root;
+        flight.hand_out(h, app_path + disc + set + "/" + v.path + ".zip", listed,
+                        static_cast<std::uint64_t>(v.disk_kb) * 1024);
     }
     void expect_no_leftovers()
     {
@@ -161,18 +172,55 @@ TEST_F(FilesInFlight, ACancelledRunLeavesNothingAndTheNextRunInstallsEverything)
     expect_no_leftovers();
 }
 
+// The workers start once, with the first file handed out, and serve every
+// later run; no file starts a thread of its own, its digest included, however
+// large it is.
+TEST_F(FilesInFlight, ThreadsStartWithThePoolNeverPerFile)
+{
+    ASSERT_TRUE(prepare_install());
+    next.file_wait = -1;
+    const long before_first = TEST_threads_started();
+    EXPECT_EQ(step_without_waiting([] { return false; }), 1);
+    const long first_run = TEST_threads_started() - before_first;
+    EXPECT_LE(first_run, long(md5_pool::default_workers())) << "more threads than workers";
+    ENG_unlock_product_folder();
+    const std::string other = tmp / "Other/";
+    fs::create_directories(other);
+    dest_dir_path = other;
+    ASSERT_TRUE(prepare_install());
+    const long before_second = TEST_threads_started();
+    int r = 0;
+    for (int step = 0; step < 1000 && r == 0; ++step) r = grab_files();
+    EXPECT_EQ(r, 1);
+    EXPECT_EQ(TEST_threads_started(), before_second) << "the second run started threads";
+    for (int i = 0; i < file_count; ++i) EXPECT_EQ(read_file(other + name_of(i)), new_bytes(i)) << name_of(i);
+}
+
+// A small file that no worker has begun is extracted by the collector when
+// its turn comes, instead of waiting for a worker busy with larger ones.
+TEST_F(FilesInFlight, TheCollectorTakesASmallFileNoWorkerHasBegun)
+{
+    ASSERT_TRUE(prepare_install());
+    files_in_flight flight(1);
+    // f100 (8 MiB) and f105 (405 kB) keep the one worker busy, in that order, while f101 (11 bytes) waits.
+    for (int h : {0, 5, 1}) hand_out_to(flight, h);
+    zip_ready_file ready;
+    ASSERT_TRUE(flight.collect(1, 0, ready)) << "the small file was waited for";
+    EXPECT_EQ(zip_put_in_place(ready), 0);
+    for (int h : {0, 5}) {
+        zip_ready_file big;
+        ASSERT_TRUE(flight.collect(h, -1, big));
+        EXPECT_EQ(zip_put_in_place(big), 0);
+    }
+    for (int i : {0, 1, 5}) EXPECT_EQ(read_file(product + name_of(i)), new_bytes(i)) << name_of(i);
+}
+
 // Without a worker thread the collector extracts the files itself, in order.
 TEST_F(FilesInFlight, WithoutWorkersTheCollectorExtractsInOrder)
 {
     ASSERT_TRUE(prepare_install());
     files_in_flight flight(0);
-    const std::string root = app_path + dest_dir_path;
-    for (int h = 0; h < 3; ++h) {
-        const file_version_struct& v = ENG_current_version(h);
-        zip_listed_file listed = ENG_listed_file(v);
-        listed.root = app_path + listed.root;
-        flight.hand_out(h, app_path + disc + set + "/" + v.path + ".zip", listed);
-    }
+    for (int h = 0; h < 3; ++h) hand_out_to(flight, h);
     EXPECT_EQ(flight.held(), 3u);
     for (int h = 0; h < 3; ++h) {
         zip_ready_file ready;

@@ -9,6 +9,7 @@
 #include "files/md5.h"
 #include "support/disc_fixture.h"
 #include "support/testkit.h"
+#include "support/thread_starts.h"
 #include "support/zip_builder.h"
 #include "zip_site.h"
 
@@ -126,7 +127,7 @@ struct listed_site : zip_site {
 TEST(ZipListedToFile, WritesOnlyTheListedFileWithinItsSizeAndSignature)
 {
     const std::string big = pattern_bytes(100000), k2 = pattern_bytes(2048), k3 = pattern_bytes(3000);
-    const std::string large = pattern_bytes(3 << 20); // digested on the helper thread
+    const std::string large = pattern_bytes(3 << 20);
     const std::string sig_new = md5_of("new");
     const struct {
         const char* what;
@@ -191,6 +192,35 @@ TEST(ZipListedToFile, WritesOnlyTheListedFileWithinItsSizeAndSignature)
                 EXPECT_EQ(log.text().find("UNZIP"), std::string::npos) << log.text();
             }
         }
+}
+
+// The signature is checked on the bytes as they were inflated and written,
+// on the extracting thread: right for files of every size class, stored and
+// deflated, around the 256 KiB pieces the inflater hands on (one byte more or
+// less, the last byte changed), and no extraction starts a thread of its own.
+TEST(ZipListedToFile, ChecksTheSignatureOfEverySizeOnTheExtractingThread)
+{
+    const std::size_t piece = 256 * 1024;
+    const long threads_before = TEST_threads_started();
+    for (const std::size_t size : {std::size_t(0), std::size_t(1), std::size_t(55), std::size_t(64), piece - 1, piece,
+                                   piece + 1, 3 * piece + 17, std::size_t(5) << 20})
+        for (const bool stored : {false, true})
+            for (const bool tampered : {false, true}) {
+                SCOPED_TRACE(std::to_string(size) + (stored ? " stored" : " deflated") +
+                             (tampered ? ", last byte changed" : ""));
+                const std::string bytes = pattern_bytes(size);
+                std::string sent = bytes;
+                if (tampered && !sent.empty()) sent.back() = char(sent.back() ^ 1);
+                if (tampered && sent.empty()) sent = "x";
+                listed_site site;
+                xer_capture log;
+                zip_entry_spec e{"a.txt", sent, reg_file | 0644};
+                e.stored = stored;
+                EXPECT_EQ(site.extract_listed({e}, 0, md5_of(bytes)), tampered ? err_zip_signature : 0);
+                EXPECT_EQ(read_file(site.out("Resources/a.txt")), tampered ? std::string("old") : bytes);
+                site.expect_no_temporaries();
+            }
+    EXPECT_EQ(TEST_threads_started(), threads_before) << "an extraction started a thread";
 }
 
 // A ready file that is dropped, as when the user cancels with files in

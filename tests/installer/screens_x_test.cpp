@@ -550,6 +550,23 @@ TEST_F(XRest, InstallingKeepsFramesComingWithoutWaiting)
     EXPECT_EQ(MACIBM_paced_wait_usec(0, fpace.now()), 0) << "the install slice is not kept waiting for input";
 }
 
+// The frame whose slice ends the run asks for no wait, so that the
+// completion alert comes with the very next frame; it is raised there once.
+TEST_F(XRest, TheCompletionAlertFollowsTheLastProgressFrameUnwaited)
+{
+    screen_fakes fakes(script);
+    mnw.cur_wind = win_main;
+    screen_ready();
+    stg.run_phase = run_installing;
+    script.grab_answers = {1}; // the first step ends the run
+    MACIBM_event_proc();
+    ASSERT_EQ(stg.run_phase, run_done);
+    EXPECT_EQ(MACIBM_paced_wait_usec(0, fpace.now()), 0) << "the alert's frame waits for input first";
+    MACIBM_event_proc();
+    MACIBM_event_proc();
+    EXPECT_EQ(std::count(script.log.begin(), script.log.end(), "completion_alert"), 1);
+}
+
 TEST_F(XRest, LicenceWindowRests)
 {
     dialog_rests([] { handle_EULA(); }, [this] { press_at(429, 21)(); }, "window_licence_rested");

@@ -117,5 +117,31 @@ TEST_F(ShellTest, TheWaitOfAStillABusyAndAnOrdinaryFrame)
     }
 }
 
+// A dialog drew its first picture before its first frame: that frame shows
+// it without waiting for input; the alert's long wait, and the others' short
+// one, come only after it. The main screen draws after its wait, as always.
+TEST_F(ShellTest, ADialogsFirstPictureIsShownUnwaited)
+{
+    struct row {
+        const char* what;
+        int window;
+        std::vector<long> waits; // of its first two frames; a frame that does not wait is not listed
+    } rows[] = {
+        {"the alert", win_alert, {160000}},
+        {"a dialog", win_eula, {16000}},
+        {"the main screen", win_main, {16000, 16000}},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.what);
+        MACIBM_startwind(win_main, 0);
+        frames();
+        MACIBM_startwind(r.window, 0);
+        src.waits.clear();
+        frames(2);
+        EXPECT_EQ(src.waits, r.waits);
+    }
+    MACIBM_startwind(win_main, 0);
+}
+
 } // namespace
 } // namespace shellfx

@@ -11,7 +11,7 @@
 
 std::string md5_of(const std::string& bytes)
 {
-    MD5Stream digest(false);
+    MD5Stream digest;
     digest.feed(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
     return digest.hex();
 }
