@@ -297,12 +297,30 @@ side_run timed(const bench_disc& d, const std::function<bool(const run_dirs&)>& 
     fs::create_directories(dirs.out);
     fs::create_directories(dirs.temp);
     sync();
-    const double cpu_before = cpu_seconds_used();
+    const double cpu_before = cpu_seconds_used(), switches_before = context_switches();
     const auto start = std::chrono::steady_clock::now();
     const bool ok = work(dirs);
     const double secs = seconds_since(start);
-    const double cpu = cpu_seconds_used() - cpu_before;
-    return {ok && holds_the_disc(d, dirs.out) ? secs : -1, cpu};
+    const double cpu = cpu_seconds_used() - cpu_before, switches = context_switches() - switches_before;
+    return {ok && holds_the_disc(d, dirs.out) ? secs : -1, cpu, switches};
+}
+
+// SKY_BENCH_SIDES: the sides whose names contain one of its comma-separated
+// words ("engine,bsdtar"); all when unset. For profiling one side alone.
+std::vector<contender> chosen_sides(const std::vector<contender>& sides)
+{
+    const char* wanted = std::getenv("SKY_BENCH_SIDES");
+    if (!wanted || !*wanted) return sides;
+    std::vector<contender> chosen;
+    for (const contender& c : sides) {
+        const std::string list = std::string(",") + wanted + ",";
+        for (std::size_t at = 1, comma; (comma = list.find(',', at)) != std::string::npos; at = comma + 1)
+            if (comma > at && c.name.find(list.substr(at, comma - at)) != std::string::npos) {
+                chosen.push_back(c);
+                break;
+            }
+    }
+    return chosen.empty() ? sides : chosen;
 }
 
 void compare(const char* title, const bench_disc& d, int rounds, bool by_bytes)
@@ -322,7 +340,7 @@ void compare(const char* title, const bench_disc& d, int rounds, bool by_bytes)
         {"unzip -qq, one archive", [&] { return timed(d, [&](const run_dirs& r) { return child_ok({"unzip", "-qq", d.one, "-d", r.out}); }); }},
         {"cp -r of the tree (floor)", [&] { return timed(d, [&](const run_dirs& r) { return child_ok({"cp", "-r", d.tree + ".", r.out}); }); }},
     };
-    const std::vector<contender_times> times = alternate(sides, rounds);
+    const std::vector<contender_times> times = alternate(chosen_sides(sides), rounds);
     char line[256];
     std::snprintf(line, sizeof line, "%s: %zu files, %.1f MB installed from %.1f MB of archives (one archive: %.1f MB)",
                   title, d.rels.size(), static_cast<double>(d.bytes) / 1e6, static_cast<double>(d.archive_bytes) / 1e6,

@@ -163,6 +163,7 @@ std::vector<contender_times> alternate(const std::vector<contender>& sides, int 
             } else {
                 times[i].seconds.push_back(s.seconds);
                 if (s.cpu >= 0) times[i].cpu.push_back(s.cpu);
+                if (s.switches >= 0) times[i].switches.push_back(s.switches);
             }
         }
     }
@@ -175,7 +176,7 @@ void print_comparison(const std::string& title, const std::vector<contender_time
     std::size_t rounds = 0;
     for (const contender_times& t : times) rounds = std::max(rounds, t.seconds.size());
     std::printf("\n%s (%zu alternated rounds, load average %.1f)\n", title.c_str(), rounds, load_average());
-    std::printf("  %-30s %8s %8s %8s %13s  %19s %9s\n", "", "min s", "median s", "cpu s", "rate",
+    std::printf("  %-30s %8s %8s %8s %8s %13s  %19s %9s\n", "", "min s", "median s", "cpu s", "sleeps", "rate",
                 "first's speed x", "cpu x");
     const contender_times& first = times.front();
     for (const contender_times& t : times) {
@@ -183,10 +184,11 @@ void print_comparison(const std::string& title, const std::vector<contender_time
             std::printf("  %-30s failed\n", t.name.c_str());
             continue;
         }
-        char rate[32], cpu[16] = "-";
+        char rate[32], cpu[16] = "-", switches[16] = "-";
         std::snprintf(rate, sizeof rate, "%.0f %s/s", work / t.median(), unit);
         if (t.cpu_median() >= 0) std::snprintf(cpu, sizeof cpu, "%.3f", t.cpu_median());
-        std::printf("  %-30s %8.3f %8.3f %8s %13s", t.name.c_str(), t.min(), t.median(), cpu, rate);
+        if (!t.switches.empty()) std::snprintf(switches, sizeof switches, "%.0f", median_of(t.switches));
+        std::printf("  %-30s %8.3f %8.3f %8s %8s %13s", t.name.c_str(), t.min(), t.median(), cpu, switches, rate);
         if (&t != &first && !first.failed && !first.seconds.empty()) {
             std::printf("  %5.2f / %5.2f / %5.2f", t.min() / first.min(), t.median() / first.median(),
                         paired_median(t, first));
@@ -195,9 +197,10 @@ void print_comparison(const std::string& title, const std::vector<contender_time
         }
         std::printf("\n");
     }
-    std::printf("  (cpu s: user + system of the side's threads or processes, median; first's speed x: min/min,\n"
-                "   median/median and the median of each round's own ratio; cpu x: the median of each round's\n"
-                "   first's cpu over this side's, above 1 when the first costs more)\n");
+    std::printf("  (cpu s: user + system of the side's threads or processes, median; sleeps: the times they\n"
+                "   waited (voluntary context switches), median; first's speed x: min/min, median/median and the\n"
+                "   median of each round's own ratio; cpu x: the median of each round's first's cpu over this\n"
+                "   side's, above 1 when the first costs more)\n");
 }
 
 int bench_rounds(int fallback)
@@ -226,6 +229,14 @@ double cpu_seconds_used()
     getrusage(RUSAGE_CHILDREN, &children);
     return seconds_of(self.ru_utime) + seconds_of(self.ru_stime) + seconds_of(children.ru_utime) +
            seconds_of(children.ru_stime);
+}
+
+double context_switches()
+{
+    rusage self{}, children{};
+    getrusage(RUSAGE_SELF, &self);
+    getrusage(RUSAGE_CHILDREN, &children);
+    return static_cast<double>(self.ru_nvcsw + children.ru_nvcsw);
 }
 
 unsigned usable_cores()

@@ -37,7 +37,8 @@ double best_of(const std::string& name);
 struct side_run {
     double seconds;
     double cpu = -1;
-    side_run(double s, double c = -1) : seconds(s), cpu(c) {} // from a bare wall time too
+    double switches = -1; // voluntary context switches of those threads or processes over the span; -1 not measured
+    side_run(double s, double c = -1, double sw = -1) : seconds(s), cpu(c), switches(sw) {} // from a bare wall time too
 };
 
 // One contender: `run` does the whole piece of work once and returns what it
@@ -52,6 +53,7 @@ struct contender_times {
     std::string name;
     std::vector<double> seconds; // one per round, in order
     std::vector<double> cpu;     // one per round when measured, else empty
+    std::vector<double> switches; // the same
     bool failed = false;
     double min() const;
     double median() const;
@@ -63,7 +65,8 @@ struct contender_times {
 // neighbour), and returns their times in the order given.
 std::vector<contender_times> alternate(const std::vector<contender>& sides, int rounds);
 
-// Prints one line per contender: min and median time, the median CPU seconds,
+// Prints one line per contender: min and median time, the median CPU seconds
+// and voluntary context switches,
 // the rate of `work` `unit`s (e.g. MB, files) per second at the median, the
 // ratio of the first contender's speed to each other's (min/min,
 // median/median and the paired median: the median of the rounds' own ratios;
@@ -84,6 +87,9 @@ double load_average();
 // by the child processes it has waited for. The difference over a span is what
 // the work in that span cost, whichever side did it.
 double cpu_seconds_used();
+// Voluntary context switches so far (each a thread that waited: for another
+// thread, a lock, the disk), counted the same way.
+double context_switches();
 
 // The processors this process may run on (its affinity, as taskset sets it).
 unsigned usable_cores();

@@ -104,13 +104,13 @@ side_run timed(const archive_set& set, const std::function<bool(const std::strin
     const std::string out = space.dir() + "/out/";
     fs::create_directories(out);
     sync();
-    const double cpu_before = cpu_seconds_used();
+    const double cpu_before = cpu_seconds_used(), switches_before = context_switches();
     const auto start = std::chrono::steady_clock::now();
     const bool ok = work(out);
     const double secs = seconds_since(start);
-    const double cpu = cpu_seconds_used() - cpu_before;
+    const double cpu = cpu_seconds_used() - cpu_before, switches = context_switches() - switches_before;
     const bool whole = ok && tree_size(out) == std::make_pair(std::uint64_t(2 * set.archives.size()), set.bytes);
-    return {whole ? secs : -1, cpu};
+    return {whole ? secs : -1, cpu, switches};
 }
 
 bool read_through(const std::string& path)

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 
+
 files_in_flight::files_in_flight(unsigned workers)
     : workers_(workers, [this](job& j, std::unique_lock<std::mutex>& held) { run(j, held); })
 {
@@ -12,8 +13,11 @@ files_in_flight::files_in_flight(unsigned workers)
 
 files_in_flight::~files_in_flight() = default; // the workers end first, dropping what was not started
 
+// One file, on a worker or on the collector: called with held locked and the
+// job off the queue; extracts unlocked, then leaves the result under the lock.
 void files_in_flight::run(job& j, std::unique_lock<std::mutex>& held)
 {
+    queued_weight_ -= std::min(queued_weight_, j.weight);
     held.unlock();
     zip_ready_file ready;
     zip_ready_listed(j.zip_file, j.listed, ready);
@@ -34,10 +38,11 @@ void files_in_flight::hand_out(int history, std::string zip_file, zip_listed_fil
     const std::uint64_t weight = std::min(bytes, wake_weight) + file_cost;
     // With no worker the file waits in the queue until it is collected.
     workers_.push_quietly({history, generation_, weight, std::move(zip_file), std::move(listed)});
-    unwoken_weight_ += weight;
-    // Work that waits while every worker sleeps, or enough of it for one more worker.
-    if (workers_.awake() == 0 || unwoken_weight_ >= wake_weight)
-        if (workers_.wake_one()) unwoken_weight_ = 0;
+    queued_weight_ += weight;
+    // Each worker awake has up to wake_weight of waiting work to itself; more
+    // than that wakes one more. So a large file has a worker of its own, and
+    // small ones share one, instead of every worker waking for each.
+    if (queued_weight_ > std::uint64_t(workers_.awake()) * wake_weight) workers_.wake_one();
 }
 
 bool files_in_flight::holds(int history) const
@@ -52,51 +57,53 @@ std::size_t files_in_flight::held() const
     return results_.size();
 }
 
-// With held locked: when the file of `history` still waits in the queue and
-// the collector may take it (small, or no worker at all), extracts it here,
-// unlocked. Without workers the files before it go first, in the queue's
-// order. True when it is done.
-bool files_in_flight::take_queued(int history, std::unique_lock<std::mutex>& held)
+// With held locked: one file from the queue extracted here, unlocked. Its
+// own file when it waits there and may be taken (small, or no worker at
+// all); else, with workers, the first small file waiting; without any, the
+// front one, so that files go in order. False when none could be taken.
+bool files_in_flight::take_one(int history, std::unique_lock<std::mutex>& held)
 {
     std::deque<job>& queue = workers_.queue;
-    for (;;) {
-        auto q = queue.begin();
-        if (workers_.working()) {
-            q = std::find_if(queue.begin(), queue.end(), [history](const job& j) { return j.history == history; });
-            if (q != queue.end() && q->weight > collector_takes + file_cost) return false; // a worker's, when one is free
-        }
-        if (q == queue.end()) return false;
-        job j = std::move(*q);
-        queue.erase(q);
-        unwoken_weight_ -= std::min(unwoken_weight_, j.weight);
-        held.unlock();
-        zip_ready_file ready;
-        zip_ready_listed(j.zip_file, j.listed, ready);
-        held.lock();
-        auto r = results_.find(j.history);
-        if (j.generation == generation_ && r != results_.end()) {
-            r->second.ready = std::move(ready);
-            r->second.done = true;
-        }
-        if (j.history == history) return true;
+    const bool working = workers_.working();
+    const auto small = [](const job& j) { return j.weight <= collector_takes + file_cost; };
+    auto q = queue.begin();
+    if (working) {
+        q = std::find_if(queue.begin(), queue.end(), [history](const job& j) { return j.history == history; });
+        if (q == queue.end() || !small(*q)) q = std::find_if(queue.begin(), queue.end(), small);
     }
+    if (q == queue.end()) return false;
+    job j = std::move(*q);
+    queue.erase(q);
+    run(j, held); // as a worker runs it
+    return true;
 }
 
 bool files_in_flight::collect(int history, double wait, zip_ready_file& ready)
 {
+    using clock = std::chrono::steady_clock;
+    const clock::time_point until =
+        wait < 0 ? clock::time_point::max() : clock::now() + std::chrono::duration_cast<clock::duration>(
+                                                                  std::chrono::duration<double>(wait));
     std::unique_lock<std::mutex> held(workers_.lock);
-    auto r = results_.find(history);
-    if (r == results_.end()) return false;
-    if (!r->second.done) take_queued(history, held);
-    r = results_.find(history);
-    if (r == results_.end()) return false; // dropped meanwhile
-    const auto is_done = [&] { return r->second.done; };
+    const auto is_done = [&] {
+        auto r = results_.find(history);
+        return r == results_.end() || r->second.done;
+    };
+    if (!results_.count(history)) return false;
+    // Rather than sleep while its file is being extracted, the collector
+    // extracts small files that no worker has begun (its own first), until
+    // its file is done or its time is up; without workers, every file before
+    // its own, in order.
+    const bool working = workers_.working();
+    for (bool first = true; !is_done(); first = false) {
+        if (working && !first && wait >= 0 && clock::now() >= until) break;
+        if (!take_one(history, held)) break;
+    }
     waiting_for_ = history;
-    bool done = true;
-    if (wait < 0) results_ready_.wait(held, is_done);
-    else done = results_ready_.wait_for(held, std::chrono::duration<double>(wait), is_done);
+    const bool done = wait < 0 ? (results_ready_.wait(held, is_done), true) : results_ready_.wait_until(held, until, is_done);
     waiting_for_ = -1;
-    if (!done) return false;
+    auto r = results_.find(history);
+    if (!done || r == results_.end()) return false; // not ready in time, or dropped meanwhile
     ready = std::move(r->second.ready);
     results_.erase(r);
     return true;
@@ -107,6 +114,6 @@ void files_in_flight::drop_all()
     std::lock_guard<std::mutex> held(workers_.lock);
     ++generation_;
     workers_.queue.clear();
-    unwoken_weight_ = 0;
+    queued_weight_ = 0;
     results_.clear(); // the ready files close and take their unnamed bytes with them
 }

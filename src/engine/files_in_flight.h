@@ -3,10 +3,10 @@
 // thread hands files out in install order and collects each one in its turn;
 // only the collector puts a file in place, so files change in install order.
 // Threads wake no more often than the work needs: a worker ends a job and
-// takes the next one without sleeping, a sleeping worker is woken for a large
-// file or for a few small ones together, the collector is woken only for the
-// file it waits on, and a small file that no worker has begun yet is
-// extracted by the collector itself instead of being waited for.
+// takes the next one without sleeping, a sleeping worker is woken only when
+// the waiting work outweighs what the awake ones have (a large file, or many
+// small ones), the collector is woken only for the file it waits on, and it
+// extracts small files that no worker has begun instead of sleeping.
 #pragma once
 
 #include "files/job_workers.h"
@@ -37,9 +37,10 @@ public:
     std::size_t held() const; // handed out and not yet collected
     unsigned workers() const { return workers_.wanted(); }
 
-    // The held file of `history` once it is ready: true with `ready` set. A
-    // small file still waiting for a worker is extracted here and then; else
-    // waits at most `wait` seconds for it (negative: as long as it takes).
+    // The held file of `history` once it is ready: true with `ready` set.
+    // Waits at most `wait` seconds for it (negative: as long as it takes),
+    // and meanwhile extracts small files no worker has begun: its own, or
+    // the next ones.
     bool collect(int history, double wait, zip_ready_file& ready);
 
     // Forgets everything handed out, without waiting: files not started are
@@ -49,8 +50,8 @@ public:
     // Bytes a file is counted as on top of its own, for the work of a file
     // of any size (opening its archive, making and naming the file).
     static constexpr std::uint64_t file_cost = 32 * 1024;
-    // Weight of waiting files for which one sleeping worker is woken.
-    static constexpr std::uint64_t wake_weight = 1 << 20;
+    // Weight of waiting files that one awake worker is left with; more wakes another.
+    static constexpr std::uint64_t wake_weight = 2 << 20;
     // The largest file the collector extracts itself rather than waiting for a worker.
     static constexpr std::uint64_t collector_takes = 256 * 1024;
 
@@ -68,12 +69,12 @@ private:
     };
 
     void run(job& j, std::unique_lock<std::mutex>& held);
-    bool take_queued(int history, std::unique_lock<std::mutex>& held);
+    bool take_one(int history, std::unique_lock<std::mutex>& held);
 
     std::condition_variable results_ready_; // the collector's alone
     std::map<int, result> results_;   // by history
     std::uint64_t generation_ = 0;    // raised by drop_all
     int waiting_for_ = -1;            // the history the collector waits on; -1: none
-    std::uint64_t unwoken_weight_ = 0; // queued since a worker was last woken
+    std::uint64_t queued_weight_ = 0; // of the files in the queue, that no one has begun
     job_workers<job> workers_;        // last: its workers end before the results they fill
 };

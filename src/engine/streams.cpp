@@ -25,6 +25,7 @@
 #include <filesystem>
 #include <memory>
 
+#include <pthread.h>
 #include <unistd.h>
 
 next_class next;
@@ -154,28 +155,35 @@ void control_streams(int s)
 // A disc install extracts the next files on workers while earlier ones are
 // put in place here, in install order, each when its turn comes.
 std::unique_ptr<files_in_flight> flight;
-pid_t flight_owner = 0; // the process whose threads work for `flight`
+bool forked_since_flight = false; // set in a child forked after `flight` was made
 int handed_upto = 0;    // the next install step to consider for handing out
 files_in_flight* parents_flight = nullptr; // in a forked child: the parent's pool, never touched
 
+void note_fork() { forked_since_flight = true; }
+
 // A child forked after the workers started has none of their threads: it
 // leaves the parent's pool alone (its lock may be held) and makes its own.
+// The fork is told by a handler the pool's maker registers, so that a step
+// asks the kernel nothing to know it.
 files_in_flight& the_flight()
 {
-    if (flight && flight_owner != getpid()) {
+    if (flight && forked_since_flight) {
         parents_flight = flight.release();
         handed_upto = 0;
     }
     if (!flight) {
+        static const int fork_noted = pthread_atfork(nullptr, nullptr, note_fork);
+        (void)fork_noted;
         flight = std::make_unique<files_in_flight>(md5_pool::default_workers());
-        flight_owner = getpid();
+        forked_since_flight = false;
     }
     return *flight;
 }
 
-// Files extracted ahead of their turn: enough that every worker finds the next
-// one waiting, and small files come in numbers. Each holds two descriptors.
-std::size_t flight_depth() { return 4 * std::size_t(std::max(1u, flight->workers())); }
+// Files extracted ahead of their turn: enough that the workers go on with
+// later files while a large one is still being written, and that small files
+// come in numbers. Each holds two descriptors until it is put in place.
+std::size_t flight_depth() { return 8 * std::size_t(std::max(1u, flight->workers())); }
 
 void hand_out(int history)
 {
@@ -196,15 +204,17 @@ bool installed_from_disc(int history)
 // Keeps the workers busy: hands out the files to install after `from`, as
 // many as they can work on; files that are kept or deleted are passed over.
 // Once half of them are taken it tops them up together, so that a worker
-// woken for them finds several. The step has made the pool (the_flight)
-// already: its fork check costs a system call, once a step is enough.
+// woken for them finds several. The step has made the pool (the_flight) already.
 void hand_out_ahead(int from)
 {
     handed_upto = std::max(handed_upto, from);
-    if (flight->held() > flight_depth() / 2) return;
-    while (handed_upto < history_count() && flight->held() < flight_depth()) {
+    std::size_t held = flight->held();
+    if (held > flight_depth() / 2) return;
+    while (handed_upto < history_count() && held < flight_depth()) {
         const int h = handed_upto++;
-        if (installed_from_disc(h)) hand_out(h);
+        if (!installed_from_disc(h)) continue;
+        hand_out(h);
+        ++held;
     }
 }
 
@@ -309,7 +319,7 @@ bool every_stream_past_the_end()
 void next_class::reset_all_streams()
 {
     for (int s = 0; s < max_streams; ++s) cancel_download(s);
-    if (flight && flight_owner == getpid()) flight->drop_all();
+    if (flight && !forked_since_flight) flight->drop_all();
     handed_upto = 0;
     next_file = 0;
     for (int s = 0; s < max_streams; ++s) {

@@ -17,12 +17,16 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <cstdint>
+#include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
 #include <new>
 #include <sstream>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
 #include <utility>
 
 namespace {
@@ -117,11 +121,12 @@ int open_subfolder(int dir_fd, const std::string& name, int& out_fd)
 
 // Walks the folder components of a checked relative name from root_fd. For a
 // folder name ("a/b/") every component is a folder; otherwise the last one is
-// the leaf, returned with the descriptor of the folder that holds it.
+// the leaf, returned with the descriptor of the folder that holds it: root_fd
+// itself for a name without a folder (the caller closes parent_fd only when
+// it is another).
 int open_parent(int root_fd, const std::string& rel, int& parent_fd, std::string& leaf)
 {
-    parent_fd = dup(root_fd);
-    if (parent_fd < 0) return errno;
+    parent_fd = root_fd;
     std::size_t start = 0;
     for (;;) {
         std::size_t slash = rel.find('/', start);
@@ -134,7 +139,7 @@ int open_parent(int root_fd, const std::string& rel, int& parent_fd, std::string
         if (part.empty() || part == ".") continue;
         int next_fd = -1;
         int err = open_subfolder(parent_fd, part, next_fd);
-        close(parent_fd);
+        if (parent_fd != root_fd) close(parent_fd);
         parent_fd = next_fd;
         if (err) return err;
     }
@@ -214,19 +219,58 @@ int link_sink(void* target, const char* data, std::size_t size)
     return 0;
 }
 
-// The entry's DOS date as local time; both file times are set to it. 0, or -1
-// with the reason logged.
-int set_entry_time(int fd, const tm_unz& date)
+// The entry's DOS date as local time: mktime with the daylight-saving flag
+// left to the library.
+std::time_t mktime_of(const tm_unz& date, int hour, int min, int sec)
 {
     std::tm t{};
-    t.tm_sec = int(date.tm_sec);
-    t.tm_min = int(date.tm_min);
-    t.tm_hour = int(date.tm_hour);
+    t.tm_sec = sec;
+    t.tm_min = min;
+    t.tm_hour = hour;
     t.tm_mday = int(date.tm_mday);
     t.tm_mon = int(date.tm_mon);
     t.tm_year = int(date.tm_year) - 1900;
     t.tm_isdst = -1;
-    timespec times[2] = {{std::mktime(&t), 0}, {0, 0}};
+    return std::mktime(&t);
+}
+
+// The same answer, asked of mktime once per hour of the clock that a thread
+// meets: mktime looks at the zone file's status on every call, under a lock
+// that every extracting thread shares. Within an hour the answer moves second
+// by second unless the zone changes its offset inside it, which the start of
+// the next hour tells; such an hour, and fields out of their range, are
+// asked of mktime whole. A change of TZ starts afresh.
+std::time_t local_time_of(const tm_unz& date)
+{
+    const int hour = int(date.tm_hour), min = int(date.tm_min), sec = int(date.tm_sec);
+    if (hour > 23 || min > 59 || sec > 59) return mktime_of(date, hour, min, sec);
+    struct hour_start {
+        std::time_t at;
+        bool even; // the next hour starts 3600 s later
+    };
+    thread_local std::unordered_map<std::uint64_t, hour_start> hours;
+    thread_local std::string zone;
+    const char* tz = std::getenv("TZ");
+    if (zone != (tz ? tz : "-")) {
+        hours.clear();
+        zone = tz ? tz : "-";
+    }
+    const std::uint64_t key = ((std::uint64_t(date.tm_year) * 16 + date.tm_mon) * 32 + date.tm_mday) * 32 + hour;
+    auto known = hours.find(key);
+    if (known == hours.end()) {
+        if (hours.size() >= 4096) hours.clear();
+        const std::time_t start = mktime_of(date, hour, 0, 0), next = mktime_of(date, hour + 1, 0, 0);
+        known = hours.emplace(key, hour_start{start, next - start == 3600}).first;
+    }
+    if (!known->second.even) return mktime_of(date, hour, min, sec);
+    return known->second.at + 60 * min + sec;
+}
+
+// The entry's DOS date as local time; both file times are set to it. 0, or -1
+// with the reason logged.
+int set_entry_time(int fd, const tm_unz& date)
+{
+    timespec times[2] = {{local_time_of(date), 0}, {0, 0}};
     times[1] = times[0];
     if (futimens(fd, times) == 0) return 0;
     zip_log() << "UNZIP cannot set the file time: " << std::strerror(errno) << "\n";
@@ -515,7 +559,7 @@ int extract_entry(extraction& x, const std::string& rel, unsigned long stored_le
     } else if (err == ENOTDIR) {
         zip_log() << "UNZIP refused entry \"" << rel << "\": a symbolic link or a file lies on its way\n";
     }
-    if (dir_fd >= 0) close(dir_fd);
+    if (dir_fd >= 0 && dir_fd != x.root_fd) close(dir_fd);
     if (err) IO_SET_ERR_LOCATION();
     return err;
 }

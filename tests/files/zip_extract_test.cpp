@@ -16,6 +16,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
@@ -88,6 +89,63 @@ TEST(ZipToFile, RestoresFoldersFilesModesDatesAndLinks)
     ASSERT_EQ(readlink(site.out("top/link").c_str(), target, sizeof target - 1), 10);
     EXPECT_STREQ(target, "readme.txt");
     site.expect_no_temporaries();
+}
+
+// Every file time is the entry's date read as local time, as mktime reads
+// it with the daylight-saving flag left open, in zones whose offset changes:
+// several files in one hour, the hour the clocks skip, the hour they repeat
+// (either of its two readings), Lord Howe's half-hour change, the last
+// seconds of a day, and fields out of their range (normalised).
+TEST(ZipToFile, FileTimesAreTheEntriesLocalTimesAcrossZoneChanges)
+{
+    struct when {
+        int year, month, day, hour, minute, second;
+        bool repeated; // in the hour the clocks go back: either reading will do
+    };
+    const struct {
+        const char* zone;
+        std::vector<when> dates;
+    } zones[] = {
+        {"Europe/Berlin",
+         {{2007, 6, 15, 10, 0, 0, false}, {2007, 6, 15, 10, 30, 10, false}, {2007, 6, 15, 10, 59, 58, false},
+          {2007, 3, 25, 2, 30, 0, false}, {2007, 3, 25, 1, 59, 58, false}, {2007, 3, 25, 3, 0, 0, false},
+          {2007, 10, 28, 2, 30, 0, true}, {2007, 10, 28, 3, 10, 0, false}, {2007, 12, 31, 23, 59, 58, false},
+          {2007, 6, 15, 10, 63, 62, false}}},
+        {"Australia/Lord_Howe", {{2007, 10, 28, 1, 45, 0, false}, {2007, 10, 28, 2, 15, 0, false},
+                                 {2007, 10, 28, 2, 45, 0, false}, {2008, 4, 6, 1, 45, 0, true}}},
+    };
+    const char* old_tz = std::getenv("TZ");
+    const std::string saved = old_tz ? old_tz : "";
+    for (const auto& z : zones) {
+        SCOPED_TRACE(z.zone);
+        setenv("TZ", z.zone, 1);
+        tzset();
+        std::vector<zip_entry_spec> entries;
+        for (std::size_t i = 0; i < z.dates.size(); ++i) {
+            const when& w = z.dates[i];
+            entries.push_back({"f" + std::to_string(i), "x", reg_file | 0644, 0,
+                               dos_date(w.year, w.month, w.day, w.hour, w.minute, w.second)});
+        }
+        zip_site site;
+        ASSERT_EQ(site.extract(entries), 0);
+        for (std::size_t i = 0; i < z.dates.size(); ++i) {
+            const when& w = z.dates[i];
+            SCOPED_TRACE(std::to_string(w.month) + "-" + std::to_string(w.day) + " " + std::to_string(w.hour) + ":" +
+                         std::to_string(w.minute) + ":" + std::to_string(w.second));
+            auto local = [&](int isdst) {
+                std::tm t{};
+                t.tm_year = w.year - 1900, t.tm_mon = w.month - 1, t.tm_mday = w.day;
+                t.tm_hour = w.hour, t.tm_min = w.minute, t.tm_sec = w.second, t.tm_isdst = isdst;
+                return std::mktime(&t);
+            };
+            const std::time_t got = lstat_of(site.out("f" + std::to_string(i))).st.st_mtime;
+            if (w.repeated) EXPECT_TRUE(got == local(0) || got == local(1)) << got;
+            else EXPECT_EQ(got, local(-1));
+        }
+    }
+    if (old_tz) setenv("TZ", saved.c_str(), 1);
+    else unsetenv("TZ");
+    tzset();
 }
 
 // Archivers that store no Unix mode (upper attribute half zero) must not make
