@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <chrono>
 
-
 files_in_flight::files_in_flight(unsigned workers)
     : workers_(workers, [this](job& j, std::unique_lock<std::mutex>& held) { run(j, held); })
 {
@@ -81,9 +80,8 @@ bool files_in_flight::take_one(int history, std::unique_lock<std::mutex>& held)
 bool files_in_flight::collect(int history, double wait, zip_ready_file& ready)
 {
     using clock = std::chrono::steady_clock;
-    const clock::time_point until =
-        wait < 0 ? clock::time_point::max() : clock::now() + std::chrono::duration_cast<clock::duration>(
-                                                                  std::chrono::duration<double>(wait));
+    const clock::duration budget = std::chrono::duration_cast<clock::duration>(std::chrono::duration<double>(wait));
+    const clock::time_point until = wait < 0 ? clock::time_point::max() : clock::now() + budget;
     std::unique_lock<std::mutex> held(workers_.lock);
     const auto is_done = [&] {
         auto r = results_.find(history);
@@ -100,7 +98,9 @@ bool files_in_flight::collect(int history, double wait, zip_ready_file& ready)
         if (!take_one(history, held)) break;
     }
     waiting_for_ = history;
-    const bool done = wait < 0 ? (results_ready_.wait(held, is_done), true) : results_ready_.wait_until(held, until, is_done);
+    bool done = true;
+    if (wait < 0) results_ready_.wait(held, is_done);
+    else done = results_ready_.wait_until(held, until, is_done);
     waiting_for_ = -1;
     auto r = results_.find(history);
     if (!done || r == results_.end()) return false; // not ready in time, or dropped meanwhile

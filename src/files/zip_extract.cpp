@@ -243,7 +243,9 @@ std::time_t mktime_of(const tm_unz& date, int hour, int min, int sec)
 std::time_t local_time_of(const tm_unz& date)
 {
     const int hour = int(date.tm_hour), min = int(date.tm_min), sec = int(date.tm_sec);
-    if (hour > 23 || min > 59 || sec > 59) return mktime_of(date, hour, min, sec);
+    const bool in_range = date.tm_mon <= 11 && date.tm_mday >= 1 && date.tm_mday <= 31 && hour <= 23 && min <= 59 &&
+                          sec <= 59;
+    if (!in_range) return mktime_of(date, hour, min, sec);
     struct hour_start {
         std::time_t at;
         bool even; // the next hour starts 3600 s later
