@@ -246,5 +246,10 @@ TEST_F(popup_test, BarCharacterAndTooManyItemsAreFatal)
         ASSERT_FALSE(alerts.alerts().empty());
         EXPECT_EQ(alerts.alerts().back().lines.l1, r.first);
         EXPECT_EQ(alerts.alerts().back().lines.l4, "Left|Right{?tip");
+        // The location line names the source from the checkout's root, not the folder it was built in.
+        const recorded_alert& a = alerts.alerts().back();
+        EXPECT_EQ(a.file, "src/ui/btn_popup.cpp");
+        EXPECT_EQ(MACIBM_alert_location(a.file.c_str(), a.line),
+                  "(src/ui/btn_popup.cpp line " + std::to_string(a.line) + ")");
     }
 }
