@@ -17,7 +17,8 @@ demo_class demo;
 
 namespace {
 
-const char* const support_line = "Please contact Skylume Linux support with any further questions.";
+const std::string support_line =
+    std::string("Please contact Skylume Linux support at ") + maker_support_address + " with any further questions.";
 const int dvd_versions[] = {900, 0};
 
 void warn_not_udf(const char* type)

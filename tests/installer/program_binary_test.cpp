@@ -1,11 +1,15 @@
-// program_binary_test.cpp - what the built installer carries as text: no
-// folder of the machine it was built on (the checkout or the build folder),
-// which would otherwise show in every alert's location line.
+// program_binary_test.cpp - what the built installer carries as text: the one
+// web address and the one support address of its maker, and no folder of the
+// machine it was built on (the checkout or the build folder), which would
+// otherwise show in every alert's location line.
+#include "foundation/hl_types.h"
 #include "support/e2e_driver.h"
 #include "support/testkit.h"
 
 #include <gtest/gtest.h>
 
+#include <regex>
+#include <set>
 #include <string>
 
 namespace {
@@ -26,6 +30,13 @@ std::string printable_runs(const std::string& bytes)
     return out;
 }
 
+std::set<std::string> matches(const std::string& text, const std::regex& pattern)
+{
+    std::set<std::string> found;
+    for (std::sregex_iterator i(text.begin(), text.end(), pattern), end; i != end; ++i) found.insert(i->str());
+    return found;
+}
+
 class InstallerBinary : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { texts = new std::string(printable_runs(read_file(e2e_installer_exe()))); }
@@ -37,6 +48,15 @@ protected:
     static std::string* texts;
 };
 std::string* InstallerBinary::texts = nullptr;
+
+TEST_F(InstallerBinary, CarriesOneWebAddressAndOneSupportAddress)
+{
+    ASSERT_GT(texts->size(), 1000u);
+    const std::regex mail(R"([A-Za-z0-9._%+-]+@[A-Za-z0-9-]+(\.[A-Za-z0-9-]+)*\.[A-Za-z]{2,})");
+    const std::regex web(R"(www\.[A-Za-z0-9-]+(\.[A-Za-z0-9-]+)+)");
+    EXPECT_EQ(matches(*texts, mail), std::set<std::string>{maker_support_address});
+    EXPECT_EQ(matches(*texts, web), std::set<std::string>{maker_web_address});
+}
 
 TEST_F(InstallerBinary, NamesNoFolderOfItsBuild)
 {
