@@ -60,6 +60,11 @@ TEST_F(InstallerBinary, CarriesOneWebAddressAndOneSupportAddress)
 
 TEST_F(InstallerBinary, NamesNoFolderOfItsBuild)
 {
+#if defined(__SANITIZE_ADDRESS__)
+    // The address sanitizer's records of each source's globals keep the name
+    // the compiler was given; a sanitizer build is for tests, never shipped.
+    GTEST_SKIP() << "sanitizer build";
+#endif
     for (const std::string folder : {SKY_SOURCE_DIR, SKY_BUILD_DIR}) {
         SCOPED_TRACE(folder);
         const std::size_t at = texts->find(folder + "/");
