@@ -1,8 +1,8 @@
 // The end of a run with large files still being extracted, on the real
 // program: EXIT ends the process at once and leaves the product folder to the
 // next installer; a run that ends on a failed file stops the extractions it
-// had started. A disc of a small file and eight files of 1 GiB of zeros (their
-// archives take a megabyte each), none of which gets to finish.
+// had started. A disc of a small file and eight files of 512 MiB of zeros (their
+// archives take half a megabyte each), none of which gets to finish.
 #include "support/disc_fixture.h"
 #include "support/e2e_driver.h"
 #include "support/testkit.h"
@@ -27,7 +27,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int large_files = 8;
-constexpr std::uint64_t large_mib = 1024;
+constexpr std::uint64_t large_mib = 512; // 4 GiB listed: the destination must have the room
 constexpr std::uint64_t started_bytes = 16 << 20; // a file past this has its extraction well under way
 
 using clock_type = std::chrono::steady_clock;
@@ -61,6 +61,9 @@ protected:
         home = tmp / "home";
         dest = tmp / "Skylume/";
         fs::create_directories(home);
+        const std::uintmax_t listed = std::uintmax_t(large_files) * large_mib << 20;
+        ASSERT_GT(fs::space(tmp.path()).available, listed + (1u << 30))
+            << "the installer offers INSTALL only with room for the " << (listed >> 30) << " GiB listed";
     }
     // The disc: a small file first, then the large ones.
     void make_the_disc()
@@ -132,7 +135,7 @@ protected:
     }
 };
 
-// EXIT with every worker deep in a file of 1 GiB; a second installer started
+// EXIT with every worker deep in a large file; a second installer started
 // right after it takes the same folder and runs, and its EXIT is as quick.
 TEST_F(InFlight, ExitWithLargeFilesInFlightEndsAtOnceAndTheNextInstallerRuns)
 {
