@@ -176,6 +176,7 @@ TEST_F(InFlight, ARunEndedByAFailedFileStopsTheExtractionsItStarted)
     std::fflush(stdout);
     EXPECT_LT(stopped, 1.0) << "the extractions of the ended run went on";
     EXPECT_TRUE(folder_lock_free(dest)) << "the ended run kept the product folder";
+    ASSERT_TRUE(x.wait_for(30, [&] { return !x.alert_open() && x.exit_offered(); }, "the main screen again"));
     x.shoot("run_ended");
     expect_no_large_file();
     EXPECT_EQ(read_file(dest + "Resources/first.txt"), "") << "the failed file landed";
