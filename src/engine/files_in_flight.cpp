@@ -4,24 +4,35 @@
 
 #include <chrono>
 
-files_in_flight::files_in_flight(unsigned workers)
-    : workers_(workers, [this](job& j, std::unique_lock<std::mutex>& held) { run(j, held); })
+files_in_flight::files_in_flight(unsigned workers, extractor extract)
+    : extract_(extract),
+      workers_(workers, [this](job& j, std::unique_lock<std::mutex>& held) { run(j, held); },
+               [this](job& j) { lose(j); })
 {
 }
 
-files_in_flight::~files_in_flight() = default; // the workers end first, dropping what was not started
+// What runs is stopped first, so that the workers' end waits for no extraction.
+files_in_flight::~files_in_flight() { drop_all(); }
 
 void files_in_flight::run(job& j, std::unique_lock<std::mutex>& held)
 {
     held.unlock();
     zip_ready_file ready;
-    zip_ready_listed(j.zip_file, j.listed, ready);
+    extract_(j.zip_file, j.listed, ready, zip_stop{&generation_, j.generation});
     held.lock();
     auto r = results_.find(j.history);
     // Dropped while it ran: `ready` leaves with this scope, and the old file stays.
     if (j.generation != generation_ || r == results_.end()) return;
     r->second.ready = std::move(ready);
     r->second.done = true;
+    results_ready_.notify_all();
+}
+
+void files_in_flight::lose(job& j)
+{
+    auto r = results_.find(j.history);
+    if (j.generation != generation_ || r == results_.end()) return;
+    r->second.lost = true;
     results_ready_.notify_all();
 }
 
@@ -57,13 +68,14 @@ bool files_in_flight::collect(int history, double wait, zip_ready_file& ready)
         while (!queue.empty() && !r->second.done) {
             job j = std::move(queue.front());
             queue.pop_front();
-            zip_ready_listed(j.zip_file, j.listed, results_[j.history].ready);
+            extract_(j.zip_file, j.listed, results_[j.history].ready, zip_stop{});
             results_[j.history].done = true;
         }
     }
-    const auto is_done = [&] { return r->second.done; };
+    const auto is_done = [&] { return r->second.done || r->second.lost; };
     if (wait < 0) results_ready_.wait(held, is_done);
     else if (!results_ready_.wait_for(held, std::chrono::duration<double>(wait), is_done)) return false;
+    if (r->second.lost) return false;
     ready = std::move(r->second.ready);
     results_.erase(r);
     return true;

@@ -131,6 +131,9 @@ TEST(CriticalSection, IsRecursiveAndPassesOnOnlyWhenFullyUnlocked)
 
 TEST(CriticalSection, UnlockingASectionNotHeldIsAnOsErrorAlert)
 {
+#if defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "ThreadSanitizer reports the wrong unlock that this test makes on purpose";
+#endif
     alert_recorder rec;
     pthread_mutex_t section;
     UTL_critical_section_create(&section);
