@@ -12,6 +12,7 @@
 #include "graphics/tex_bmp.h"
 #include "graphics/tex_png.h"
 #include "support/image_builder.h"
+#include "support/testkit.h"
 
 #include <png.h>
 #include <squish.h>
@@ -104,7 +105,13 @@ bool plain_libpng_read(plain_job& job)
     return true;
 }
 
-std::string scratch_path(const char* name) { return std::string("/tmp/sky-bench-") + name; }
+// In a folder of this run's own (mkdtemp), removed at exit: a fixed name in
+// /tmp is shared with every other user, who could put a link there first.
+std::string scratch_path(const char* name)
+{
+    static temp_dir dir;
+    return dir / name;
+}
 
 void write_bytes(const std::string& path, const std::string& bytes)
 {

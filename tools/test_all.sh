@@ -2,8 +2,9 @@
 # Installs what the build and the tests need on a fresh Debian 12 machine,
 # checks the layering rule from the includes, replays the fuzz targets (clang
 # and libFuzzer, a fixed amount of work from fixed seeds), then builds and runs
-# every test twice: a normal build and an ASan + UBSan build. A plain Release
-# build, as packagers make it, is built too (its tests are not run again).
+# every test twice: a normal build and an ASan + UBSan build. A ThreadSanitizer
+# build runs the tests of the programs whose tests start threads. A plain
+# Release build, as packagers make it, is built too (its tests are not run again).
 # The builds are the presets of CMakePresets.json, each in build/<preset>.
 #
 # Every stage runs whatever failed before it; the script ends with the list
@@ -106,6 +107,17 @@ stage "plain Release build (-O3, tests on)" build_preset plain-release
 
 stage "sanitize build" build_preset sanitize
 stage "sanitize tests" test_preset sanitize
+
+# ---- ThreadSanitizer ----------------------------------------------------------------
+# Only the programs whose tests start threads: the thread layer (foundation),
+# the file pools (files) and the engine's install and examination (engine).
+# Only they are built; the tsan test preset picks their tests by label.
+tsan_programs=(foundation_tests files_tests engine_tests)
+build_tsan() {
+    cmake --preset tsan && cmake --build --preset tsan -j "$jobs" --target "${tsan_programs[@]}" && built+=(tsan)
+}
+stage "tsan build" build_tsan
+stage "tsan tests" test_preset tsan
 
 echo
 if [ ${#failed[@]} -gt 0 ]; then

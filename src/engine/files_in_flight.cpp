@@ -5,12 +5,15 @@
 #include <algorithm>
 #include <chrono>
 
-files_in_flight::files_in_flight(unsigned workers)
-    : workers_(workers, [this](job& j, std::unique_lock<std::mutex>& held) { run(j, held); })
+files_in_flight::files_in_flight(unsigned workers, extractor extract)
+    : extract_(extract),
+      workers_(workers, [this](job& j, std::unique_lock<std::mutex>& held) { run(j, held); },
+               [this](job& j) { lose(j); })
 {
 }
 
-files_in_flight::~files_in_flight() = default; // the workers end first, dropping what was not started
+// What runs is stopped first, so that the workers' end waits for no extraction.
+files_in_flight::~files_in_flight() { drop_all(); }
 
 // One file, on a worker or on the collector: called with held locked and the
 // job off the queue; extracts unlocked, then leaves the result under the lock.
@@ -19,7 +22,7 @@ void files_in_flight::run(job& j, std::unique_lock<std::mutex>& held)
     queued_weight_ -= std::min(queued_weight_, j.weight);
     held.unlock();
     zip_ready_file ready;
-    zip_ready_listed(j.zip_file, j.listed, ready);
+    extract_(j.zip_file, j.listed, ready, zip_stop{&generation_, j.generation});
     held.lock();
     auto r = results_.find(j.history);
     // Dropped while it ran: `ready` leaves with this scope, and the old file stays.
@@ -27,6 +30,14 @@ void files_in_flight::run(job& j, std::unique_lock<std::mutex>& held)
     r->second.ready = std::move(ready);
     r->second.done = true;
     if (j.history == waiting_for_) results_ready_.notify_one();
+}
+
+void files_in_flight::lose(job& j)
+{
+    auto r = results_.find(j.history);
+    if (j.generation != generation_ || r == results_.end()) return;
+    r->second.lost = true;
+    results_ready_.notify_all();
 }
 
 void files_in_flight::hand_out(int history, std::string zip_file, zip_listed_file listed, std::uint64_t bytes)
@@ -73,7 +84,13 @@ bool files_in_flight::take_one(int history, std::unique_lock<std::mutex>& held)
     if (q == queue.end()) return false;
     job j = std::move(*q);
     queue.erase(q);
-    run(j, held); // as a worker runs it
+    try {
+        run(j, held); // as a worker runs it
+    } catch (...) {
+        if (!held.owns_lock()) held.lock();
+        lose(j); // nobody waits for it; the failure goes on to the collector's caller
+        throw;
+    }
     return true;
 }
 
@@ -85,7 +102,7 @@ bool files_in_flight::collect(int history, double wait, zip_ready_file& ready)
     std::unique_lock<std::mutex> held(workers_.lock);
     const auto is_done = [&] {
         auto r = results_.find(history);
-        return r == results_.end() || r->second.done;
+        return r == results_.end() || r->second.done || r->second.lost;
     };
     if (!results_.count(history)) return false;
     // Rather than sleep while its file is being extracted, the collector
@@ -97,13 +114,17 @@ bool files_in_flight::collect(int history, double wait, zip_ready_file& ready)
         if (working && !first && wait >= 0 && clock::now() >= until) break;
         if (!take_one(history, held)) break;
     }
+    // The collector waits: the workers are behind (busy elsewhere, or kept
+    // from their processors by other programs), so one more takes the queue.
+    if (!is_done() && !workers_.queue.empty()) workers_.wake_one();
     waiting_for_ = history;
     bool done = true;
     if (wait < 0) results_ready_.wait(held, is_done);
     else done = results_ready_.wait_until(held, until, is_done);
     waiting_for_ = -1;
     auto r = results_.find(history);
-    if (!done || r == results_.end()) return false; // not ready in time, or dropped meanwhile
+    // Not ready in time, dropped meanwhile, or lost with its worker.
+    if (!done || r == results_.end() || r->second.lost) return false;
     ready = std::move(r->second.ready);
     results_.erase(r);
     return true;

@@ -12,6 +12,7 @@
 #include "files/job_workers.h"
 #include "files/zip_io.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -21,10 +22,13 @@
 
 class files_in_flight {
 public:
+    // What extracts a file: zip_ready_listed, or a stand-in in tests.
+    using extractor = int (*)(const std::string&, const zip_listed_file&, zip_ready_file&, zip_stop);
+
     // Up to `workers` threads, started with the first file handed out. With no
     // thread to be had, a file is extracted when it is collected.
-    explicit files_in_flight(unsigned workers);
-    ~files_in_flight(); // drops what was not collected, joins the workers
+    explicit files_in_flight(unsigned workers, extractor extract = zip_ready_listed);
+    ~files_in_flight(); // drops what was not collected, then joins the workers: no extraction is waited for
     files_in_flight(const files_in_flight&) = delete;
     files_in_flight& operator=(const files_in_flight&) = delete;
 
@@ -40,11 +44,13 @@ public:
     // The held file of `history` once it is ready: true with `ready` set.
     // Waits at most `wait` seconds for it (negative: as long as it takes),
     // and meanwhile extracts small files no worker has begun: its own, or
-    // the next ones.
+    // the next ones. False at once for a file whose worker failed: the
+    // program ends through that worker's fatal record.
     bool collect(int history, double wait, zip_ready_file& ready);
 
     // Forgets everything handed out, without waiting: files not started are
-    // never extracted, and those being extracted are dropped when they end.
+    // never extracted, and those being extracted stop within a quarter MiB,
+    // their files without a name gone with them.
     void drop_all();
 
     // Bytes a file is counted as on top of its own, for the work of a file
@@ -65,15 +71,18 @@ private:
     };
     struct result {
         bool done = false;
+        bool lost = false; // its worker failed: it never comes
         zip_ready_file ready;
     };
 
     void run(job& j, std::unique_lock<std::mutex>& held);
+    void lose(job& j);
     bool take_one(int history, std::unique_lock<std::mutex>& held);
 
+    extractor extract_;
     std::condition_variable results_ready_; // the collector's alone
     std::map<int, result> results_;   // by history
-    std::uint64_t generation_ = 0;    // raised by drop_all
+    std::atomic<std::uint64_t> generation_{0}; // raised by drop_all under the lock; running extractions read it
     int waiting_for_ = -1;            // the history the collector waits on; -1: none
     std::uint64_t queued_weight_ = 0; // of the files in the queue, that no one has begun
     job_workers<job> workers_;        // last: its workers end before the results they fill

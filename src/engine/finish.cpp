@@ -49,18 +49,18 @@ void rename_product_folder()
     if (slash == std::string::npos) return;
     const std::string parent = folder.substr(0, slash + 1);
     const std::string last = folder.substr(slash + 1) + "/";
-    if (last == install_name + "/") return; // already so named
+    const std::string name = ENG_product_folder_name(install_name);
+    if (last == name + "/") return; // already so named
     if (const char* why = ENG_rename_refusal(dest_at_install.state)) {
         xer << "The folder " << dest_dir_path << " keeps its name: " << why << ".\n";
         return;
     }
-    if (!rename_is_safe(dest_dir_path, install_name)) {
-        if (stg.log_actions)
-            xer << "Not renaming " << dest_dir_path << " to \"" << install_name << "\": not a safe rename.\n";
+    if (!rename_is_safe(dest_dir_path, name)) {
+        if (stg.log_actions) xer << "Not renaming " << dest_dir_path << " to \"" << name << "\": not a safe rename.\n";
         return;
     }
     // No-replace, so that a folder appearing under the new name since the check is never overwritten.
-    const std::string from = parent + last, to = parent + install_name;
+    const std::string from = parent + last, to = parent + name;
     if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
         dest_dir_path = to + "/";
 }

@@ -9,10 +9,11 @@
 void remember_deleted_folders(const std::string& dest_file);
 
 // Removes the remembered folders that are empty now, innermost first; then
-// renames the product folder to install_name when this install brought
-// platform-specific files, stg.rename_folder is set and the folder was the
-// product's own when INSTALL began (dest_at_install; else a log line says
-// why it keeps its name); then releases the run's lock on the product folder.
+// renames the product folder to the set's name (ENG_product_folder_name of
+// install_name) when this install brought platform-specific files,
+// stg.rename_folder is set and the folder was the product's own when INSTALL
+// began (dest_at_install; else a log line says why it keeps its name); then
+// releases the run's lock on the product folder.
 void finish_install();
 
 // 1 when the product folder may be renamed to new_name: one plain folder name

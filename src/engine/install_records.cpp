@@ -99,6 +99,12 @@ int ENG_name_is_plain(const std::string& name)
     return 1;
 }
 
+std::string ENG_product_folder_name(const std::string& set_name)
+{
+    const std::size_t end = set_name.find_last_not_of(" \t");
+    return end == std::string::npos ? std::string() : set_name.substr(0, end + 1);
+}
+
 std::string ENG_dest_refusal(const std::string& dest)
 {
     if (dest.size() > path_limit())

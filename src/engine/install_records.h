@@ -84,6 +84,10 @@ int ENG_dest_dir_usable();
 // empty, "." or "..", no '/' or NUL, no leading '.' (a hidden folder), no control
 // character, no trailing blank.
 int ENG_name_is_plain(const std::string& name);
+// The product folder's new name made from the install set's name: the set's
+// name without the blanks and tabs at its end, which the disc keeps in its own
+// folder's name but which would leave the product a name no one can see.
+std::string ENG_product_folder_name(const std::string& set_name);
 
 // Empty when dest can be the product folder as typed, chosen or stored; else a
 // sentence saying why not (too long for the file layer, a control character

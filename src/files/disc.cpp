@@ -17,7 +17,8 @@ demo_class demo;
 
 namespace {
 
-const char* const support_line = "Please contact Skylume Linux support with any further questions.";
+const std::string support_line =
+    std::string("Please contact Skylume Linux support at ") + maker_support_address + " with any further questions.";
 const int dvd_versions[] = {900, 0};
 
 void warn_not_udf(const char* type)
@@ -39,6 +40,16 @@ void warn_no_mount_table()
                    "Make sure I can read /etc/mtab next time!", support_line, t_alert, __FILE__, __LINE__);
 }
 
+// check_dvd, and then the caller's say; a folder refused keeps dvd_path as it was.
+int probe(const std::string& folder, disc_usable_fn usable)
+{
+    const std::string before = dvd_path;
+    if (!check_dvd(folder)) return 0;
+    if (!usable || usable(folder)) return 1;
+    dvd_path = before;
+    return 0;
+}
+
 } // namespace
 
 int check_dvd(std::string folder)
@@ -57,7 +68,7 @@ int check_dvd(std::string folder)
 
 // Walks the mount table; the entries' octal escapes ("\040" for a blank) are
 // decoded by the system's reader, so a folder name with blanks is found.
-int demo_class::scan_mount_table(bool quiet)
+int demo_class::scan_mount_table(bool quiet, disc_usable_fn usable)
 {
     FILE* table = setmntent(mtab_path.c_str(), "r");
     if (!table) {
@@ -73,7 +84,7 @@ int demo_class::scan_mount_table(bool quiet)
         std::string folder = entry.mnt_dir;
         if (folder.empty()) continue; // a malformed line: never probe the root for it
         if (folder.back() != '/') folder += '/';
-        found = check_dvd(folder);
+        found = probe(folder, usable);
         if (found && !quiet && std::strcmp(entry.mnt_type, "udf") != 0) warn_not_udf(entry.mnt_type);
     }
     endmntent(table);
@@ -92,20 +103,20 @@ int demo_class::check_any(int selector, int force)
         return 0;
     }
     next_check_time[0] = now + 3600.0f;
-    found_thing[0] = scan_all(false);
+    found_thing[0] = scan_all(false, nullptr);
     return found_thing[0];
 }
 
-int demo_class::scan_all(bool quiet)
+int demo_class::scan_all(bool quiet, disc_usable_fn usable)
 {
-    int found = scan_mount_table(quiet);
-    for (size_t i = 0; !found && i < fixed_folders.size(); ++i) found = check_dvd(fixed_folders[i]);
+    int found = scan_mount_table(quiet, usable);
+    for (size_t i = 0; !found && i < fixed_folders.size(); ++i) found = probe(fixed_folders[i], usable);
     return found;
 }
 
-int demo_class::look_again()
+int demo_class::look_again(disc_usable_fn usable)
 {
-    found_thing[0] = scan_all(true);
+    found_thing[0] = scan_all(true, usable);
     return found_thing[0];
 }
 

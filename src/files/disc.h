@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+// Whether a folder that carries the disc header holds a disc to install
+// from; 1 yes. Given by the screen, which reads the disc's version file.
+using disc_usable_fn = int (*)(const std::string& folder);
+
 class demo_class {
 public:
     // 1 when the disc was found, now or by the last scan of this selector
@@ -18,16 +22,19 @@ public:
 
     void reset_scans(); // forgets every selector's last scan; for tests
 
-    // Searches for the disc now, as selector 0 does, but silently: no alert for
-    // an unreadable mount table or a file system other than UDF. For the screen,
-    // which looks again and again for a disc inserted after start-up. 1 found.
-    int look_again();
+    // Searches for the disc now, in every place selector 0 does, but silently:
+    // no alert for an unreadable mount table or a file system other than UDF.
+    // A folder with the disc header counts only when usable(folder) says so
+    // (null: every such folder); a refused one leaves dvd_path as it was. For
+    // the screen, which looks again and again for a disc inserted after
+    // start-up, or for another disc than one it could not use. 1 found.
+    int look_again(disc_usable_fn usable = nullptr);
 
 private:
     float next_check_time[5] = {-1.0f, 0.0f, 0.0f, 0.0f, 0.0f};
     int found_thing[5] = {};
-    int scan_mount_table(bool quiet);
-    int scan_all(bool quiet);
+    int scan_mount_table(bool quiet, disc_usable_fn usable);
+    int scan_all(bool quiet, disc_usable_fn usable);
 };
 
 extern demo_class demo;

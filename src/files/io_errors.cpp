@@ -28,6 +28,7 @@ const err_msg kErrMsgs[] = {
     {err_zip_too_large, "A compressed file holds more data than the product list gives for its file. It was refused"},
     {err_zip_signature, "A file's contents do not match the signature the product list gives for it (checksum mismatch). The old file was kept"},
     {err_zip_overlap, "A compressed file is damaged or hostile: its entries share data. It was refused"},
+    {err_zip_stopped, "The installation was stopped while a file was being extracted. The old file was kept"},
     {UNZ_CRCERROR, "A compressed file is damaged: its data do not match their checksum (CRC)"},
     {UNZ_BADZIPFILE, "A compressed file is damaged or uses a compression method the installer cannot read"},
     {UNZ_INTERNALERROR, "The zip library failed on a compressed file. It may be damaged"},

@@ -16,6 +16,7 @@ enum : int {
     err_zip_too_large = 20103,     // an entry larger than the size listed for its file
     err_zip_signature = 20104,     // the file's MD5 differs from the signature listed for it
     err_zip_overlap = 20105,       // entries whose data overlap: refused as a zip bomb
+    err_zip_stopped = 20106,       // the run that wanted the file ended while it was being extracted
     err_file_open = 20006,
     err_net_reconnect = 20007,
     err_net_bad_state = 20008,

@@ -3,6 +3,8 @@
 // that handed the jobs out takes them.
 #pragma once
 
+#include "foundation/hl_thread.h"
+
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -19,8 +21,16 @@ public:
     // job already off the queue; it unlocks for the work and locks again to
     // leave its result for the owner.
     using runner = std::function<void(Job&, std::unique_lock<std::mutex>&)>;
+    // A job whose run threw (no memory inside an extraction): called with
+    // `held` locked, so that the owner stops waiting for its result. The
+    // worker then ends through the thread layer's fatal record, which the
+    // main thread shows before the program ends; the others go on.
+    using loser = std::function<void(Job&)>;
 
-    job_workers(unsigned wanted, runner run) : wanted_(wanted), run_(std::move(run)) {}
+    job_workers(unsigned wanted, runner run, loser lost)
+        : wanted_(wanted), run_(std::move(run)), lost_(std::move(lost))
+    {
+    }
     // Drops the jobs not started and joins the workers. Declared as the last
     // member of its owner, the workers end before the results they write to.
     ~job_workers()
@@ -46,7 +56,8 @@ public:
         if (started_) return;
         started_ = true;
         try {
-            for (unsigned i = 0; i < wanted_; ++i) threads_.emplace_back(&job_workers::work, this);
+            for (unsigned i = 0; i < wanted_; ++i)
+                threads_.emplace_back(THREAD_guarded_call, &job_workers::serve, this);
         } catch (const std::system_error&) {
         }
     }
@@ -73,6 +84,11 @@ public:
     unsigned awake() const { return static_cast<unsigned>(threads_.size()) - sleeping_; }
 
 private:
+    static void* serve(void* self)
+    {
+        static_cast<job_workers*>(self)->work();
+        return nullptr;
+    }
     void work()
     {
         std::unique_lock<std::mutex> held(lock);
@@ -87,12 +103,19 @@ private:
             if (queue.empty()) return; // stopping, nothing left
             Job j = std::move(queue.front());
             queue.pop_front();
-            run_(j, held);
+            try {
+                run_(j, held);
+            } catch (...) {
+                if (!held.owns_lock()) held.lock();
+                lost_(j);
+                throw; // to THREAD_guarded_call, with the lock let go on the way
+            }
         }
     }
 
     unsigned wanted_;
     runner run_;
+    loser lost_;
     bool started_ = false;
     bool stop_ = false;
     unsigned sleeping_ = 0; // under lock: workers waiting for a job

@@ -12,7 +12,8 @@
 #include <sys/stat.h>
 
 md5_pool::md5_pool(unsigned workers)
-    : workers_(workers, [this](job& j, std::unique_lock<std::mutex>& held) { run(j, held); })
+    : workers_(workers, [this](job& j, std::unique_lock<std::mutex>& held) { run(j, held); },
+               [this](job& j) { lose(j); })
 {
 }
 
@@ -44,6 +45,13 @@ void md5_pool::run(job& j, std::unique_lock<std::mutex>& held)
     digest(j.full, r);
     held.lock();
     *j.slot = std::move(r);
+    j.slot->done = true;
+    results_ready_.notify_all();
+}
+
+void md5_pool::lose(job& j)
+{
+    *j.slot = result{};
     j.slot->done = true;
     results_ready_.notify_all();
 }

@@ -28,7 +28,8 @@ public:
     void submit(std::string full);
     // The oldest result not yet taken, waited for: true with hex set, or false
     // when the file could not be opened or read, with *not_regular set when
-    // something other than a regular file stood there.
+    // something other than a regular file stood there. False too for a file
+    // whose worker failed: the program ends through that worker's fatal record.
     bool take(std::string& hex, bool* not_regular);
     std::size_t in_hand() const { return results_.size(); }
 
@@ -49,6 +50,7 @@ private:
     };
     static void digest(const std::string& full, result& r);
     void run(job& j, std::unique_lock<std::mutex>& held);
+    void lose(job& j);
 
     std::condition_variable results_ready_;
     std::deque<result> results_; // in submission order; stable addresses at both ends

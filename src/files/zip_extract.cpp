@@ -192,15 +192,17 @@ int write_all(int fd, const char* data, std::size_t size)
 }
 
 // Where a file entry's bytes go: the temporary file, and the digest when the
-// file has a signature to match (null otherwise).
+// file has a signature to match (null otherwise); until the caller stops it.
 struct file_target {
     int fd;
     MD5Stream* md5;
+    const zip_stop* stop;
 };
 
 int file_sink(void* target, const char* data, std::size_t size)
 {
     file_target& t = *static_cast<file_target*>(target);
+    if (t.stop->asked()) return err_zip_stopped;
     if (t.md5) t.md5->feed(reinterpret_cast<const unsigned char*>(data), size);
     return write_all(t.fd, data, size);
 }
@@ -284,6 +286,7 @@ struct entry_rules {
     int out_depth = 0;                       // folders from the confinement root down to the output folder
     const zip_listed_file* listed = nullptr; // null: any entry; else only `leaf`, bounded and signed
     std::string leaf;                        // the listed file's own name
+    zip_stop stop;                           // the caller no longer wants the file
 };
 
 // The listed signature against the digest of the bytes written.
@@ -306,7 +309,7 @@ int fill_temp_file(zip_archive& za, int fd, const zip_entry& entry, char* work, 
 {
     const bool signed_file = rules.listed && !rules.listed->signature.empty();
     MD5Stream md5; // digested here, piece by piece, as the pieces are written
-    file_target target{fd, signed_file ? &md5 : nullptr};
+    file_target target{fd, signed_file ? &md5 : nullptr, &rules.stop};
     if (int err = zip_read_entry(za, entry, work, file_sink, &target)) return err;
     if (signed_file && !signature_matches(rules, md5, out_path)) return err_zip_signature;
     const unz_file_info64& info = entry.info;
@@ -670,7 +673,7 @@ int zip_to_file(std::string zip_file, std::string out_directory, std::string* fi
 namespace {
 // The listed file, with prefix in front of the archive and the root, kept ready.
 int ready_listed(const std::string& prefix, const std::string& zip_file, const zip_listed_file& listed,
-                 zip_ready_file& ready)
+                 zip_ready_file& ready, zip_stop stop = {})
 {
     ready.drop();
     const std::size_t slash = listed.path.rfind('/');
@@ -679,6 +682,7 @@ int ready_listed(const std::string& prefix, const std::string& zip_file, const z
     rules.out_depth = folder_depth(listed.path);
     rules.listed = &listed;
     rules.leaf = listed.path.substr(folder.size());
+    rules.stop = stop;
     if (const char* reason = refused_listed_reason(listed, rules.leaf)) {
         zip_log() << "UNZIP refused to extract " << zip_file << " for \"" << listed.path << "\": " << reason << "\n";
         IO_SET_ERR_LOCATION();
@@ -695,11 +699,12 @@ int zip_listed_to_file(const std::string& zip_file, const zip_listed_file& liste
     return zip_put_in_place(ready);
 }
 
-int zip_ready_listed(const std::string& zip_file, const zip_listed_file& listed, zip_ready_file& ready)
+int zip_ready_listed(const std::string& zip_file, const zip_listed_file& listed, zip_ready_file& ready,
+                     zip_stop stop)
 {
     std::ostringstream lines;
     log_target = &lines;
-    ready_listed("", zip_file, listed, ready);
+    ready_listed("", zip_file, listed, ready, stop);
     log_target = nullptr;
     ready.log = lines.str();
     return ready.err;

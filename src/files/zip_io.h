@@ -5,6 +5,8 @@
 // path it receives. No call starts a thread.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <string>
 #include <utility>
 
@@ -88,7 +90,17 @@ public:
     std::string zip_file_;
     std::string out_dir_;
 };
-int zip_ready_listed(const std::string& zip_file, const zip_listed_file& listed, zip_ready_file& ready);
+// What tells an extraction on a worker that its file is no longer wanted:
+// the run it was started for has ended once *run differs from `started`.
+// It is looked at before each quarter MiB of the file's bytes; the extraction
+// then ends with err_zip_stopped, and its file without a name goes with it.
+struct zip_stop {
+    const std::atomic<std::uint64_t>* run = nullptr; // null: never stopped
+    std::uint64_t started = 0;
+    bool asked() const { return run && run->load(std::memory_order_relaxed) != started; }
+};
+int zip_ready_listed(const std::string& zip_file, const zip_listed_file& listed, zip_ready_file& ready,
+                     zip_stop stop = {});
 int zip_put_in_place(zip_ready_file& ready);
 
 // For tests: false makes every file under a temporary name and renames it into

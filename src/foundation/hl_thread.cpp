@@ -108,8 +108,7 @@ void THREAD_create(UTL_thread_fn fn, void* arg, unsigned long* id1, unsigned lon
     UTL_message_queue_destroy(rec.started_queue);
 }
 
-// The sanitizer cannot see an object behind the forced unwind it is caught as.
-__attribute__((no_sanitize("null"))) void* THREAD_launch(void* launch_rec)
+void* THREAD_launch(void* launch_rec)
 {
     const auto* rec = static_cast<const THREAD_launch_rec*>(launch_rec);
     // A failed loader context leaves nothing to make current.
@@ -117,7 +116,12 @@ __attribute__((no_sanitize("null"))) void* THREAD_launch(void* launch_rec)
     const UTL_thread_fn fn = rec->fn;
     void* const arg = rec->arg;
     UTL_message_queue_write(rec->started_queue, nullptr);
+    return THREAD_guarded_call(fn, arg);
+}
 
+// The sanitizer cannot see an object behind the forced unwind it is caught as.
+__attribute__((no_sanitize("null"))) void* THREAD_guarded_call(UTL_thread_fn fn, void* arg)
+{
     exce_class fatal;
     try {
         return fn(arg);

@@ -36,10 +36,15 @@ void THREAD_shutdown();       // quits and joins the workers, frees the queues; 
 // and loader contexts available the thread first gets a shared GL context.
 void THREAD_create(UTL_thread_fn fn, void* arg, unsigned long* id1, unsigned long* id2, unsigned long* id3,
                    int want_gl);
-// Entry of every thread of THREAD_create: an exception escaping the thread
-// function becomes a fatal error record and ends the thread; the unwind by
-// which a thread is ended (exit, cancellation) passes through untouched.
+// Entry of every thread of THREAD_create: runs the thread function through THREAD_guarded_call.
 void* THREAD_launch(void* launch_rec);
+// fn(arg) as every thread of the program runs its function: an exception
+// escaping it becomes a fatal error record (THREAD_send_exception), which
+// ends the calling thread unless it is the main thread; the unwind by which a
+// thread is ended (exit, cancellation) passes through untouched. fn's result;
+// null after a fatal record on the main thread. Also for the threads of the
+// file pools, which are made without THREAD_create.
+void* THREAD_guarded_call(UTL_thread_fn fn, void* arg);
 void* xtaskproc(void*); // the worker loop; returns null on the quit message
 
 // ---- jobs (any thread) -----------------------------------------------------------

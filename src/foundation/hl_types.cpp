@@ -19,6 +19,8 @@ mnw_class mnw;     // zero-initialised storage
 // Constant-initialised, so draw_alpha is 1.0 before any start-up code runs.
 ren_class ren = {0.0f, 0, 0, 0, nullptr, nullptr, nullptr, nullptr, 0, 1.0f, 0.0f, 0.0f};
 
+std::string maker_web_link(const char* path) { return std::string("http://") + maker_web_address + path; }
+
 int app_done;
 int ogl_inited;
 int ot_inited;

@@ -88,8 +88,12 @@ struct stls_class {
 };
 
 // ---- the maker ------------------------------------------------------------
-// The one web address the program shows or opens for its maker.
+// The one web address the program shows or opens for its maker, and the one
+// support address its messages ask the user to write to. Every text that names
+// the maker's site or support takes it from here.
 constexpr const char* maker_web_address = "www.skylume.example";
+constexpr const char* maker_support_address = "support@skylume.example";
+std::string maker_web_link(const char* path); // "http://" + maker_web_address + path ("/store/")
 
 // ---- streams and strings -------------------------------------------------
 extern std::string stl_global; // scratch for assembling alert texts

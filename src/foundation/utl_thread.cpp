@@ -63,8 +63,6 @@ unsigned long UTL_get_current_thread() { return static_cast<unsigned long>(pthre
 
 namespace {
 
-constexpr const char* support_address = "linux-support@skylume.example";
-
 int count_model_name_lines(std::FILE* f)
 {
     char buf[512]; // a longer line arrives in pieces, each tested on its own
@@ -97,7 +95,7 @@ int UTL_count_processors_in(const char* cpuinfo_path)
                      "have no idea how your computer is working right now. Please e-mail this\n"
                      "message to %s. In the mean time, I'll assume for right now\n"
                      "that you have one CPU.\n",
-                     support_address);
+                     maker_support_address);
         xer << "Linux CPU detect failed -- no processors in /proc/cpuinfo\n";
         return 1;
     }

@@ -47,8 +47,6 @@ constexpr int slots_compressed[] = {141, 147};
 constexpr int slot_blend_func_separate = 148;
 constexpr int slot_blend_equation_separate = 149;
 
-const char* const support_email = "support@veltrane-labs.com";
-const char* const web_address = maker_web_address;
 const char* const no_accelerator_edition = "Skylume Lite";
 
 // The driver's text; "" in place of null (no current context, or a driver fault).
@@ -272,12 +270,12 @@ void check_minimum(const OGL_extensions& e, int version)
     if (!cmdline.has_option("--force_run")) {
         __MACIBM_alert(0, below_minimum, "First, try updating your graphics drivers.",
                        "If this does not help, check your graphics card specifications.",
-                       std::string("For tech support, email ") + support_email, t_exit, __FILE__, __LINE__);
+                       std::string("For tech support, email ") + maker_support_address, t_exit, __FILE__, __LINE__);
         return;
     }
     __MACIBM_alert(0, below_minimum, "Your system does not meet Skylume's hardware requirements.",
                    "You have used the force-run command inline option to run Skylume anyway, but it may crash.",
-                   std::string("Go to ") + web_address + " for system requirements and tech support information.",
+                   std::string("Go to ") + maker_web_address + " for system requirements and tech support information.",
                    t_alert, __FILE__, __LINE__);
 }
 
@@ -289,7 +287,7 @@ void check_software_renderer()
                    "I will still let you run the simulator, but the frame rate will NOT allow for a good simulation.",
                    std::string("For you to fly realistically, you must use Skylume version ") + no_accelerator_edition +
                        ", or get a 3-D accelerator card that can handle OpenGL.",
-                   std::string("See ") + web_address + " for a list of the currently-compatible 3-D video cards.",
+                   std::string("See ") + maker_web_address + " for a list of the currently-compatible 3-D video cards.",
                    t_alert, __FILE__, __LINE__);
 }
 

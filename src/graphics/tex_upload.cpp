@@ -20,8 +20,6 @@
 
 namespace {
 
-const char* const web_address = maker_web_address;
-
 // Numbers reach alert lines as doubles, whatever their type, through stl_global.
 const std::string& number_line(const char* format, double value)
 {
@@ -229,7 +227,8 @@ void tman_class::report_failed_load(const tex_load_vars& v)
     case tex_fail_alert:
         MACIBM_alert(0, "Trying to load a texture that you do not have!",
                      "This looks like an incomplete installation of Skylume!",
-                     std::string("Get a new download from ") + web_address + ". The missing file is:", v.name, t_exit);
+                     std::string("Get a new download from ") + maker_web_address + ". The missing file is:", v.name,
+                     t_exit);
         return;
     default: break;
     }

@@ -15,6 +15,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <set>
 
 #include <unistd.h>
 
@@ -53,16 +54,17 @@ bool version_word(const char*& p, const char* end)
     return true;
 }
 
-// Reads the version file the way the disc search does: an absolute disc
-// folder is read as it stands, whatever program folder the file layer keeps.
-// 1 when the header is the disc's; *name = the set's name, empty without one.
-int read_version_file(std::string* name)
+// Reads the version file of the disc at folder (empty: the program's folder)
+// the way the disc search does: an absolute disc folder is read as it stands,
+// whatever program folder the file layer keeps. 1 when the header is the
+// disc's; *name = the set's name, empty without one.
+int read_version_file(const std::string& folder, std::string* name)
 {
     const std::string saved = app_path;
-    if (!dvd_path.empty()) app_path.clear();
+    if (!folder.empty()) app_path.clear();
     int ok = 0;
     {
-        xmap_class file(dvd_path + "dvd_version.txt");
+        xmap_class file(folder + "dvd_version.txt");
         if (file.begin && file.check_file(io_text, dvd_versions, "DVD", nullptr) == 900) {
             ok = 1;
             if (!INS_read_version_lines(file.cursor, file.end, name)) name->clear();
@@ -72,7 +74,36 @@ int read_version_file(std::string* name)
     return ok;
 }
 
-std::string refused_disc; // the disc whose set name was refused and told; once a disc, not once a frame
+// The discs whose set name was refused and told, by folder ("" the program's
+// own): once a disc, not once a frame nor once a search.
+std::set<std::string> told_discs;
+
+void tell_refused(const std::string& folder, const std::string& name)
+{
+    if (!told_discs.insert(folder).second) return;
+    const std::string file = (folder.empty() ? app_path : folder) + "dvd_version.txt";
+    xer << "The disc version file '" << file << "' names no usable install set ('" << name << "'); still looking.\n";
+    MACIBM_alert(0, "I cannot install from this DVD: its version file names no install set I can use.", file,
+                 "Its last VERSION line must give a plain folder name, such as \"Skylume 10\".",
+                 "Please insert a Skylume DVD.", t_alert);
+}
+
+// The set's name that the disc at folder gives, when it is one to install
+// from; a disc without one is told, once.
+int usable_set(const std::string& folder, std::string* name)
+{
+    if (!read_version_file(folder, name)) return 0;
+    if (INS_install_name_ok(*name)) return 1;
+    tell_refused(folder, *name);
+    return 0;
+}
+
+// For the disc search: whether the disc found at folder is one to install from.
+int usable_disc(const std::string& folder)
+{
+    std::string name;
+    return usable_set(folder, &name);
+}
 
 } // namespace
 
@@ -97,28 +128,18 @@ int INS_read_version_lines(const char* p, const char* end, std::string* name)
     return found;
 }
 
+// The name becomes a folder on the disc and, without the blanks at its end,
+// the product folder's new name: a disc that does not give a plain one is no
+// disc to install from.
 int INS_install_name_ok(const std::string& name)
 {
-    return ENG_name_is_plain(name);
+    return ENG_name_is_plain(ENG_product_folder_name(name));
 }
 
 int INS_check_disc_version()
 {
     std::string name;
-    if (!read_version_file(&name)) return 0;
-    // The name becomes a folder on the disc and the product folder's new
-    // name: a disc that does not give a plain one is no disc to install from.
-    if (!INS_install_name_ok(name)) {
-        if (refused_disc != dvd_path) { // told once a disc; the search goes on, a good disc may come
-            refused_disc = dvd_path;
-            xer << "The disc at '" << dvd_path << "' names no usable install set ('" << name << "'); still looking.\n";
-            MACIBM_alert(0, "I cannot install from this DVD: its version file names no install set I can use.",
-                         dvd_path + "dvd_version.txt",
-                         "Its last VERSION line must give a plain folder name, such as \"Skylume 10\".",
-                         "Please insert a Skylume DVD.", t_alert);
-        }
-        return 0;
-    }
+    if (!usable_set(dvd_path, &name)) return 0;
     install_name = name;
     stg.server_count = 0;
     return 1;
@@ -126,9 +147,13 @@ int INS_check_disc_version()
 
 int INS_look_for_disc(int tick)
 {
-    if (dvd_path.empty() && tick) demo.look_again();
+    // A disc refused for its set's name does not end the search: another
+    // place may hold a good disc, or the same one a good disc later.
+    if (tick) demo.look_again(usable_disc);
     return dvd_path.empty() ? 0 : 1;
 }
+
+void INS_reset_disc_check() { told_discs.clear(); }
 
 // ---- the manifest -------------------------------------------------------------------------------
 

@@ -11,17 +11,22 @@
 // 1 with *name = the rest of the last "VERSION" line (blanks and tabs after
 // the word skipped, the rest kept up to CR, LF or NUL); 0 without such a line.
 int INS_read_version_lines(const char* begin, const char* end, std::string* name);
-// 1 when name can be the install set's folder on the disc and the product
-// folder's new name: a plain folder name (ENG_name_is_plain: no hidden, control
-// or blank-ended names either).
+// 1 when name can be the install set's folder on the disc and, without the
+// blanks and tabs at its end (ENG_product_folder_name), the product folder's
+// new name: a plain folder name then (ENG_name_is_plain: no hidden or control
+// names either).
 int INS_install_name_ok(const std::string& name);
 // The check of one frame while stg.server_count is -1: when dvd_path +
 // "dvd_version.txt" has the disc header and a usable "VERSION" line,
 // install_name takes the name and stg.server_count becomes 0. 1 passed now.
+// A disc header without a usable line is told, once for each disc folder.
 int INS_check_disc_version();
-// A disc inserted after start-up: while no disc is known, look for one again
-// (silently) on each one-second tick. 1 when a disc is known afterwards.
+// While no disc to install from is known (stg.server_count -1), look for one
+// on each one-second tick, silently, in every place the start-up search looks:
+// a disc inserted after start-up, or another disc than one whose set name was
+// refused (told once, as above). 1 when a disc is known afterwards.
 int INS_look_for_disc(int tick);
+void INS_reset_disc_check(); // forgets which refused discs were told; for tests
 
 // ---- the manifest --------------------------------------------------------------------------
 struct manifest_paths {

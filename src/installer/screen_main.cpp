@@ -213,7 +213,7 @@ void APP_update()
     status_line();
     install_button();
     if (interface_piece(700, 78, piece_buy_online, 1, tint_green))
-        INS_screen_ops().go_to_URL(std::string("http://") + store_address + "/store/");
+        INS_screen_ops().go_to_URL(maker_web_link("/store/"));
     if (interface_piece(960, 78, piece_exit, 1, tint_green)) INS_exit_command();
     message_panel_and_bar(phase_texts());
     pace_frames();

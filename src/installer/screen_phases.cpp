@@ -111,6 +111,8 @@ void INS_install_command()
 void INS_exit_command()
 {
     ops.reset_streams();
+    // Another installer may have the folder at once: nothing more of this run lands in it.
+    ENG_unlock_product_folder();
     stg.run_phase = run_done;
     app_done = 1;
 }

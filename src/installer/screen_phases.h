@@ -48,7 +48,8 @@ void INS_destination_command();
 // declined, a question cancelled) removes the empty folders it made and
 // releases the product folder.
 void INS_install_command();
-// EXIT: streams reset, run_done, and the frame loop ends after this frame.
+// EXIT: streams reset (the extractions in flight stop), the product folder
+// released, run_done, and the frame loop ends after this frame.
 void INS_exit_command();
 
 // ---- the install slice ------------------------------------------------------------------------

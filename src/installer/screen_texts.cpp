@@ -12,8 +12,6 @@
 #include <cmath>
 #include <cstdint>
 
-const char* const store_address = maker_web_address;
-
 message_block INS_empty_block()
 {
     message_block b;
@@ -30,7 +28,7 @@ screen_text INS_status_line(const status_inputs& in)
     case dir_fetch: return {"I am looking for an Skylume DVD now...", col_body_text};
     case dir_scan: return {"I am reading the Skylume DVD now...", col_body_text};
     case dir_missing:
-        return {std::string("I need an Skylume DVD to install this from the DVD! Buy it at ") + store_address + "!",
+        return {std::string("I need an Skylume DVD to install this from the DVD! Buy it at ") + maker_web_address + "!",
                 col_status_disc};
     default: break;
     }

@@ -30,7 +30,6 @@ struct status_inputs {
     int run_phase;    // stg.run_phase
 };
 screen_text INS_status_line(const status_inputs& in);
-extern const char* const store_address; // the maker's web address, also behind BUY ONLINE
 
 // The install-set panel's title: empty until the disc named the set, then "DVD: " + the name.
 std::string INS_install_set_title(const std::string& name);

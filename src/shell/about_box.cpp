@@ -58,7 +58,7 @@ void ABOUT_draw(const about_ops& ops)
     std::string status;
     if (about_check.ins_state != ins_awaiting_click) status = ABOUT_state_work(ops);
     draw_lines(status);
-    if (BTN_action(link_x, button_y, 0.0f, 0, 1, ABOUT_link_label(), "-")) go_to_URL(about_site_url);
+    if (BTN_action(link_x, button_y, 0.0f, 0, 1, ABOUT_link_label(), "-")) go_to_URL(maker_web_link("/"));
     if (about_check.ins_state == ins_awaiting_click &&
         BTN_action(update_x, button_y, 0.0f, 0, 1, ABOUT_update_label(), "-"))
         ABOUT_update_clicked();

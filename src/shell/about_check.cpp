@@ -26,7 +26,6 @@
 const char* const about_version_text = "Skylume 9.00 Beta-19";
 const char* const about_download_host = "updates.skylume.example";
 const char* const about_site_name = maker_web_address;
-const char* const about_site_url = "http://www.skylume.example/"; // maker_web_address as a link
 const char* const about_credits[about_credit_count] = {
     "Written by the Skylume development team",
     "Installer and application framework: the Skylume engineering group",

@@ -16,7 +16,6 @@ constexpr int about_own_version = 90019;     // compared, signed, with the list'
 extern const char* const about_version_text; // "Skylume 9.00 Beta-19"
 extern const char* const about_download_host; // host that serves about_list_url
 extern const char* const about_site_name;    // the web-site name in the texts and the link button
-extern const char* const about_site_url;     // the address handed to go_to_URL
 constexpr int about_credit_count = 9;
 extern const char* const about_credits[about_credit_count]; // [0] the author line, then the block
 

@@ -126,9 +126,9 @@ int LIN_handlewin(_XDisplay*, _XEvent*, char*) { return True; }
 
 std::string LIN_unhandled_event_message(int type)
 {
-    return "LINUX: X11 threw me something different, and I don't know how to handle it. Please send this "
-           "message, and what you were doing when it appeared, to support@skylume.example. Event ---> " +
-           std::to_string(type) + "\n";
+    return std::string("LINUX: X11 threw me something different, and I don't know how to handle it. Please send "
+                       "this message, and what you were doing when it appeared, to ") +
+           maker_support_address + ". Event ---> " + std::to_string(type) + "\n";
 }
 
 void MACIBM_load_mxy(unsigned long window, int x, int y)

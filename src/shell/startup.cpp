@@ -41,7 +41,6 @@
 
 namespace {
 
-const char* const support_address = "support@skylume.example";
 const char* const version_text = "Skylume 9.00 Beta-19";
 constexpr int version_number = 90019;
 
@@ -53,7 +52,7 @@ void warn_link_unreadable(int err)
                 "mounted. The installer will assume that it runs from the folder\nin which it is stored; if it "
                 "does not, files will not be found. The system's\nreason follows (perror). For help, write to "
                 "%s.\n",
-                support_address);
+                maker_support_address);
     std::fflush(stdout);
     std::fprintf(stderr, "readlink: %s\n", std::strerror(err));
 }

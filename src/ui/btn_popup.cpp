@@ -103,7 +103,9 @@ int BTN_textlist(float x, float y, int* selection, std::string items, std::strin
     static std::vector<std::string> table;
     if (!parse_items(items, label, table)) return 0;
     const int last = static_cast<int>(table.size()) - 1;
-    const int shown = std::clamp(*selection, 0, last);
+    // The caller's value is brought into the list, so that what it holds is what is shown.
+    *selection = std::clamp(*selection, 0, last);
+    const int shown = *selection;
 
     int w = 0;
     for (const std::string& item : table) w = std::max(w, item_width(item));
@@ -127,8 +129,7 @@ int BTN_textlist(float x, float y, int* selection, std::string items, std::strin
         }
     }
     if (code != active_popup_code) {
-        const int now = std::clamp(*selection, 0, last);
-        btn_draw.string(col_menu_text, x, y, table[static_cast<std::size_t>(now)], 10000.0f, font_interface, 1);
+        btn_draw.string(col_menu_text, x, y, table[static_cast<std::size_t>(*selection)], 10000.0f, font_interface, 1);
         if (in_zone) stls.help = help;
         return result;
     }

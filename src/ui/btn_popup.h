@@ -12,9 +12,10 @@ constexpr int btn_popup_max_items = 300;
 
 // (x, y): centre of the text, its base line. items: texts joined by '-'
 // (n hyphens: n + 1 items, at most 300); a '|' or a 301st item is the fatal
-// alert. label: "left|right{?help". *selection is read every call and written
-// only on the call that takes the user's choice, which returns 1; out-of-range
-// values are shown clamped but left as they are.
+// alert. label: "left|right{?help". *selection is read every call and brought
+// into 0..last (the number of hyphens), then written with the user's choice on
+// the call that takes it, which returns 1; moving an open list to keep it on
+// screen leaves it alone.
 int BTN_textlist(float x, float y, int* selection, std::string items, std::string label);
 
 // The list's position key: (int)(y * 1024 + x).

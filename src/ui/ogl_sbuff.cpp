@@ -50,7 +50,8 @@ void back_missing_alert()
 {
     __MACIBM_alert(0, "Trying to load a texture that you do not have!",
                    "This looks like an incomplete installation of Skylume!",
-                   "Get a new download from www.veltrane-labs.com. The missing file is:", back_path, t_exit, "oglp", 994);
+                   std::string("Get a new download from ") + maker_web_address + ". The missing file is:", back_path,
+                   t_exit, "oglp", 994);
 }
 
 // The picture fits the 2048 x 2048 block as rows of its own width.

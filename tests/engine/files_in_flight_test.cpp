@@ -12,11 +12,16 @@
 #include "files/md5_pool.h"
 #include "engine_fixture.h"
 #include "foundation/hl_types.h"
+#include "foundation/hl_thread.h"
 #include "support/disc_fixture.h"
 #include "support/thread_starts.h"
 #include "support/zip_builder.h"
 
+#include <unistd.h>
+
+#include <chrono>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -231,6 +236,130 @@ TEST_F(FilesInFlight, WithoutWorkersTheCollectorExtractsInOrder)
     EXPECT_EQ(flight.held(), 0u);
     zip_ready_file none;
     EXPECT_FALSE(flight.collect(3, 0, none)); // never handed out
+}
+
+// ---- a run that ends with files in flight, a worker that fails ---------------------------
+
+using clock_type = std::chrono::steady_clock;
+
+double seconds_since(clock_type::time_point t)
+{
+    return std::chrono::duration<double>(clock_type::now() - t).count();
+}
+
+// The bytes written so far of the file being extracted into folder: without a
+// name, or under its temporary name; -1 when none is there.
+long long in_progress(const std::string& folder)
+{
+    for (long long size : unnamed_files(getpid(), folder)) return size;
+    for (const auto& e : fs::directory_iterator(folder))
+        if (e.path().filename().string().rfind(".sky-unzip-", 0) == 0) return (long long)e.file_size();
+    return -1;
+}
+
+// An archive of one small file, and the listed file it is for.
+zip_listed_file small_file(const std::string& folder, const std::string& name, const std::string& bytes)
+{
+    zip_entry_spec e;
+    e.name = name;
+    e.data = bytes;
+    EXPECT_TRUE(make_zip(folder + name + ".zip", {e}));
+    return {folder, name, 0, md5_of(bytes)};
+}
+
+// A cancel while a worker is deep in a file of 2 GiB: the extraction stops at
+// once and its file goes, whether it had no name or a temporary one; nothing
+// lands, and the worker takes the next run's file straight away.
+TEST(FilesInFlightDrop, ADropStopsAnExtractionMidFileAndNothingLands)
+{
+    constexpr std::uint64_t big_mib = 2048;
+    temp_dir tmp;
+    const std::string disc = tmp / "disc/";
+    fs::create_directories(disc);
+    ASSERT_TRUE(make_zip(disc + "big.raw.zip", {zeros_entry("big.raw", big_mib)}));
+    // The file never finishes: its signature, which it would be checked against, is only a placeholder.
+    const std::string never_checked(32, '0');
+    const struct drop_case {
+        const char* name;
+        bool unnamed;
+    } cases[] = {{"a file without a name", true}, {"a file under a temporary name", false}};
+    for (const drop_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        zip_use_unnamed_files(c.unnamed);
+        const std::string out = tmp / (std::string(c.unnamed ? "unnamed" : "named") + "/");
+        fs::create_directories(out);
+        files_in_flight flight(1);
+        flight.hand_out(0, disc + "big.raw.zip", {out, "big.raw", 0, never_checked}, big_mib << 20);
+        const clock_type::time_point handed = clock_type::now();
+        while (in_progress(out) < (16 << 20) && seconds_since(handed) < 60) usleep(1000);
+        ASSERT_GE(in_progress(out), 16 << 20) << "the extraction never got under way";
+
+        const clock_type::time_point dropped = clock_type::now();
+        flight.drop_all();
+        long long last = 0;
+        for (long long now; (now = in_progress(out)) >= 0 && seconds_since(dropped) < 60; usleep(1000)) last = now;
+        const double stopped = seconds_since(dropped);
+        EXPECT_LT(stopped, 0.5) << "the dropped extraction went on";
+        EXPECT_LT(last, (long long)(big_mib << 20)) << "the file was written to its end";
+        EXPECT_FALSE(flight.holds(0));
+        EXPECT_TRUE(fs::is_empty(out)) << "something of the dropped file landed";
+
+        const zip_listed_file next = small_file(out, "next.txt", "the next run's file\n");
+        flight.hand_out(1, out + "next.txt.zip", next, 20);
+        zip_ready_file ready;
+        const clock_type::time_point next_handed = clock_type::now();
+        ASSERT_TRUE(flight.collect(1, 30, ready));
+        EXPECT_LT(seconds_since(next_handed), 1.0) << "the next file waited for the dropped one";
+        EXPECT_EQ(zip_put_in_place(ready), 0) << ready.log;
+        EXPECT_EQ(read_file(out + "next.txt"), "the next run's file\n");
+    }
+    zip_use_unnamed_files(true);
+}
+
+int extract_or_run_out_of_memory(const std::string& zip_file, const zip_listed_file& listed, zip_ready_file& ready,
+                                 zip_stop stop)
+{
+    if (listed.path == "lost.txt") throw std::bad_alloc();
+    return zip_ready_listed(zip_file, listed, ready, stop);
+}
+
+// A worker that runs out of memory inside an extraction: its error reaches the
+// main thread as a fatal record, as from any other thread of the program; its
+// file is not waited for, and the other worker finishes the rest.
+TEST(FilesInFlightFailure, AWorkerOutOfMemoryEndsThroughTheFatalRecord)
+{
+    alert_recorder alerts;
+    xer_capture log;
+    temp_dir tmp;
+    const std::string out = tmp.path() + "/";
+    THREAD_init();
+    {
+        files_in_flight flight(2, extract_or_run_out_of_memory);
+        const char* const names[] = {"first.txt", "lost.txt", "third.txt"};
+        // Listed as large files, so that the workers take them, never the collector.
+        for (int h = 0; h < 3; ++h)
+            flight.hand_out(h, out + names[h] + ".zip", small_file(out, names[h], std::string(names[h]) + "\n"),
+                            64 << 20);
+        zip_ready_file ready;
+        EXPECT_TRUE(flight.collect(0, -1, ready));
+        EXPECT_FALSE(flight.collect(1, -1, ready)) << "a file whose worker failed was reported ready";
+        EXPECT_TRUE(flight.collect(2, -1, ready));
+        EXPECT_EQ(zip_put_in_place(ready), 0) << ready.log;
+        alert_lines fatal;
+        for (int i = 0; i < 1000 && fatal.l1.empty(); ++i) {
+            try {
+                THREAD_check_exception(0);
+            } catch (const fatal_alert& f) {
+                fatal = f.lines;
+            }
+            usleep(5000);
+        }
+        EXPECT_EQ(fatal.l1, "Caught an unhandled C++ exception");
+        EXPECT_EQ(fatal.l2, "std::bad_alloc");
+    }
+    THREAD_shutdown();
+    EXPECT_EQ(read_file(out + "third.txt"), "third.txt\n");
+    EXPECT_FALSE(fs::exists(out + "lost.txt"));
 }
 
 } // namespace

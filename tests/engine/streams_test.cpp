@@ -105,6 +105,19 @@ TEST_F(Install, DiscInstallUpdatesTheProductAndLeavesTheUsersFilesAlone)
     EXPECT_EQ(crnt_file_name, "Mac only.app.zip");
 }
 
+// The disc keeps the blanks at the end of the set's name in its folder's name;
+// the product folder takes the name without them.
+TEST_F(Install, ASetNameEndingInBlanksNamesTheProductFolderWithoutThem)
+{
+    install_name = "Skylume 10 \t ";
+    make_disc(disc, install_name, {{"Resources/plugins/tool", "#!/bin/sh\n", 0100755, 3, {}, false, 0}});
+    EXPECT_EQ(run_install(), 1);
+    EXPECT_TRUE(alerts.alerts().empty());
+    EXPECT_EQ(dest_dir_path, tmp / "Skylume 10/");
+    EXPECT_EQ(read_file(dest_dir_path + "Resources/plugins/tool"), "#!/bin/sh\n");
+    EXPECT_FALSE(fs::exists(product));
+}
+
 TEST_F(Install, DamagedOrMissingArchivesEndInTheErrorStateWithOldFilesIntact)
 {
     struct damage_case {

@@ -100,6 +100,7 @@ TEST_F(Disc, FixedFoldersWhenTheTableGivesNothingOrCannotBeRead)
     EXPECT_EQ(dvd_path, tmp / "fixed2/");
     ASSERT_EQ(alerts.alerts().size(), 1u);
     EXPECT_EQ(alerts.alerts()[0].lines.l1, "I could not open /etc/mtab!");
+    EXPECT_NE(alerts.alerts()[0].lines.l4.find(maker_support_address), std::string::npos);
 }
 
 TEST_F(Disc, ScansAgainOnlyAfterAnHourOrWhenForced)

@@ -97,7 +97,7 @@ TEST(ErrorStr, OwnCodesAreDistinctWithTextsOfTheirOwn)
     const int codes[] = {err_zip_open, err_zip_read, err_zip_create, err_zip_write, err_zip_too_big, err_file_open,
                          err_net_reconnect, err_net_bad_state, err_net_no_connection, err_net_write_file,
                          err_net_no_server, err_zip_corrupt, err_zip_refused, err_zip_foreign, err_zip_too_large,
-                         err_zip_signature, err_zip_overlap, err_net_bad_reply, err_net_too_large,
+                         err_zip_signature, err_zip_overlap, err_zip_stopped, err_net_bad_reply, err_net_too_large,
                          err_net_transfer_encoding};
     std::set<int> seen_codes;
     std::set<std::string> seen_texts;

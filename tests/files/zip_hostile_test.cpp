@@ -439,6 +439,7 @@ TEST(ErrorStr, EveryZipCodeReadsPlainly)
         {err_zip_foreign, "other than the one it was listed for"},
         {err_zip_too_large, "more data than"},
         {err_zip_signature, "checksum mismatch"},
+        {err_zip_stopped, "stopped while a file was being extracted"},
         {UNZ_CRCERROR, "checksum (CRC)"},
         {UNZ_BADZIPFILE, "damaged"},
         {UNZ_INTERNALERROR, "damaged"},

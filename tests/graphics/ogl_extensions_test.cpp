@@ -270,6 +270,7 @@ TEST(GlCapabilities, FlagsFromDriverOptionsAndLookup)
              ASSERT_EQ(r.alerts.size(), 1u);
              EXPECT_EQ(r.alerts[0].type, t_exit);
              EXPECT_EQ(r.alerts[0].lines.l2, "First, try updating your graphics drivers.");
+             EXPECT_EQ(r.alerts[0].lines.l4, std::string("For tech support, email ") + maker_support_address);
              EXPECT_TRUE(logged(r, "max point size   : 63.5")); // the report came first
          }},
         {"--force_run makes it a notice", {"1.0", "V", "R", "", "--force_run"},
@@ -278,6 +279,8 @@ TEST(GlCapabilities, FlagsFromDriverOptionsAndLookup)
              ASSERT_EQ(r.alerts.size(), 1u);
              EXPECT_EQ(r.alerts[0].type, t_alert);
              EXPECT_EQ(r.alerts[0].lines.l2, "Your system does not meet Skylume's hardware requirements.");
+             EXPECT_EQ(r.alerts[0].lines.l4, std::string("Go to ") + maker_web_address +
+                                                 " for system requirements and tech support information.");
          }},
         {"GL 1.1 without multitexturing passes", {"1.1", "V", "R", ""},
          [](const detection& r) { EXPECT_TRUE(r.alerts.empty()); }},
@@ -287,6 +290,8 @@ TEST(GlCapabilities, FlagsFromDriverOptionsAndLookup)
              EXPECT_EQ(r.alerts[0].type, t_alert);
              EXPECT_EQ(r.alerts[0].lines.l1, "I can not find a 3-D accelerator card that can handle OpenGL that "
                                              "has correctly installed drivers.");
+             EXPECT_EQ(r.alerts[0].lines.l4,
+                       std::string("See ") + maker_web_address + " for a list of the currently-compatible 3-D video cards.");
          }},
         {"Generic GL is not", {"2.1", "V", "Generic GL", ""},
          [](const detection& r) { EXPECT_TRUE(r.alerts.empty()); }},

@@ -50,13 +50,15 @@ TEST(VersionLines, TheLastVersionLineNamesTheSet)
     }
 }
 
+// The product folder's name is the set's name without the blanks at its end.
 TEST(InstallName, OnePlainFolderName)
 {
     struct row {
         std::string name;
         int ok;
     } rows[] = {
-        {"Skylume 9.70", 1}, {"Sky  ", 0},   {"", 0},        {".", 0},        {"..", 0},
+        {"Skylume 9.70", 1}, {"Sky  ", 1},   {"Sky \t ", 1},  {"   ", 0},      {" \t", 0},
+        {"", 0},             {".", 0},        {"..", 0},      {". ", 0},
         {"a/b", 0},          {"../up", 0},   {"/abs", 0},    {"...", 0},      {std::string("a\0b", 3), 0},
         {".hidden", 0},      {"Sky\tlume", 0}, {"Sky\nlume", 0}, {"Sky\x7f", 0}, {"Sky 10", 1},
         {"Skylume 9.", 1},   {"Sky\xc3\xa9", 1},
@@ -76,13 +78,23 @@ protected:
         STG_set_defaults();
         install_name = no_install_name;
         dvd_path = disc.path() + "/";
+        INS_reset_disc_check();
     }
     void TearDown() override
     {
         ENG_remove_temp_folder();
+        demo = demo_class{};
         installer_fixture::TearDown();
     }
     void marker(const std::string& text) { write_file(disc / "dvd_version.txt", text); }
+    // A disc of its own in a folder under the disc's, with this version file.
+    std::string other_disc(const std::string& name, const std::string& text)
+    {
+        const std::string folder = disc / name;
+        mkdir(folder.c_str(), 0755);
+        write_file(folder + "/dvd_version.txt", text);
+        return folder + "/";
+    }
 };
 
 TEST_F(DiscCheck, AnAcceptedFileNamesTheSetAndSettlesTheServers)
@@ -132,7 +144,46 @@ TEST_F(DiscCheck, ADiscInsertedLaterIsFoundOnATick)
     EXPECT_EQ(INS_look_for_disc(1), 1);
     EXPECT_EQ(dvd_path, disc.path() + "/");
     EXPECT_TRUE(alerts.alerts().empty()); // the missing mount table is not alerted again and again
-    demo = demo_class{};
+}
+
+// Start-up's search stops at the first disc header; when that disc names no
+// usable set, the search goes on everywhere it looks, and the refused disc is
+// told once however often the search passes it.
+TEST_F(DiscCheck, ARefusedDiscLeavesTheSearchToFindAGoodOneElsewhere)
+{
+    const std::string bad = other_disc("bad", "I\n900 version\nDVD\nVERSION .hidden\n");
+    const std::string good = other_disc("good", "I\n900 version\nDVD\nVERSION Set\n");
+    demo.mtab_path = disc / "mtab";
+    write_file(demo.mtab_path, ""); // nothing mounted: the usual mount folders are tried
+    demo.fixed_folders = {bad, good};
+    ASSERT_EQ(demo.check_any(0, 1), 1);
+    ASSERT_EQ(dvd_path, bad);
+    for (int frame = 0; frame < 3; ++frame) {
+        EXPECT_EQ(INS_look_for_disc(0), 1);
+        EXPECT_EQ(INS_check_disc_version(), 0);
+    }
+    EXPECT_EQ(INS_look_for_disc(1), 1);
+    EXPECT_EQ(dvd_path, good);
+    EXPECT_EQ(INS_check_disc_version(), 1);
+    EXPECT_EQ(install_name, "Set");
+    ASSERT_EQ(alerts.alerts().size(), 1u);
+    EXPECT_EQ(alerts.alerts()[0].lines.l2, bad + "dvd_version.txt");
+    alerts.alerts().clear();
+}
+
+// With no disc found, the version file is looked for in the program's folder;
+// one there that names no usable set is told like a disc's.
+TEST_F(DiscCheck, WithoutADiscABadVersionFileInTheProgramFolderIsTold)
+{
+    dvd_path.clear();
+    app_path = disc.path() + "/";
+    marker("I\n900 version\nDVD\nVERSION\n");
+    EXPECT_EQ(INS_check_disc_version(), 0);
+    EXPECT_EQ(INS_check_disc_version(), 0);
+    EXPECT_EQ(stg.server_count, -1);
+    ASSERT_EQ(alerts.alerts().size(), 1u);
+    EXPECT_EQ(alerts.alerts()[0].lines.l2, app_path + "dvd_version.txt");
+    alerts.alerts().clear();
 }
 
 class ManifestFetch : public DiscCheck {

@@ -9,6 +9,10 @@
 #include "foundation/hl_types.h"
 #include "screen_fakes.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <sstream>
 
@@ -169,6 +173,24 @@ TEST_F(ScreenPhases, OnlyARunWithoutAnErrorCompletes)
     INS_install_slice();
     EXPECT_EQ(stg.run_phase, run_done);
     EXPECT_EQ(ins_screen.run_complete, 0);
+}
+
+// EXIT during a run leaves the product folder to another installer at once,
+// not at the end of the process.
+TEST_F(ScreenPhases, ExitLeavesTheProductFolderToOtherInstallersAtOnce)
+{
+    screen_fakes fakes(script);
+    dest_dir_path = home.path() + "/Skylume/";
+    std::filesystem::create_directories(dest_dir_path);
+    int err = 0;
+    ASSERT_EQ(ENG_lock_product_folder(&err), lock_held);
+    stg.run_phase = run_installing;
+    INS_exit_command();
+    EXPECT_EQ(ENG_locked_folder_fd(), -1);
+    const int other = open(dest_dir_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(other, 0);
+    EXPECT_EQ(flock(other, LOCK_EX | LOCK_NB), 0) << "another installer is refused the folder";
+    close(other);
 }
 
 TEST_F(ScreenPhases, FreeSpaceOfTheNearestExistingFolder)

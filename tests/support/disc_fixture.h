@@ -3,6 +3,7 @@
 // folder the zipped manifest and one archive per listed file.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,9 +15,13 @@ struct disc_file {
     std::vector<std::string> older_sigs; // signatures of older listed versions
     bool gone = false;       // listed as "GONE": no archive
     unsigned long dos_date = 0;
+    std::uint64_t zero_mib = 0; // non-zero: the file is that many MiB of zeros, and data is unused
 };
 
 std::string md5_of(const std::string& bytes);
+
+// The signature of `mib` MiB of zeros; worked out once per size and process.
+std::string zeros_md5(std::uint64_t mib);
 
 // Writes the disc under root (ending in '/') for install set `set`, with the
 // product's top folder "Top"; returns the manifest text it zipped. Each file is

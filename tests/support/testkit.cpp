@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -115,4 +119,25 @@ void write_file(const std::string& path, const std::string& bytes)
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+std::vector<long long> unnamed_files(int pid, const std::string& folder)
+{
+    std::vector<long long> sizes;
+    const std::string fds = "/proc/" + std::to_string(pid) + "/fd/";
+    DIR* dir = opendir(fds.c_str());
+    if (!dir) return sizes;
+    while (const dirent* e = readdir(dir)) {
+        char target[4096];
+        const std::string link = fds + e->d_name;
+        const ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
+        if (n <= 0) continue;
+        // Such a file reads as "<its folder>/#<inode> (deleted)".
+        const std::string path(target, std::size_t(n));
+        struct stat st;
+        if (path.rfind(folder, 0) == 0 && path.find("/#") != std::string::npos && stat(link.c_str(), &st) == 0)
+            sizes.push_back(st.st_size);
+    }
+    closedir(dir);
+    return sizes;
 }

@@ -88,3 +88,7 @@ private:
 // Whole-file helpers for fixtures.
 std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& bytes);
+
+// The sizes of the files without a name (O_TMPFILE) that process pid holds
+// open in folder or below it: the extractions it has in flight.
+std::vector<long long> unnamed_files(int pid, const std::string& folder);

@@ -48,6 +48,35 @@ bool make_zip(const std::string& path, const std::vector<zip_entry_spec>& entrie
     return zipClose(zf, nullptr) == ZIP_OK && ok;
 }
 
+zip_entry_spec zeros_entry(const std::string& name, std::uint64_t mib)
+{
+    const std::string zeros(std::size_t(1) << 20, '\0');
+    const auto* in = reinterpret_cast<const Bytef*>(zeros.data());
+    z_stream z{};
+    deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
+    std::string block(deflateBound(&z, uLong(zeros.size())) + 16, '\0');
+    z.next_in = const_cast<Bytef*>(in);
+    z.avail_in = uInt(zeros.size());
+    z.next_out = reinterpret_cast<Bytef*>(block.data());
+    z.avail_out = uInt(block.size());
+    deflate(&z, Z_FULL_FLUSH); // byte-aligned, no reference before it: the block can follow itself
+    block.resize(block.size() - z.avail_out);
+    deflateEnd(&z);
+    zip_entry_spec e;
+    e.name = name;
+    e.mode = 0100644;
+    e.raw_deflate = true;
+    e.claimed_size = mib << 20;
+    const uLong one = crc32(0, in, uInt(zeros.size()));
+    e.raw_crc = crc32(0, nullptr, 0);
+    for (std::uint64_t i = 0; i < mib; ++i) {
+        e.data += block;
+        e.raw_crc = crc32_combine(e.raw_crc, one, z_off_t(zeros.size()));
+    }
+    e.data += std::string("\x03\x00", 2); // a last block with nothing in it ends the stream
+    return e;
+}
+
 namespace {
 
 std::uint64_t load_le(const std::string& b, std::size_t at, int bytes)

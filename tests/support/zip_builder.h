@@ -38,6 +38,11 @@ std::string join_zip(const zip_parts& parts);             // parts, central dire
 // entries that share one block of data, a zip bomb. False when minizip refused.
 bool make_shared_data_zip(const std::string& path, const zip_entry_spec& e, int count);
 
+// An entry of `mib` MiB of zeros, deflated: one compressed MiB, flushed whole,
+// repeated, and an empty last block. The archive takes about a thousandth of
+// the file, is made at once, and the file is never held in memory.
+zip_entry_spec zeros_entry(const std::string& name, std::uint64_t mib);
+
 // MS-DOS date and time word as zip headers store them.
 unsigned long dos_date(int year, int month, int day, int hour, int minute, int second);
 

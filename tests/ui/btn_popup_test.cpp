@@ -1,4 +1,4 @@
-// The pop-up text list: items, the clamp that only shows, the open/choose
+// The pop-up text list: items, the clamp of the caller's value, the open/choose
 // cycle through the popup globals, the list kept on screen without touching
 // the caller's value, and the fatal alerts.
 #include "btn_fixture.h"
@@ -61,21 +61,22 @@ protected:
 
 } // namespace
 
-TEST_F(popup_test, ItemsSplitAtHyphensAndTheSelectionIsShownClampedButKept)
+TEST_F(popup_test, ItemsSplitAtHyphensAndTheSelectionIsClampedIntoThem)
 {
     struct row {
         const char* items;
         int sel;
         const char* shown;
-    } rows[] = {{"A-B-C", 5, "C"}, {"A-B-C", -1, "A"}, {"A-B-C", 1, "B"}, {"", 0, ""}, {"x--y", 1, ""},
-                {"x-", 1, ""}};
+        int clamped; // the caller's value afterwards
+    } rows[] = {{"A-B-C", 5, "C", 2}, {"A-B-C", -1, "A", 0}, {"A-B-C", 1, "B", 1}, {"", 3, "", 0},
+                {"x--y", 1, "", 1},   {"x-", 1, "", 1},     {"x-y", 1 << 30, "y", 1}};
     for (const row& r : rows) {
         SCOPED_TRACE(r.items);
         sel = r.sel;
         pop(r.items);
         EXPECT_EQ(shown_text(), r.shown);
-        EXPECT_EQ(sel, r.sel); // nothing chosen: the caller's value stays
-        EXPECT_EQ(result, 0);
+        EXPECT_EQ(sel, r.clamped);
+        EXPECT_EQ(result, 0); // a clamp is no choice
     }
 }
 
@@ -246,5 +247,10 @@ TEST_F(popup_test, BarCharacterAndTooManyItemsAreFatal)
         ASSERT_FALSE(alerts.alerts().empty());
         EXPECT_EQ(alerts.alerts().back().lines.l1, r.first);
         EXPECT_EQ(alerts.alerts().back().lines.l4, "Left|Right{?tip");
+        // The location line names the source from the checkout's root, not the folder it was built in.
+        const recorded_alert& a = alerts.alerts().back();
+        EXPECT_EQ(a.file, "src/ui/btn_popup.cpp");
+        EXPECT_EQ(MACIBM_alert_location(a.file.c_str(), a.line),
+                  "(src/ui/btn_popup.cpp line " + std::to_string(a.line) + ")");
     }
 }

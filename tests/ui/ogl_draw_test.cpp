@@ -359,6 +359,8 @@ TEST_F(Drawing, BackdropRefusesAPictureLargerThanItsBlock)
     EXPECT_THROW(OGL_make_back_tex(), fatal_alert);
     ASSERT_EQ(alerts.alerts().size(), 1u);
     EXPECT_EQ(alerts.alerts()[0].lines.l1, "Trying to load a texture that you do not have!");
+    EXPECT_EQ(alerts.alerts()[0].lines.l3,
+              std::string("Get a new download from ") + maker_web_address + ". The missing file is:");
     EXPECT_EQ(alerts.alerts()[0].lines.l4, "Resources/bitmaps/intro.png");
     EXPECT_EQ(back_dx, 0);
     EXPECT_EQ(rec.count("glTexImage2D"), 0);
