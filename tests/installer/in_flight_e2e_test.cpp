@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -80,10 +81,16 @@ protected:
     void start() { x.start(disc, home, {e2e_installer_exe(), "-path", dest, "--pref:_log_actions=1"}); }
     std::string said() { return read_file(home + "/stdout.txt") + read_file(home + "/stderr.txt"); }
 
-    // How many large files the installer extracts at once: its workers, one a processor, at most eight.
+    // How many large files the installer extracts at once: its workers, one
+    // for each processor it may run on (it inherits this process's affinity,
+    // as under taskset), at most eight.
     static std::size_t expected_in_flight()
     {
-        return std::max(1u, std::min({std::thread::hardware_concurrency(), 8u, unsigned(large_files)}));
+        cpu_set_t allowed;
+        CPU_ZERO(&allowed);
+        const int usable = sched_getaffinity(0, sizeof allowed, &allowed) == 0 ? CPU_COUNT(&allowed) : 0;
+        const unsigned cores = usable > 0 ? unsigned(usable) : std::thread::hardware_concurrency();
+        return std::max(1u, std::min({cores, 8u, unsigned(large_files)}));
     }
     // Waits until every worker has a large file well under way.
     void wait_for_files_in_flight(const std::string& shot)
