@@ -254,6 +254,11 @@ TEST_F(DestRename, AFolderAtTheTopOfTheFileSystemTheSame)
 {
     if (geteuid() != 0 || std::system("unshare -m --propagation private true 2>/dev/null") != 0)
         GTEST_SKIP() << "needs root and mount namespaces for a chroot with /proc";
+#if defined(__SANITIZE_THREAD__)
+    // The install runs in a child forked from this threaded process, which
+    // ThreadSanitizer does not follow: it reports the child's new workers.
+    GTEST_SKIP() << "an install in a forked child is not followed by ThreadSanitizer";
+#endif
     // The test's folder becomes "/" for a child, in a mount namespace of its
     // own with /proc bound in (the extraction names its files through it): the
     // disc, the temporary folder and the destination are found there, and
