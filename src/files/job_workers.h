@@ -68,20 +68,24 @@ public:
     void push(Job j)
     {
         queue.push_back(std::move(j));
-        if (sleeping_ > 0) jobs_ready_.notify_one();
+        wake_one();
     }
     // With lock held: the job goes to the back of the queue and no worker is
     // woken for it; a worker takes it when it ends its job, or after wake_one.
     void push_quietly(Job j) { queue.push_back(std::move(j)); }
     // With lock held: wakes one sleeping worker, if any; false when none slept.
+    // A worker woken and not yet running counts as awake: on a busy machine it
+    // may wait for a processor a while, and meanwhile more work must not wake
+    // every other worker for what the first will take.
     bool wake_one()
     {
-        if (sleeping_ == 0) return false;
+        if (sleeping_ <= waking_) return false;
+        ++waking_;
         jobs_ready_.notify_one();
         return true;
     }
-    // With lock held: the workers started and not waiting for a job.
-    unsigned awake() const { return static_cast<unsigned>(threads_.size()) - sleeping_; }
+    // With lock held: the workers started and not waiting for a job, or woken for one.
+    unsigned awake() const { return static_cast<unsigned>(threads_.size()) - sleeping_ + waking_; }
 
 private:
     static void* serve(void* self)
@@ -99,6 +103,7 @@ private:
                 ++sleeping_;
                 jobs_ready_.wait(held);
                 --sleeping_;
+                if (waking_ > 0) --waking_; // this one, or one woken for nothing: counted once either way
             }
             if (queue.empty()) return; // stopping, nothing left
             Job j = std::move(queue.front());
@@ -119,6 +124,7 @@ private:
     bool started_ = false;
     bool stop_ = false;
     unsigned sleeping_ = 0; // under lock: workers waiting for a job
+    unsigned waking_ = 0;   // under lock: of those, the ones notified and not yet running
     std::condition_variable jobs_ready_;
     std::vector<std::thread> threads_;
 };
