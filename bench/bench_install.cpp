@@ -114,6 +114,7 @@ std::vector<disc_file> mixed_files(std::uint64_t budget)
         const bool text = r.next() % 5 < 3;
         disc_file f;
         f.rel = "Data/d" + std::to_string(i % 16) + "/f" + std::to_string(i) + (text ? ".txt" : ".bin");
+        f.dos_date = product_file_date(i);
         f.data = text ? text_data(r, size) : random_data(r, size);
         files.push_back(std::move(f));
         total += size;
@@ -128,6 +129,7 @@ std::vector<disc_file> tiny_files(std::uint64_t count)
     for (std::uint64_t i = 0; i < count; ++i) {
         files[i].rel = "Tiny/t" + std::to_string(i / 500) + "/f" + std::to_string(i) + ".txt";
         files[i].data = text_data(r, r.size_between(16, 1024));
+        files[i].dos_date = product_file_date(i);
     }
     return files;
 }
@@ -192,7 +194,7 @@ std::unique_ptr<bench_disc> build_disc(const char* name, std::vector<disc_file> 
     name_the_parts(*d);
     make_disc(d->root, d->set, files);
     std::vector<zip_entry_spec> all;
-    for (disc_file& f : files) all.push_back({f.rel, std::move(f.data), f.mode});
+    for (disc_file& f : files) all.push_back({f.rel, std::move(f.data), f.mode, 0, f.dos_date});
     files.clear();
     fs::create_directories(d->tree);
     if (!make_zip(d->one, all) || !child_ok({"bsdtar", "-xf", d->one, "-C", d->tree})) return d;

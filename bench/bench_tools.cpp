@@ -2,6 +2,8 @@
 // side-by-side comparisons, CPU seconds, fresh file systems, pinned reruns.
 #include "bench_tools.h"
 
+#include "support/zip_builder.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -49,6 +51,12 @@ std::string random_bytes(std::size_t n, std::uint64_t seed)
         for (std::size_t k = 0; k < 8 && i + k < n; ++k) s[i + k] = static_cast<char>(v >> (8 * k));
     }
     return s;
+}
+
+unsigned long product_file_date(std::uint64_t index)
+{
+    const int i = int(index % 840);
+    return dos_date(2008, 3, 1 + i % 28, 6 + i % 12, i % 60, (i * 2) % 60);
 }
 
 std::string text_bytes(std::size_t n, std::uint64_t seed)

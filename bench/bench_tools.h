@@ -12,6 +12,11 @@
 std::string bench_scratch_dir();                               // $SKY_BENCH_DIR or /tmp, made once
 std::string random_bytes(std::size_t n, std::uint64_t seed);   // incompressible
 std::string text_bytes(std::size_t n, std::uint64_t seed);     // words and lines, compresses well
+// The DOS date of a product's file `index`, as the sample disc dates them: a
+// real time that differs between files (the minizip default is no valid date,
+// which no product archive carries and which costs an extractor a time-zone
+// look-up per file).
+unsigned long product_file_date(std::uint64_t index);
 
 struct child_run {
     double seconds;

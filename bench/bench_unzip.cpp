@@ -43,7 +43,7 @@ const archive_set& the_set()
     static const archive_set set = [] {
         archive_set s;
         s.dir = bench_scratch_dir() + "/unzip-set";
-        const bool made = access((s.dir + "/complete-one").c_str(), F_OK) == 0;
+        const bool made = access((s.dir + "/complete-one-dated").c_str(), F_OK) == 0;
         s.one = s.dir + "/all-in-one.zip";
         std::vector<zip_entry_spec> all;
         mkdir(s.dir.c_str(), 0755);
@@ -56,15 +56,16 @@ const archive_set& the_set()
             s.largest = std::max(s.largest, n);
             if (made) continue;
             const std::string folder = "set" + std::to_string(i) + "/";
-            std::vector<zip_entry_spec> entries = {{folder, "", 0040755},
-                                                   {folder + "text.txt", text_bytes(n, i + 1), 0100644},
-                                                   {folder + "data.bin", random_bytes(n, i + 7), 0100644}};
+            const unsigned long date = product_file_date(std::uint64_t(i));
+            std::vector<zip_entry_spec> entries = {{folder, "", 0040755, 0, date},
+                                                   {folder + "text.txt", text_bytes(n, i + 1), 0100644, 0, date},
+                                                   {folder + "data.bin", random_bytes(n, i + 7), 0100644, 0, date}};
             make_zip(s.dir + "/" + name, entries);
             for (zip_entry_spec& e : entries) all.push_back(std::move(e));
         }
         if (!made) {
             make_zip(s.one, all);
-            std::fclose(std::fopen((s.dir + "/complete-one").c_str(), "w"));
+            std::fclose(std::fopen((s.dir + "/complete-one-dated").c_str(), "w"));
         }
         return s;
     }();
