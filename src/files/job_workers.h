@@ -73,7 +73,8 @@ public:
     // With lock held: the job goes to the back of the queue and no worker is
     // woken for it; a worker takes it when it ends its job, or after wake_one.
     void push_quietly(Job j) { queue.push_back(std::move(j)); }
-    // With lock held: wakes one sleeping worker, if any; false when none slept.
+    // With lock held: wakes one sleeping worker, if any; false when none slept
+    // that had not been woken already.
     // A worker woken and not yet running counts as awake: on a busy machine it
     // may wait for a processor a while, and meanwhile more work must not wake
     // every other worker for what the first will take.
